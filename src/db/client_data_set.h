@@ -1,0 +1,126 @@
+#pragma once
+// One table of the data module: its rows in memory, a cursor, an optional index
+// on one integer field, an optional master link, and the write protocol.
+//
+// Writers clear the read-only mark, append, edit or delete rows, post them and
+// set the mark again. Setting the mark again after a change saves the table at
+// once, so no change lives only in memory once its writer has finished; a writer
+// that must have its rows on disk before it goes on calls Persist().
+#include <cstdint>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "db/field_defs.h"
+#include "db/table_data.h"
+
+namespace cordalis {
+
+class PacketEngine;
+
+// Misuse of a table: writing while read-only, no current row, unknown field.
+class DataSetError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class ClientDataSet {
+ public:
+  ClientDataSet(std::string name, PacketEngine& engine);
+  ClientDataSet(const ClientDataSet&) = delete;
+  ClientDataSet& operator=(const ClientDataSet&) = delete;
+
+  const std::string& Name() const { return name_; }
+
+  // Definition
+  std::string FileName;
+  FieldDefs FieldList;  // the field list CreateDataSet gives a new table
+  void SetIndexField(std::string field);                       // order, FindKey and the master link
+  void SetMaster(ClientDataSet& master, std::string field);    // present only rows whose field equals the master's
+
+  // Life
+  bool Active() const { return active_; }
+  void Open();           // loads FileName; throws what the engine throws
+  void CreateDataSet();  // an empty table with FieldList, saved at once to FileName, then opened
+  void Close();          // saves first when the data changed since the last save
+  bool LogChanges() const { return logChanges_; }
+  void SetLogChanges(bool on) { logChanges_ = on; }  // no change log is ever kept; kept for callers
+  bool Changed() const { return changed_; }          // since loaded or last saved
+  void Persist();                                    // saves now when changed
+
+  // Write protocol
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool readOnly);  // true after a change saves the table
+  void Append();
+  void Edit();
+  void Post();
+  void Cancel();
+  void Delete();
+  void SetAsString(const std::string& field, const std::string& text);
+  void SetAsInteger(const std::string& field, std::int32_t value);
+  void SetAsBoolean(const std::string& field, bool value);
+  void SetNull(const std::string& field);
+
+  // Cursor, within the rows presented (the master's subset for a detail)
+  void First();
+  void Next();
+  bool Eof() const { return eof_; }
+  bool IsEmpty() const { return view_.empty(); }
+  int RecordCount() const { return static_cast<int>(view_.size()); }
+  bool FindKey(std::int32_t key);  // makes the first row with this index value current
+
+  // Fields of the current row (of the edit buffer while appending or editing)
+  std::string AsString(const std::string& field) const;
+  std::int32_t AsInteger(const std::string& field) const;
+  bool AsBoolean(const std::string& field) const;
+  bool IsNull(const std::string& field) const;
+
+  const TableData& Data() const { return data_; }
+
+ private:
+  enum class State { Browse, Edit, Insert };
+  struct PendingCell {
+    bool set = false;
+    bool null = true;
+    std::int32_t number = 0;
+    std::string text;
+  };
+
+  std::size_t Field(const std::string& name) const;
+  void RequireActive() const;
+  void RequireWritable() const;
+  bool HasCurrent() const { return !view_.empty(); }
+  RowId Current() const;
+  std::int32_t KeyOf(RowId row) const;
+  void RebuildIndex();
+  void RefreshView(bool keepCurrent);
+  void CurrentChanged();
+  void MasterMoved();
+  void Save();
+  PendingCell& Pending(const std::string& field);
+
+  std::string name_;
+  PacketEngine& engine_;
+  TableData data_;
+  bool active_ = false;
+  bool readOnly_ = false;
+  bool logChanges_ = true;
+  bool changed_ = false;
+  State state_ = State::Browse;
+  std::vector<PendingCell> pending_;
+
+  std::string indexField_;
+  int indexColumn_ = -1;
+  std::map<std::int32_t, std::vector<RowId>> index_;  // each key's rows in stored order
+
+  ClientDataSet* master_ = nullptr;
+  std::string masterField_;
+  std::vector<ClientDataSet*> details_;
+
+  std::vector<RowId> view_;
+  std::size_t pos_ = 0;
+  bool eof_ = true;
+};
+
+}  // namespace cordalis

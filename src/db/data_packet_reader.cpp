@@ -1,0 +1,543 @@
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstdint>
+#include <vector>
+
+#include "db/cp1252.h"
+#include "db/data_packet.h"
+#include "host/text.h"
+
+namespace cordalis {
+namespace {
+
+constexpr int kMaxDepth = 64;
+constexpr std::size_t kMaxFields = 256;
+constexpr int kMaxWidth = 1 << 20;
+
+enum class Encoding { SingleByte, Utf8 };
+
+bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsNameStart(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || c >= 0x80;
+}
+bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
+
+// Characters of an attribute value that need more than a copy.
+struct SpecialBytes {
+  bool singleByte[256] = {};
+  bool utf8[256] = {};
+  SpecialBytes() {
+    for (unsigned char c : {'&', '\t', '\n', '\r'}) singleByte[c] = utf8[c] = true;
+    for (int c = 0x80; c < 0x100; ++c) utf8[c] = true;
+  }
+};
+const SpecialBytes kSpecial;
+
+class Reader {
+ public:
+  explicit Reader(std::string_view in) : in_(in) {}
+
+  TableData Read() {
+    if (in_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
+    ReadDeclaration();
+    SkipMisc();
+    if (StartsWith("<!DOCTYPE")) Fail("a DOCTYPE is not allowed in a data packet");
+    if (AtEnd()) Fail("the file holds no data packet");
+    Expect("<", "expected the <DATAPACKET> element");
+    std::string_view root = ReadName();
+    if (root != "DATAPACKET") Fail("the root element is <" + std::string(root) + ">, not <DATAPACKET>");
+    if (SkipAttributes()) Fail("<DATAPACKET> holds no METADATA");
+    ReadPacketContent();
+    SkipMisc();
+    if (!AtEnd()) Fail("unexpected content after </DATAPACKET>");
+    return std::move(table_);
+  }
+
+ private:
+  [[noreturn]] void Fail(const std::string& what) { Fail(what, pos_); }
+  [[noreturn]] void Fail(const std::string& what, std::size_t at) {
+    at = std::min(at, in_.size());
+    std::size_t line = 1 + static_cast<std::size_t>(std::count(in_.begin(), in_.begin() + at, '\n'));
+    std::size_t lineStart = in_.rfind('\n', at == 0 ? 0 : at - 1);
+    std::size_t column = lineStart == std::string_view::npos || at == 0 ? at + 1 : at - lineStart;
+    throw DataPacketError("line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + what);
+  }
+  [[noreturn]] void FailEof(const std::string& inside) { Fail("unexpected end of file " + inside, in_.size()); }
+
+  bool AtEnd() const { return pos_ >= in_.size(); }
+  bool StartsWith(std::string_view s) const { return in_.substr(pos_, s.size()) == s; }
+  void Expect(std::string_view s, const std::string& what) {
+    if (AtEnd()) FailEof("(" + what + ")");
+    if (!StartsWith(s)) Fail(what);
+    pos_ += s.size();
+  }
+  bool SkipSpace() {
+    std::size_t start = pos_;
+    while (pos_ < in_.size() && IsSpace(static_cast<unsigned char>(in_[pos_]))) ++pos_;
+    return pos_ != start;
+  }
+  void SkipPast(std::string_view terminator, const std::string& inside) {
+    std::size_t end = in_.find(terminator, pos_);
+    if (end == std::string_view::npos) FailEof(inside);
+    pos_ = end + terminator.size();
+  }
+  // Blanks, comments and processing instructions between elements.
+  void SkipMisc() {
+    for (;;) {
+      SkipSpace();
+      if (StartsWith("<!--")) {
+        SkipPast("-->", "inside a comment");
+      } else if (StartsWith("<?")) {
+        SkipPast("?>", "inside a processing instruction");
+      } else {
+        return;
+      }
+    }
+  }
+
+  std::string_view ReadName() {
+    std::size_t start = pos_;
+    if (AtEnd()) FailEof("where a name was expected");
+    if (!IsNameStart(static_cast<unsigned char>(in_[pos_]))) Fail("expected a name");
+    while (pos_ < in_.size() && IsNameChar(static_cast<unsigned char>(in_[pos_]))) ++pos_;
+    return in_.substr(start, pos_ - start);
+  }
+
+  struct Attribute {
+    std::string_view name;
+    std::string_view raw;  // as written, references not yet decoded
+    std::size_t at;
+  };
+
+  // Reads the attributes of a start tag whose name has been read, up to and
+  // including its closing '>' or "/>". Returns true for an empty element.
+  template <class OnAttribute>
+  bool ReadAttributes(OnAttribute&& onAttribute) {
+    for (;;) {
+      bool blank = SkipSpace();
+      if (AtEnd()) FailEof("inside a tag");
+      char c = in_[pos_];
+      if (c == '/') {
+        ++pos_;
+        Expect(">", "expected '>' after '/'");
+        return true;
+      }
+      if (c == '>') {
+        ++pos_;
+        return false;
+      }
+      if (!blank) Fail("expected a blank before the attribute");
+      Attribute a;
+      a.name = ReadName();
+      SkipSpace();
+      Expect("=", "expected '=' after the attribute name");
+      SkipSpace();
+      if (AtEnd()) FailEof("inside a tag");
+      char quote = in_[pos_];
+      if (quote != '"' && quote != '\'') Fail("an attribute value must be quoted");
+      a.at = ++pos_;
+      std::size_t end = in_.find(quote, pos_);
+      if (end == std::string_view::npos) FailEof("inside an attribute value");
+      a.raw = in_.substr(pos_, end - pos_);
+      if (a.raw.find('<') != std::string_view::npos) Fail("'<' inside an attribute value", a.at + a.raw.find('<'));
+      pos_ = end + 1;
+      onAttribute(a);
+    }
+  }
+
+  // Attributes of elements whose attributes this reader ignores, still checked.
+  bool SkipAttributes() {
+    std::vector<std::string_view> seen;
+    return ReadAttributes([&](const Attribute& a) { CheckUnique(seen, a); });
+  }
+  void CheckUnique(std::vector<std::string_view>& seen, const Attribute& a) {
+    if (std::find(seen.begin(), seen.end(), a.name) != seen.end())
+      Fail("attribute " + std::string(a.name) + " is given twice", a.at);
+    seen.push_back(a.name);
+  }
+
+  // Moves to the next child element of parent. Returns true with its name read,
+  // or false once parent's end tag has been read.
+  bool NextChild(std::string_view parent, std::string_view& child) {
+    for (;;) {
+      std::size_t lt = in_.find('<', pos_);
+      if (lt == std::string_view::npos) FailEof("inside <" + std::string(parent) + ">");
+      for (std::size_t i = pos_; i < lt; ++i)
+        if (!IsSpace(static_cast<unsigned char>(in_[i]))) Fail("text is not allowed inside <" + std::string(parent) + ">", i);
+      pos_ = lt;
+      if (StartsWith("<!--")) {
+        SkipPast("-->", "inside a comment");
+      } else if (StartsWith("<?")) {
+        SkipPast("?>", "inside a processing instruction");
+      } else if (StartsWith("</")) {
+        pos_ += 2;
+        std::string_view name = ReadName();
+        if (name != parent) Fail("</" + std::string(name) + "> does not close <" + std::string(parent) + ">");
+        SkipSpace();
+        Expect(">", "expected '>'");
+        return false;
+      } else if (StartsWith("<!")) {
+        Fail("text is not allowed inside <" + std::string(parent) + ">");
+      } else {
+        ++pos_;
+        child = ReadName();
+        return true;
+      }
+    }
+  }
+
+  // Skips an element this reader does not use, whose name has been read.
+  void SkipElement(std::string_view name, int depth) {
+    if (depth > kMaxDepth) Fail("elements are nested more than " + std::to_string(kMaxDepth) + " deep");
+    if (SkipAttributes()) return;
+    std::string_view child;
+    while (NextChild(name, child)) SkipElement(child, depth + 1);
+  }
+
+  void ReadDeclaration() {
+    if (!StartsWith("<?xml") || pos_ + 5 >= in_.size() || !IsSpace(static_cast<unsigned char>(in_[pos_ + 5]))) return;
+    pos_ += 5;
+    std::vector<std::string_view> seen;
+    for (;;) {
+      SkipSpace();
+      if (StartsWith("?>")) {
+        pos_ += 2;
+        return;
+      }
+      if (AtEnd()) FailEof("inside the XML declaration");
+      Attribute a;
+      a.name = ReadName();
+      SkipSpace();
+      Expect("=", "expected '=' in the XML declaration");
+      SkipSpace();
+      if (AtEnd()) FailEof("inside the XML declaration");
+      char quote = in_[pos_];
+      if (quote != '"' && quote != '\'') Fail("a value in the XML declaration must be quoted");
+      a.at = ++pos_;
+      std::size_t end = in_.find(quote, pos_);
+      if (end == std::string_view::npos) FailEof("inside the XML declaration");
+      a.raw = in_.substr(pos_, end - pos_);
+      pos_ = end + 1;
+      CheckUnique(seen, a);
+      if (a.name == "encoding") SetEncoding(a);
+    }
+  }
+
+  void SetEncoding(const Attribute& a) {
+    std::string name = ToLowerAscii(a.raw);
+    if (name == "utf-8" || name == "utf8" || name == "us-ascii" || name == "ascii") {
+      encoding_ = Encoding::Utf8;
+    } else if (name == "windows-1252" || name == "cp1252" || name == "iso-8859-1" || name == "latin1" ||
+               name == "iso_8859-1") {
+      encoding_ = Encoding::SingleByte;
+    } else {
+      Fail("the encoding '" + std::string(a.raw) + "' is not supported (use windows-1252 or UTF-8)", a.at);
+    }
+  }
+
+  void ReadPacketContent() {
+    bool haveMetadata = false, haveRows = false;
+    std::string_view child;
+    while (NextChild("DATAPACKET", child)) {
+      if (child == "METADATA") {
+        if (haveMetadata) Fail("<METADATA> appears twice");
+        ReadMetadata();
+        haveMetadata = true;
+      } else if (child == "ROWDATA") {
+        if (!haveMetadata) Fail("<ROWDATA> comes before <METADATA>");
+        if (haveRows) Fail("<ROWDATA> appears twice");
+        ReadRows();
+        haveRows = true;
+      } else {
+        SkipElement(child, 2);
+      }
+    }
+    if (!haveMetadata) Fail("<DATAPACKET> holds no METADATA");
+  }
+
+  void ReadMetadata() {
+    std::int32_t autoIncValue = 1;
+    bool haveFields = false;
+    FieldDefs fields;
+    if (SkipAttributes()) Fail("<METADATA> holds no FIELDS");
+    std::string_view child;
+    while (NextChild("METADATA", child)) {
+      if (child == "FIELDS") {
+        if (haveFields) Fail("<FIELDS> appears twice");
+        ReadFields(fields);
+        haveFields = true;
+      } else if (child == "PARAMS") {
+        std::vector<std::string_view> seen;
+        bool empty = ReadAttributes([&](const Attribute& a) {
+          CheckUnique(seen, a);
+          if (a.name == "AUTOINCVALUE") autoIncValue = ParseNumber(a, FieldType::I4, "AUTOINCVALUE");
+        });
+        if (!empty) {
+          std::string_view inner;
+          while (NextChild("PARAMS", inner)) SkipElement(inner, 4);
+        }
+      } else {
+        SkipElement(child, 3);
+      }
+    }
+    if (!haveFields) Fail("<METADATA> holds no FIELDS");
+    table_ = TableData(std::move(fields));
+    table_.SetAutoIncValue(autoIncValue);
+  }
+
+  void ReadFields(FieldDefs& fields) {
+    if (SkipAttributes()) return;
+    std::string_view child;
+    while (NextChild("FIELDS", child)) {
+      if (child != "FIELD") Fail("<" + std::string(child) + "> is not allowed inside <FIELDS>");
+      if (fields.size() == kMaxFields) Fail("more than " + std::to_string(kMaxFields) + " fields");
+      std::size_t at = pos_;
+      fields.push_back(ReadField());
+      for (std::size_t i = 0; i + 1 < fields.size(); ++i)
+        if (EqualsIgnoreCase(fields[i].name, fields.back().name)) Fail("field " + fields.back().name + " is defined twice", at);
+    }
+  }
+
+  FieldDef ReadField() {
+    std::size_t at = pos_;
+    FieldDef f;
+    std::string type;
+    bool haveName = false, haveType = false, haveWidth = false;
+    std::vector<std::string_view> seen;
+    bool empty = ReadAttributes([&](const Attribute& a) {
+      CheckUnique(seen, a);
+      if (a.name == "attrname") {
+        f.name = Decode(a);
+        haveName = true;
+      } else if (a.name == "fieldtype") {
+        type = ToLowerAscii(a.raw);
+        haveType = true;
+      } else if (a.name == "WIDTH") {
+        f.width = ParseNumber(a, FieldType::I4, "WIDTH");
+        if (f.width < 1 || f.width > kMaxWidth) Fail("WIDTH " + std::string(a.raw) + " is out of range", a.at);
+        haveWidth = true;
+      } else if (a.name == "readonly") {
+        f.readOnly = EqualsIgnoreCase(a.raw, "true");
+      } else if (a.name == "SUBTYPE") {
+        f.autoInc = EqualsIgnoreCase(a.raw, "Autoinc");
+      }
+    });
+    if (!empty) {
+      std::string_view inner;
+      while (NextChild("FIELD", inner)) SkipElement(inner, 5);
+    }
+    if (!haveName) Fail("a FIELD has no attrname", at);
+    if (f.name.empty() || !IsNameStart(static_cast<unsigned char>(f.name[0])) ||
+        !std::all_of(f.name.begin(), f.name.end(), [](char c) { return IsNameChar(static_cast<unsigned char>(c)); }))
+      Fail("'" + f.name + "' is not a usable field name", at);
+    if (!haveType) Fail("field " + f.name + " has no fieldtype", at);
+    if (type == "i4") {
+      f.type = FieldType::I4;
+    } else if (type == "i2") {
+      f.type = FieldType::I2;
+    } else if (type == "boolean") {
+      f.type = FieldType::Boolean;
+    } else if (type == "string") {
+      f.type = FieldType::String;
+      if (!haveWidth) Fail("string field " + f.name + " has no WIDTH", at);
+    } else {
+      Fail("field " + f.name + " has the unknown fieldtype '" + type + "'", at);
+    }
+    if (f.type != FieldType::String) f.width = 0;
+    if (f.autoInc && f.type != FieldType::I4) Fail("auto-increment field " + f.name + " is not i4", at);
+    return f;
+  }
+
+  void ReadRows() {
+    const std::size_t fieldCount = table_.Fields().size();
+    std::vector<std::uint8_t> seen(fieldCount);
+    // A hostile file must not make the table far larger than itself.
+    const std::size_t maxCells = in_.size() + 4096;
+    int autoInc = -1;
+    for (std::size_t f = 0; f < fieldCount; ++f)
+      if (table_.Fields()[f].autoInc) autoInc = static_cast<int>(f);
+    std::int64_t highestAutoInc = 0;
+
+    if (SkipAttributes()) return;
+    std::string_view child;
+    while (NextChild("ROWDATA", child)) {
+      if (child != "ROW") Fail("<" + std::string(child) + "> is not allowed inside <ROWDATA>");
+      if ((table_.RowSlots() + 1) * std::max<std::size_t>(fieldCount, 1) > maxCells)
+        Fail("the rows ask for more cells than a file of this size can hold");
+      RowId row = table_.AddRow();
+      std::fill(seen.begin(), seen.end(), 0);
+      std::size_t hint = 0;
+      bool empty = ReadAttributes([&](const Attribute& a) {
+        std::size_t f = FindField(a.name, hint);
+        if (f == fieldCount) Fail("the row attribute " + std::string(a.name) + " names no field", a.at);
+        if (seen[f]) Fail("attribute " + std::string(a.name) + " is given twice", a.at);
+        seen[f] = 1;
+        hint = f + 1;
+        StoreCell(row, f, a);
+      });
+      if (!empty) {
+        std::string_view inner;
+        if (NextChild("ROW", inner)) Fail("<ROW> cannot hold elements");
+      }
+      if (autoInc >= 0 && !table_.IsNull(row, static_cast<std::size_t>(autoInc)))
+        highestAutoInc = std::max<std::int64_t>(highestAutoInc, table_.Number(row, static_cast<std::size_t>(autoInc)));
+    }
+    if (autoInc >= 0 && highestAutoInc >= table_.AutoIncValue())
+      table_.SetAutoIncValue(static_cast<std::int32_t>(std::min<std::int64_t>(highestAutoInc + 1, INT32_MAX)));
+  }
+
+  std::size_t FindField(std::string_view name, std::size_t hint) const {
+    const FieldDefs& fields = table_.Fields();
+    for (std::size_t n = 0; n < fields.size(); ++n) {
+      std::size_t f = (hint + n) % fields.size();
+      if (fields[f].name == name) return f;
+    }
+    return fields.size();
+  }
+
+  void StoreCell(RowId row, std::size_t f, const Attribute& a) {
+    const FieldDef& field = table_.Fields()[f];
+    switch (field.type) {
+      case FieldType::String:
+        table_.SetText(row, f, Decode(a));
+        break;
+      case FieldType::Boolean:
+        if (EqualsIgnoreCase(a.raw, "TRUE")) {
+          table_.SetNumber(row, f, 1);
+        } else if (EqualsIgnoreCase(a.raw, "FALSE")) {
+          table_.SetNumber(row, f, 0);
+        } else {
+          Fail("field " + field.name + ": '" + Shorten(a.raw) + "' is not TRUE or FALSE", a.at);
+        }
+        break;
+      default:
+        table_.SetNumber(row, f, ParseNumber(a, field.type, field.name));
+    }
+  }
+
+  static std::string Shorten(std::string_view raw) {
+    return raw.size() > 40 ? std::string(raw.substr(0, 40)) + "..." : std::string(raw);
+  }
+
+  std::int32_t ParseNumber(const Attribute& a, FieldType type, const std::string& what) {
+    std::string_view s = a.raw;
+    if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+    std::int64_t value = 0;
+    auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+    bool ok = error == std::errc() && end == s.data() + s.size() && !s.empty() && s[0] != ' ';
+    std::int64_t low = type == FieldType::I2 ? INT16_MIN : INT32_MIN;
+    std::int64_t high = type == FieldType::I2 ? INT16_MAX : INT32_MAX;
+    if (!ok || value < low || value > high)
+      Fail(what + ": '" + Shorten(a.raw) + "' is not a " + (type == FieldType::I2 ? "16" : "32") + "-bit number", a.at);
+    return static_cast<std::int32_t>(value);
+  }
+
+  // The attribute's text as windows-1252 bytes, with references replaced and
+  // literal line breaks and tabs turned into blanks as XML prescribes.
+  const std::string& Decode(const Attribute& a) {
+    const bool* special = encoding_ == Encoding::Utf8 ? kSpecial.utf8 : kSpecial.singleByte;
+    std::string_view raw = a.raw;
+    value_.clear();
+    std::size_t i = 0;
+    while (i < raw.size()) {
+      std::size_t run = i;
+      while (run < raw.size() && !special[static_cast<unsigned char>(raw[run])]) ++run;
+      value_.append(raw, i, run - i);
+      i = run;
+      if (i == raw.size()) break;
+      unsigned char c = static_cast<unsigned char>(raw[i]);
+      if (c == '&') {
+        i = DecodeReference(raw, i, a.at);
+      } else if (c == '\r') {
+        value_ += ' ';
+        i += (i + 1 < raw.size() && raw[i + 1] == '\n') ? 2 : 1;
+      } else if (c == '\n' || c == '\t') {
+        value_ += ' ';
+        ++i;
+      } else {
+        i = DecodeUtf8(raw, i, a.at);
+      }
+    }
+    return value_;
+  }
+
+  std::size_t DecodeReference(std::string_view raw, std::size_t i, std::size_t at) {
+    std::size_t semicolon = raw.find(';', i);
+    if (semicolon == std::string_view::npos || semicolon - i > 12) Fail("'&' that starts no reference", at + i);
+    std::string_view ref = raw.substr(i + 1, semicolon - i - 1);
+    std::uint32_t cp = 0;
+    if (ref == "amp") {
+      cp = '&';
+    } else if (ref == "lt") {
+      cp = '<';
+    } else if (ref == "gt") {
+      cp = '>';
+    } else if (ref == "quot") {
+      cp = '"';
+    } else if (ref == "apos") {
+      cp = '\'';
+    } else if (!ref.empty() && ref[0] == '#') {
+      std::string_view digits = ref.substr(1);
+      int base = 10;
+      if (!digits.empty() && digits[0] == 'x') {
+        digits.remove_prefix(1);
+        base = 16;
+      }
+      auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), cp, base);
+      if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || cp == 0 ||
+          cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        Fail("malformed character reference &" + std::string(ref) + ";", at + i);
+    } else {
+      Fail("undefined entity &" + std::string(ref) + ";", at + i);
+    }
+    AppendCodePoint(cp, at + i);
+    return semicolon + 1;
+  }
+
+  // A byte of 0x80 or more in a UTF-8 file: a well-formed sequence is one
+  // character; a stray byte is taken as windows-1252, as older files hold it.
+  std::size_t DecodeUtf8(std::string_view raw, std::size_t i, std::size_t at) {
+    unsigned char c = static_cast<unsigned char>(raw[i]);
+    int length = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    std::uint32_t cp = length == 2 ? c & 0x1F : length == 3 ? c & 0x0F : c & 0x07;
+    bool ok = length > 0 && i + static_cast<std::size_t>(length) <= raw.size();
+    for (int k = 1; ok && k < length; ++k) {
+      unsigned char d = static_cast<unsigned char>(raw[i + static_cast<std::size_t>(k)]);
+      ok = (d & 0xC0) == 0x80;
+      cp = (cp << 6) | (d & 0x3F);
+    }
+    if (ok) ok = !(length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) && !(length == 4 && (cp < 0x10000 || cp > 0x10FFFF));
+    if (!ok) {
+      value_ += static_cast<char>(c);
+      return i + 1;
+    }
+    AppendCodePoint(cp, at + i);
+    return i + static_cast<std::size_t>(length);
+  }
+
+  void AppendCodePoint(std::uint32_t cp, std::size_t at) {
+    int b = ByteOfCodePoint(cp);
+    if (b < 0) {
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(cp));
+      Fail(std::string("the character ") + hex + " cannot be held in windows-1252 text", at);
+    }
+    value_ += static_cast<char>(b);
+  }
+
+  std::string_view in_;
+  std::size_t pos_ = 0;
+  Encoding encoding_ = Encoding::Utf8;
+  TableData table_;
+  std::string value_;
+};
+
+}  // namespace
+
+TableData ReadDataPacket(std::string_view bytes) {
+  if (bytes.size() > kMaxPacketBytes) throw DataPacketError("the file is larger than " + std::to_string(kMaxPacketBytes) + " bytes");
+  return Reader(bytes).Read();
+}
+
+}  // namespace cordalis

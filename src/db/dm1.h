@@ -1,0 +1,69 @@
+#pragma once
+// The data module: the four tables, their files beside the program and the
+// load status that the main window reports.
+#include <cstdint>
+#include <string>
+
+#include "db/client_data_set.h"
+
+namespace cordalis {
+
+class FileStore;
+class MessageBoxes;
+
+enum LoadStatus : int {
+  lsLoaded = 0,
+  lsTweaksFailed = 1,
+  lsActionsFailed = 2,
+  lsEngineFailed = 3,
+};
+
+class Tdm1 {
+ public:
+  // Opens the four tables; a missing or damaged Undo.xml or Note.xml is told to
+  // the user and replaced by an empty table, the damaged file kept beside it.
+  Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::string programFolder);
+  ~Tdm1();  // Close(), with any failure to save swallowed; call Close() to see it
+  Tdm1(const Tdm1&) = delete;
+  Tdm1& operator=(const Tdm1&) = delete;
+
+  int LoadStatus() const { return loadStatus_; }
+  // Makes the tweak with this number the current row of cdsTwks, which moves
+  // the three detail tables to its rows. False when there is no such tweak.
+  bool LocateTweak(std::int32_t twkId);
+  // Saves every table that changed since it was last saved, then closes all four.
+  void Close();
+
+  ClientDataSet cdsTwks;
+  ClientDataSet cdsData;
+  ClientDataSet cdsUndo;
+  ClientDataSet cdsNote;
+
+  // The fixed field lists of the four tables, in order.
+  static const FieldDefs& TweakFields();
+  static const FieldDefs& ActionFields();  // also the undo actions'
+  static const FieldDefs& NoteFields();
+
+ private:
+  void Open();
+  void OpenUserTable(ClientDataSet& table, const FieldDefs& fields, const char* description, const char* fileName,
+                     const char* consequence);
+  void KeepDamagedFile(const std::string& path);
+
+  FileStore& files_;
+  MessageBoxes& boxes_;
+  std::string folder_;
+  int loadStatus_ = lsLoaded;
+};
+
+// The path of a file in a folder, with the host's separator.
+std::string PathInFolder(const std::string& folder, const std::string& name);
+
+// Ends the program before any window when a shipped table file is missing:
+// shows the message and returns false. Returns true when both are present.
+bool DatabasePreCheck(FileStore& files, MessageBoxes& boxes, const std::string& programFolder);
+
+// The message for a load status of 1, 2 or 3; empty for 0.
+std::string LoadFailureMessage(int loadStatus);
+
+}  // namespace cordalis

@@ -1,0 +1,40 @@
+#pragma once
+// The one file layer: every file the program writes goes through it, so that a
+// whole-file replacement is atomic and tests can cut it short like a crash.
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace cordalis {
+
+// A failure of the file system, naming the file and the system's reason.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class FileStore {
+ public:
+  virtual ~FileStore() = default;
+
+  // File names are matched without regard to letter case, as on Windows.
+  virtual bool Exists(const std::string& path) = 0;
+  // Throws FileError when the file cannot be read or is larger than maxBytes.
+  virtual std::string Read(const std::string& path, std::size_t maxBytes) = 0;
+  // Creates or truncates the file, writes all bytes and flushes them to the disk.
+  virtual void WriteDurably(const std::string& path, std::string_view bytes) = 0;
+  // Renames from over to, replacing to; the rename itself is made durable.
+  virtual void Replace(const std::string& from, const std::string& to) = 0;
+  // Renames from to to unless to exists; returns false when it does.
+  virtual bool MoveNoReplace(const std::string& from, const std::string& to) = 0;
+};
+
+// Replaces the file with bytes so that a crash at any moment leaves either the old
+// or the new content: a temporary file beside it is written, flushed and renamed.
+void ReplaceFileAtomically(FileStore& files, const std::string& path, std::string_view bytes);
+
+// The file store of the machine the program runs on.
+FileStore& SystemFileStore();
+
+}  // namespace cordalis

@@ -1,0 +1,18 @@
+#pragma once
+// Small text helpers on 8-bit ANSI strings.
+#include <string>
+#include <string_view>
+
+namespace cordalis {
+
+char ToUpperAscii(char c);
+char ToLowerAscii(char c);
+std::string ToLowerAscii(std::string_view text);
+// Letter case ignored for A-Z only, as keywords, field and file names need.
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// Every occurrence of from (compared exactly) replaced by to.
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+// Every occurrence of from, letter case ignored, replaced by to.
+std::string ReplaceAllIgnoreCase(std::string_view text, std::string_view from, std::string_view to);
+
+}  // namespace cordalis

@@ -1,0 +1,138 @@
+#include "db/client_data_set.h"
+
+#include <gtest/gtest.h>
+
+#include "db/dm1.h"
+#include "db/packet_engine.h"
+#include "support/memory_file_store.h"
+#include "support/recording_message_boxes.h"
+#include "support/table_files.h"
+
+namespace cordalis {
+namespace {
+
+using testing::MemoryFileStore;
+using testing::RecordingMessageBoxes;
+
+class DataModuleTables : public ::testing::Test {
+ protected:
+  DataModuleTables() { testing::WriteSampleCatalogue(files, "app"); }
+
+  std::vector<std::string> Column(ClientDataSet& table, const std::string& field) {
+    std::vector<std::string> values;
+    for (table.First(); !table.Eof(); table.Next()) values.push_back(table.AsString(field));
+    return values;
+  }
+
+  MemoryFileStore files;
+  XmlPacketEngine engine{files};
+  RecordingMessageBoxes boxes;
+};
+
+TEST_F(DataModuleTables, TweaksAreOrderedByNumber) {
+  Tdm1 dm(engine, files, boxes, "app");
+  EXPECT_EQ(Column(dm.cdsTwks, "TwkID"), (std::vector<std::string>{"1", "2", "5"}));
+}
+
+TEST_F(DataModuleTables, DetailsPresentTheCurrentTweaksRowsInStoredOrder) {
+  Tdm1 dm(engine, files, boxes, "app");
+  ASSERT_TRUE(dm.LocateTweak(1));
+  EXPECT_EQ(Column(dm.cdsData, "Value"), (std::vector<std::string>{"One", "Two"}));
+  ASSERT_TRUE(dm.LocateTweak(5));
+  EXPECT_EQ(Column(dm.cdsData, "Root"), (std::vector<std::string>{"HKLM", "HKCR"}));
+  ASSERT_TRUE(dm.LocateTweak(2));
+  EXPECT_TRUE(dm.cdsData.IsEmpty());
+  EXPECT_TRUE(dm.cdsData.Eof());
+  EXPECT_FALSE(dm.LocateTweak(3));
+  EXPECT_EQ(dm.cdsTwks.AsInteger("TwkID"), 2) << "a failed search leaves the current row";
+
+  // Iterating the master moves the details with it.
+  std::vector<int> counts;
+  for (dm.cdsTwks.First(); !dm.cdsTwks.Eof(); dm.cdsTwks.Next()) counts.push_back(dm.cdsData.RecordCount());
+  EXPECT_EQ(counts, (std::vector<int>{2, 0, 2}));
+}
+
+TEST_F(DataModuleTables, WritesFollowTheProtocol) {
+  Tdm1 dm(engine, files, boxes, "app");
+  ASSERT_TRUE(dm.LocateTweak(5));
+  EXPECT_THROW(dm.cdsUndo.Append(), DataSetError) << "tables are read-only until a writer clears the mark";
+  EXPECT_THROW(dm.cdsData.Edit(), DataSetError);
+
+  dm.cdsUndo.SetReadOnly(false);
+  for (const char* key : {"K1", "K2", "K3"}) {
+    dm.cdsUndo.Append();
+    dm.cdsUndo.SetAsString("Root", "HKCU");
+    dm.cdsUndo.SetAsString("Key", key);
+    dm.cdsUndo.SetAsInteger("ChangeType", 2);
+    dm.cdsUndo.Post();
+  }
+  EXPECT_EQ(dm.cdsUndo.AsInteger("TwkID"), 5) << "a new detail row belongs to the current tweak";
+  ASSERT_TRUE(dm.LocateTweak(1));
+  EXPECT_TRUE(dm.cdsUndo.IsEmpty());
+  ASSERT_TRUE(dm.LocateTweak(5));
+  EXPECT_EQ(Column(dm.cdsUndo, "Key"), (std::vector<std::string>{"K1", "K2", "K3"}));
+
+  // Deleting within the subset: the next row becomes current; the last leaves it empty.
+  dm.cdsUndo.First();
+  dm.cdsUndo.Next();
+  dm.cdsUndo.Delete();
+  EXPECT_EQ(dm.cdsUndo.AsString("Key"), "K3");
+  dm.cdsUndo.First();
+  while (!dm.cdsUndo.Eof()) dm.cdsUndo.Delete();
+  EXPECT_TRUE(dm.cdsUndo.IsEmpty());
+  dm.cdsUndo.SetReadOnly(true);
+}
+
+TEST_F(DataModuleTables, TextIsCutToItsFieldWidthAndFieldsHaveTheirTypes) {
+  Tdm1 dm(engine, files, boxes, "app");
+  ASSERT_TRUE(dm.LocateTweak(1));
+  dm.cdsNote.SetReadOnly(false);
+  dm.cdsNote.Append();
+  dm.cdsNote.SetAsString("Note", std::string(5000, 'n'));
+  EXPECT_THROW(dm.cdsNote.SetAsString("TwkID", "1"), DataSetError);
+  EXPECT_THROW(dm.cdsNote.SetAsString("NoSuchField", "1"), DataSetError);
+  dm.cdsNote.Post();
+  dm.cdsNote.SetReadOnly(true);
+  EXPECT_EQ(dm.cdsNote.AsString("Note").size(), 4096u);
+
+  dm.cdsTwks.SetReadOnly(false);
+  dm.cdsTwks.Edit();
+  EXPECT_THROW(dm.cdsTwks.SetAsInteger("TwkID", 9), DataSetError) << "the tweak number is read-only";
+  dm.cdsTwks.Cancel();
+  dm.cdsTwks.SetReadOnly(true);
+}
+
+TEST_F(DataModuleTables, AFinishedWriterHasSavedItsTable) {
+  {
+    Tdm1 dm(engine, files, boxes, "app");
+    int before = files.changes;
+    ASSERT_TRUE(dm.LocateTweak(1));
+    dm.cdsTwks.SetReadOnly(false);
+    dm.cdsTwks.Edit();
+    dm.cdsTwks.SetAsBoolean("Hide", true);
+    dm.cdsTwks.Post();
+    EXPECT_EQ(files.changes, before) << "nothing is written while the writer works";
+    dm.cdsTwks.SetReadOnly(true);
+    EXPECT_GT(files.changes, before);
+    files.crashed = true;  // the process dies: no close, no further writes
+  }
+  files.crashed = false;
+  Tdm1 dm(engine, files, boxes, "app");
+  ASSERT_TRUE(dm.LocateTweak(1));
+  EXPECT_TRUE(dm.cdsTwks.AsBoolean("Hide"));
+}
+
+TEST_F(DataModuleTables, PersistWritesPendingRowsBeforeTheWriterFinishes) {
+  Tdm1 dm(engine, files, boxes, "app");
+  ASSERT_TRUE(dm.LocateTweak(2));
+  dm.cdsUndo.SetReadOnly(false);
+  dm.cdsUndo.Append();
+  dm.cdsUndo.SetAsString("Key", "Written ahead");
+  dm.cdsUndo.Post();
+  dm.cdsUndo.Persist();
+  EXPECT_NE(files.At(PathInFolder("app", "Undo.xml")).find("Written ahead"), std::string::npos);
+  dm.cdsUndo.SetReadOnly(true);
+}
+
+}  // namespace
+}  // namespace cordalis
