@@ -1,0 +1,86 @@
+#include "gui/program_driver.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "support/build_path.h"
+
+namespace cordalis::testing {
+
+std::string ProgramPath() { return BuildPath(CORDALIS_EXE); }
+
+ProgramDriver::ProgramDriver(const std::string& folder, const std::string& arguments) {
+  const std::string exe = (std::filesystem::path(folder) / "cordalis.exe").string();
+  std::filesystem::copy_file(ProgramPath(), exe, std::filesystem::copy_options::overwrite_existing);
+  std::string commandLine = "\"" + exe + "\" " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                      &process_))
+    throw std::runtime_error("cannot start " + exe);
+  WaitForInputIdle(process_.hProcess, 20000);
+}
+
+ProgramDriver::~ProgramDriver() {
+  if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.hProcess, 99);
+    WaitForSingleObject(process_.hProcess, 5000);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+std::vector<WindowInfo> ProgramDriver::TopLevelWindows() const {
+  struct Search {
+    DWORD pid;
+    std::vector<WindowInfo> found;
+  } search{process_.dwProcessId, {}};
+  EnumWindows(
+      [](HWND hwnd, LPARAM lParam) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lParam);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid != s->pid || !IsWindowVisible(hwnd)) return TRUE;
+        char name[256] = {}, title[1024] = {};
+        GetClassNameA(hwnd, name, sizeof name);
+        GetWindowTextA(hwnd, title, sizeof title);
+        s->found.push_back({hwnd, name, title, GetWindow(hwnd, GW_OWNER)});
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+WindowInfo ProgramDriver::WaitForWindow(const std::string& className, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    for (const WindowInfo& w : TopLevelWindows())
+      if (w.className == className) return w;
+    if (GetTickCount() - start > timeoutMs) return {};
+    // The other process gives no event for a new window; check again shortly.
+    if (WaitForSingleObject(process_.hProcess, 25) == WAIT_OBJECT_0) {
+      for (const WindowInfo& w : TopLevelWindows())
+        if (w.className == className) return w;
+      return {};
+    }
+  }
+}
+
+std::string ProgramDriver::ChildText(HWND parent, int id) {
+  char text[8192] = {};
+  GetDlgItemTextA(parent, id, text, sizeof text);
+  return text;
+}
+
+std::string ProgramDriver::MessageBoxText(HWND box) { return ChildText(box, 0xFFFF); }
+
+void ProgramDriver::Press(HWND dialog, int buttonId) { PostMessageA(dialog, WM_COMMAND, buttonId, 0); }
+
+int ProgramDriver::WaitForExit(DWORD timeoutMs) {
+  if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(process_.hProcess, &code);
+  return static_cast<int>(code);
+}
+
+}  // namespace cordalis::testing

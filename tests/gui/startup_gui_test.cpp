@@ -1,0 +1,100 @@
+// Start-up of the real program: the pre-check, the load status and the
+// messages about the user's tables, seen from outside the process.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "db/dm1.h"
+#include "gui/program_driver.h"
+#include "host/file_store.h"
+#include "support/table_files.h"
+#include "support/temp_dir.h"
+
+namespace cordalis {
+namespace {
+
+using testing::ProgramDriver;
+using testing::TempDir;
+
+std::vector<std::string> FileNames(const TempDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void WriteAllTables(const TempDir& dir) {
+  testing::WriteSampleCatalogue(SystemFileStore(), dir.Str());
+  testing::WriteTable(SystemFileStore(), dir.File("Undo.xml"), Tdm1::ActionFields(), {});
+  testing::WriteTable(SystemFileStore(), dir.File("Note.xml"), Tdm1::NoteFields(), {{"1", "a note"}});
+}
+
+TEST(Startup, MissingShippedFileEndsTheProgramBeforeAnyWindow) {
+  TempDir dir;
+  testing::WriteSampleCatalogue(SystemFileStore(), dir.Str());
+  std::filesystem::remove(dir.File("Data.xml"));
+  ProgramDriver program(dir.Str());
+  auto box = program.WaitForWindow("#32770");
+  ASSERT_NE(box.hwnd, nullptr);
+  EXPECT_EQ(box.title, "Cordalis");
+  EXPECT_EQ(box.owner, nullptr);
+  EXPECT_EQ(ProgramDriver::MessageBoxText(box.hwnd),
+            "Cordalis's essential data.xml database is not present in the program's folder (" + dir.Str() +
+                ").\r\n\r\nWithout the database files, it is impossible for Cordalis to function. You will need to "
+                "reinstall the program.\r\n\r\nClick OK to terminate");
+  for (const auto& w : program.TopLevelWindows()) EXPECT_NE(w.className, "TMainForm");
+  ProgramDriver::Press(box.hwnd, IDOK);
+  EXPECT_EQ(program.WaitForExit(), 0);
+  EXPECT_EQ(FileNames(dir), (std::vector<std::string>{"Twks.xml", "cordalis.exe"})) << "nothing is written";
+}
+
+TEST(Startup, LoadedTablesAreShownAndNothingIsWritten) {
+  TempDir dir;
+  WriteAllTables(dir);
+  auto undoTime = std::filesystem::last_write_time(dir.File("Undo.xml"));
+  ProgramDriver program(dir.Str());
+  auto before = FileNames(dir);
+  auto window = program.WaitForWindow("TMainForm");
+  ASSERT_NE(window.hwnd, nullptr);
+  EXPECT_EQ(window.title, "Cordalis");
+  EXPECT_EQ(ProgramDriver::ChildText(window.hwnd, 100), "Load status 0: 3 tweaks, 4 actions, 0 undo actions, 1 notes.");
+  PostMessageA(window.hwnd, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitForExit(), 0);
+  EXPECT_EQ(FileNames(dir), before);
+  EXPECT_EQ(std::filesystem::last_write_time(dir.File("Undo.xml")), undoTime);
+}
+
+TEST(Startup, DamagedTweakFileIsReportedByTheMainWindow) {
+  TempDir dir;
+  WriteAllTables(dir);
+  ReplaceFileAtomically(SystemFileStore(), dir.File("Twks.xml"), "<DATAPACKET Version=\"2.0\"><METADATA>");
+  ProgramDriver program(dir.Str());
+  auto main = program.WaitForWindow("TMainForm");
+  auto box = program.WaitForWindow("#32770");
+  ASSERT_NE(box.hwnd, nullptr);
+  EXPECT_EQ(box.owner, main.hwnd);
+  EXPECT_NE(ProgramDriver::MessageBoxText(box.hwnd).find("database file Twks.xml is present"), std::string::npos);
+  ProgramDriver::Press(box.hwnd, IDOK);
+  EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+TEST(Startup, MissingUndoFileIsToldAndCreated) {
+  TempDir dir;
+  WriteAllTables(dir);
+  std::filesystem::remove(dir.File("Undo.xml"));
+  ProgramDriver program(dir.Str());
+  auto box = program.WaitForWindow("#32770");
+  ASSERT_NE(box.hwnd, nullptr);
+  EXPECT_EQ(box.owner, nullptr);
+  EXPECT_NE(ProgramDriver::MessageBoxText(box.hwnd).find("(undo.xml) is missing"), std::string::npos);
+  ProgramDriver::Press(box.hwnd, IDOK);
+  auto window = program.WaitForWindow("TMainForm");
+  ASSERT_NE(window.hwnd, nullptr);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("Undo.xml")));
+  PostMessageA(window.hwnd, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+}  // namespace
+}  // namespace cordalis
