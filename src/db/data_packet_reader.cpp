@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "db/cp1252.h"
+#include "host/cp1252.h"
 #include "db/data_packet.h"
 #include "host/text.h"
 

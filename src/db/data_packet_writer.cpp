@@ -1,7 +1,7 @@
 #include <charconv>
 #include <cstdio>
 
-#include "db/cp1252.h"
+#include "host/cp1252.h"
 #include "db/data_packet.h"
 
 namespace cordalis {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "db/cp1252.h"
+#include "host/cp1252.h"
 #include "db/data_packet.h"
 #include "support/temp_dir.h"
 

@@ -1,4 +1,4 @@
-#include "db/cp1252.h"
+#include "host/cp1252.h"
 
 namespace cordalis {
 namespace {
@@ -11,10 +11,26 @@ constexpr std::uint16_t kHigh[32] = {
 
 }  // namespace
 
-std::uint32_t CodePointOfByte(unsigned char byte) {
-  if (IsXmlForbiddenControl(byte)) return 0xE000u + byte;
+std::uint32_t UnicodeOfByte(unsigned char byte) {
   if (byte >= 0x80 && byte <= 0x9F && kHigh[byte - 0x80] != 0) return kHigh[byte - 0x80];
   return byte;
+}
+
+std::uint32_t UpperCaseOf(std::uint32_t cp) {
+  if ((cp >= 'a' && cp <= 'z') || (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7)) return cp - 0x20;
+  switch (cp) {
+    case 0xB5: return 0x039C;   // micro sign -> capital mu
+    case 0xFF: return 0x0178;   // y diaeresis
+    case 0x0161: return 0x0160; // s caron
+    case 0x0153: return 0x0152; // oe
+    case 0x017E: return 0x017D; // z caron
+    default: return cp;
+  }
+}
+
+std::uint32_t CodePointOfByte(unsigned char byte) {
+  if (IsXmlForbiddenControl(byte)) return 0xE000u + byte;
+  return UnicodeOfByte(byte);
 }
 
 int ByteOfCodePoint(std::uint32_t cp) {

@@ -10,7 +10,14 @@
 
 namespace cordalis {
 
-// The character that a byte stands for.
+// The Unicode character of a windows-1252 byte; the five undefined bytes map to
+// the C1 controls of the same number, as Windows maps them.
+std::uint32_t UnicodeOfByte(unsigned char byte);
+// The upper-case form of a character of windows-1252 (Latin-1 letters and the
+// few letters of 0x80-0x9F), used where Windows compares names without case.
+std::uint32_t UpperCaseOf(std::uint32_t codePoint);
+
+// The character that a byte travels as in a data packet.
 std::uint32_t CodePointOfByte(unsigned char byte);
 // The byte that stands for a character, or -1 when windows-1252 has none.
 int ByteOfCodePoint(std::uint32_t codePoint);

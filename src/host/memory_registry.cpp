@@ -1,0 +1,270 @@
+#include "host/memory_registry.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "host/cp1252.h"
+
+namespace cordalis {
+namespace {
+
+constexpr std::size_t kMaxKeyNameLength = 255;
+constexpr std::size_t kMaxValueNameLength = 16383;
+
+// Names compare as Windows compares them: by their upper-case Unicode form.
+std::u32string Folded(const std::string& name) {
+  std::u32string folded;
+  folded.reserve(name.size());
+  for (char c : name) folded += static_cast<char32_t>(UpperCaseOf(UnicodeOfByte(static_cast<unsigned char>(c))));
+  return folded;
+}
+
+bool IsStringType(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
+
+// Components of a key path; empty components (doubled or trailing "\") drop out.
+std::vector<std::string> Components(const std::string& path) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t slash = path.find('\\', start);
+    if (slash == std::string::npos) slash = path.size();
+    if (slash > start) parts.push_back(path.substr(start, slash - start));
+    start = slash + 1;
+  }
+  return parts;
+}
+
+}  // namespace
+
+struct MemoryRegistry::Node {
+  struct Value {
+    std::string name;
+    std::uint32_t type;
+    std::vector<std::uint8_t> data;
+  };
+  std::string name;
+  std::map<std::u32string, std::shared_ptr<Node>> subKeys;  // by folded name: the listing order
+  std::vector<Value> values;                                  // creation order
+  bool deleted = false;
+
+  Value* FindValue(const std::string& valueName) {
+    std::u32string folded = Folded(valueName);
+    for (Value& v : values)
+      if (Folded(v.name) == folded) return &v;
+    return nullptr;
+  }
+};
+
+MemoryRegistry::MemoryRegistry() {
+  for (HKey root : {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine, kHkeyUsers, kHkeyCurrentConfig})
+    roots_[root] = std::make_shared<Node>();
+}
+
+MemoryRegistry::~MemoryRegistry() = default;
+
+long MemoryRegistry::Resolve(HKey key, Handle* out) const {
+  if (auto root = roots_.find(key); root != roots_.end()) {
+    *out = Handle{root->second, key, kKeyAllAccess};
+    return kErrorSuccess;
+  }
+  auto it = handles_.find(key);
+  if (it == handles_.end()) return kErrorInvalidHandle;
+  *out = it->second;
+  return it->second.node->deleted ? kErrorKeyDeleted : kErrorSuccess;
+}
+
+HKey MemoryRegistry::NewHandle(std::shared_ptr<Node> node, HKey root, std::uint32_t access) {
+  HKey handle = nextHandle_;
+  nextHandle_ += 4;
+  handles_[handle] = Handle{std::move(node), root, access};
+  return handle;
+}
+
+void MemoryRegistry::CountChange() {
+  ++changes;
+  if (crashAtChange && *crashAtChange == changes) throw RegistryCrash();
+}
+
+long MemoryRegistry::Walk(const Handle& base, const std::string& subKey, bool create, std::shared_ptr<Node>* out,
+                          bool* created) {
+  if (!subKey.empty() && subKey[0] == '\\') return 161;  // ERROR_BAD_PATHNAME
+  std::vector<std::string> parts = Components(subKey);
+  for (const std::string& part : parts)
+    if (part.size() > kMaxKeyNameLength) return kErrorInvalidParameter;
+  std::shared_ptr<Node> node = base.node;
+  std::size_t i = 0;
+  for (; i < parts.size(); ++i) {
+    auto it = node->subKeys.find(Folded(parts[i]));
+    if (it == node->subKeys.end()) break;
+    node = it->second;
+  }
+  if (created) *created = false;
+  if (i < parts.size()) {
+    if (!create) return kErrorFileNotFound;
+    if (Refused(base.root)) return kErrorAccessDenied;
+    CountChange();  // the whole missing chain is created by one call
+    for (; i < parts.size(); ++i) {
+      auto child = std::make_shared<Node>();
+      child->name = parts[i];
+      node->subKeys[Folded(parts[i])] = child;
+      node = child;
+    }
+    if (created) *created = true;
+  }
+  *out = node;
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::OpenKey(HKey parent, const std::string& subKey, std::uint32_t access, HKey* result) {
+  *result = 0;
+  Handle base;
+  if (long error = Resolve(parent, &base)) return error;
+  if (subKey.empty() && IsPredefinedRoot(parent)) {
+    *result = parent;
+    return kErrorSuccess;
+  }
+  std::shared_ptr<Node> node;
+  if (long error = Walk(base, subKey, false, &node, nullptr)) return error;
+  if ((access & kWriteRights) && Refused(base.root)) return kErrorAccessDenied;
+  *result = NewHandle(node, base.root, access);
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::CreateKey(HKey parent, const std::string& subKey, std::uint32_t access, HKey* result,
+                               bool* created) {
+  *result = 0;
+  Handle base;
+  if (long error = Resolve(parent, &base)) return error;
+  if (Refused(base.root)) return kErrorAccessDenied;
+  std::shared_ptr<Node> node;
+  if (long error = Walk(base, subKey, true, &node, created)) return error;
+  *result = NewHandle(node, base.root, access);
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::QueryValue(HKey key, const std::string& name, std::uint32_t* type,
+                                std::vector<std::uint8_t>* data, std::uint32_t* size) {
+  Handle h;
+  if (long error = Resolve(key, &h)) return error;
+  Node::Value* value = h.node->FindValue(name);
+  if (value == nullptr) return kErrorFileNotFound;
+  if (type) *type = value->type;
+  if (size) *size = static_cast<std::uint32_t>(value->data.size());
+  if (data) *data = value->data;
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::SetValue(HKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
+                              std::uint32_t size) {
+  Handle h;
+  if (long error = Resolve(key, &h)) return error;
+  if (name.size() > kMaxValueNameLength) return kErrorInvalidParameter;
+  if (!(h.access & kKeySetValue) || Refused(h.root)) return kErrorAccessDenied;
+  CountChange();
+  std::vector<std::uint8_t> bytes(data, data + (data ? size : 0));
+  if (Node::Value* value = h.node->FindValue(name)) {
+    value->type = type;
+    value->data = std::move(bytes);
+  } else {
+    h.node->values.push_back({name, type, std::move(bytes)});
+  }
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::DeleteValue(HKey key, const std::string& name) {
+  Handle h;
+  if (long error = Resolve(key, &h)) return error;
+  if (!(h.access & kKeySetValue) || Refused(h.root)) return kErrorAccessDenied;
+  Node::Value* value = h.node->FindValue(name);
+  if (value == nullptr) return kErrorFileNotFound;
+  CountChange();
+  h.node->values.erase(h.node->values.begin() + (value - h.node->values.data()));
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::DeleteKey(HKey parent, const std::string& subKey) {
+  Handle base;
+  if (long error = Resolve(parent, &base)) return error;
+  std::vector<std::string> parts = Components(subKey);
+  if (parts.empty()) return kErrorAccessDenied;  // a key cannot delete itself through its parent's name
+  std::string parentPath;
+  for (std::size_t i = 0; i + 1 < parts.size(); ++i) parentPath += (i ? "\\" : "") + parts[i];
+  std::shared_ptr<Node> owner;
+  if (long error = Walk(base, parentPath, false, &owner, nullptr)) return error;
+  auto it = owner->subKeys.find(Folded(parts.back()));
+  if (it == owner->subKeys.end()) return kErrorFileNotFound;
+  if (!it->second->subKeys.empty() || Refused(base.root)) return kErrorAccessDenied;
+  CountChange();
+  it->second->deleted = true;
+  owner->subKeys.erase(it);
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::EnumKey(HKey key, std::uint32_t index, std::string* name) {
+  Handle h;
+  if (long error = Resolve(key, &h)) return error;
+  if (index >= h.node->subKeys.size()) return kErrorNoMoreItems;
+  *name = std::next(h.node->subKeys.begin(), index)->second->name;
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::EnumValue(HKey key, std::uint32_t index, std::string* name) {
+  Handle h;
+  if (long error = Resolve(key, &h)) return error;
+  if (index >= h.node->values.size()) return kErrorNoMoreItems;
+  *name = h.node->values[index].name;
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::QueryInfoKey(HKey key, RegKeyInfo* info) {
+  Handle h;
+  if (long error = Resolve(key, &h)) return error;
+  *info = RegKeyInfo{};
+  info->subKeys = static_cast<std::uint32_t>(h.node->subKeys.size());
+  for (const auto& [folded, child] : h.node->subKeys)
+    info->maxSubKeyLen = std::max<std::uint32_t>(info->maxSubKeyLen, static_cast<std::uint32_t>(child->name.size()));
+  info->values = static_cast<std::uint32_t>(h.node->values.size());
+  for (const Node::Value& v : h.node->values) {
+    info->maxValueNameLen = std::max<std::uint32_t>(info->maxValueNameLen, static_cast<std::uint32_t>(v.name.size()));
+    // NT keeps strings as UTF-16 and reports the size it keeps.
+    std::uint32_t stored = static_cast<std::uint32_t>(v.data.size()) * (IsStringType(v.type) ? 2 : 1);
+    info->maxValueLen = std::max(info->maxValueLen, stored);
+  }
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::CloseKey(HKey key) {
+  if (IsPredefinedRoot(key)) return kErrorSuccess;
+  return handles_.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
+}
+
+std::string MemoryRegistry::Dump() const {
+  std::string out;
+  struct Walker {
+    std::string& out;
+    void Key(const std::string& path, const Node& node) {
+      out += path + "\n";
+      for (const Node::Value& v : node.values) {
+        char head[32];
+        std::snprintf(head, sizeof head, "] type %u:", static_cast<unsigned>(v.type));
+        out += path + " [" + v.name + head;
+        for (std::uint8_t b : v.data) {
+          char hex[4];
+          std::snprintf(hex, sizeof hex, " %02X", b);
+          out += hex;
+        }
+        out += "\n";
+      }
+      for (const auto& [folded, child] : node.subKeys) Key(path + "\\" + child->name, *child);
+    }
+  } walker{out};
+  const std::pair<HKey, const char*> names[] = {{kHkeyClassesRoot, "HKCR"},
+                                                {kHkeyCurrentUser, "HKCU"},
+                                                {kHkeyLocalMachine, "HKLM"},
+                                                {kHkeyUsers, "HKU"},
+                                                {kHkeyCurrentConfig, "HKCC"}};
+  for (const auto& [root, name] : names) walker.Key(name, *roots_.at(root));
+  return out;
+}
+
+}  // namespace cordalis

@@ -1,0 +1,76 @@
+#pragma once
+// The Registry in memory, faithful to Windows NT: key and value names compared
+// without regard to case and kept as first written; typed values with their
+// exact bytes; the default (unnamed) value; subkeys listed in case-insensitive
+// name order and values in creation order; a key with subkeys cannot be removed
+// by the single-key delete; the five predefined roots.
+//
+// Test hooks: stop at the k-th changing call as a crash would cut the program,
+// and refuse changes under chosen roots as a user without rights sees it.
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/registry_api.h"
+
+namespace cordalis {
+
+// Thrown by the changing call at which the test stops the program.
+class RegistryCrash : public std::runtime_error {
+ public:
+  RegistryCrash() : std::runtime_error("the program stopped here (simulated crash)") {}
+};
+
+class MemoryRegistry final : public RegistryApi {
+ public:
+  MemoryRegistry();
+  ~MemoryRegistry() override;
+
+  long OpenKey(HKey parent, const std::string& subKey, std::uint32_t access, HKey* result) override;
+  long CreateKey(HKey parent, const std::string& subKey, std::uint32_t access, HKey* result, bool* created) override;
+  long QueryValue(HKey key, const std::string& name, std::uint32_t* type, std::vector<std::uint8_t>* data,
+                  std::uint32_t* size) override;
+  long SetValue(HKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
+                std::uint32_t size) override;
+  long DeleteValue(HKey key, const std::string& name) override;
+  long DeleteKey(HKey parent, const std::string& subKey) override;
+  long EnumKey(HKey key, std::uint32_t index, std::string* name) override;
+  long EnumValue(HKey key, std::uint32_t index, std::string* name) override;
+  long QueryInfoKey(HKey key, RegKeyInfo* info) override;
+  long CloseKey(HKey key) override;
+
+  // Test hooks.
+  std::optional<int> crashAtChange;  // the changing call (counted from 1) that throws RegistryCrash
+  int changes = 0;                   // changing calls made so far (creating a key, setting or deleting)
+  void RefuseChangesUnder(HKey root) { refused_.insert(root); }
+  void AllowChangesUnder(HKey root) { refused_.erase(root); }
+  std::size_t OpenHandles() const { return handles_.size(); }
+
+  // The whole tree as text, for comparing states in tests: one line per key
+  // (its path) and per value (path, name, type and bytes in hex), in listing order.
+  std::string Dump() const;
+
+ private:
+  struct Node;
+  struct Handle {
+    std::shared_ptr<Node> node;
+    HKey root;
+    std::uint32_t access;
+  };
+  long Resolve(HKey key, Handle* out) const;
+  long Walk(const Handle& base, const std::string& subKey, bool create, std::shared_ptr<Node>* out, bool* created);
+  bool Refused(HKey root) const { return refused_.count(root) != 0; }
+  void CountChange();
+  HKey NewHandle(std::shared_ptr<Node> node, HKey root, std::uint32_t access);
+
+  std::map<HKey, std::shared_ptr<Node>> roots_;
+  std::map<HKey, Handle> handles_;
+  std::set<HKey> refused_;
+  HKey nextHandle_ = 0x1000;
+};
+
+}  // namespace cordalis

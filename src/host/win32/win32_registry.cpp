@@ -1,0 +1,101 @@
+// The Registry port on Windows: each call is the advapi32 function of its name.
+#include <windows.h>
+
+#include "host/registry_api.h"
+
+namespace cordalis {
+namespace {
+
+HKEY Key(HKey key) { return reinterpret_cast<HKEY>(key); }
+
+class Win32Registry final : public RegistryApi {
+ public:
+  long OpenKey(HKey parent, const std::string& subKey, std::uint32_t access, HKey* result) override {
+    HKEY key = nullptr;
+    long error = RegOpenKeyExA(Key(parent), subKey.c_str(), 0, access, &key);
+    *result = error == ERROR_SUCCESS ? reinterpret_cast<HKey>(key) : 0;
+    return error;
+  }
+
+  long CreateKey(HKey parent, const std::string& subKey, std::uint32_t access, HKey* result, bool* created) override {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    long error = RegCreateKeyExA(Key(parent), subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                                 &key, &disposition);
+    *result = error == ERROR_SUCCESS ? reinterpret_cast<HKey>(key) : 0;
+    if (created) *created = error == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY;
+    return error;
+  }
+
+  long QueryValue(HKey key, const std::string& name, std::uint32_t* type, std::vector<std::uint8_t>* data,
+                  std::uint32_t* size) override {
+    DWORD valueType = 0, valueSize = 0;
+    long error = RegQueryValueExA(Key(key), name.c_str(), nullptr, &valueType, nullptr, &valueSize);
+    // The value may grow between the two calls; ask again until the buffer holds it.
+    while (error == ERROR_SUCCESS && data) {
+      data->resize(valueSize);
+      DWORD got = valueSize;
+      error = RegQueryValueExA(Key(key), name.c_str(), nullptr, &valueType, data->empty() ? nullptr : data->data(),
+                               &got);
+      if (error == ERROR_MORE_DATA) {
+        valueSize = got;
+        error = ERROR_SUCCESS;
+        continue;
+      }
+      if (error == ERROR_SUCCESS) {
+        data->resize(got);
+        valueSize = got;
+      }
+      break;
+    }
+    if (error == ERROR_SUCCESS) {
+      if (type) *type = valueType;
+      if (size) *size = valueSize;
+    }
+    return error;
+  }
+
+  long SetValue(HKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
+                std::uint32_t size) override {
+    return RegSetValueExA(Key(key), name.c_str(), 0, type, data, size);
+  }
+
+  long DeleteValue(HKey key, const std::string& name) override { return RegDeleteValueA(Key(key), name.c_str()); }
+
+  long DeleteKey(HKey parent, const std::string& subKey) override { return RegDeleteKeyA(Key(parent), subKey.c_str()); }
+
+  long EnumKey(HKey key, std::uint32_t index, std::string* name) override {
+    char buffer[256 + 1];
+    DWORD length = sizeof buffer;
+    long error = RegEnumKeyExA(Key(key), index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+    if (error == ERROR_SUCCESS) name->assign(buffer, length);
+    return error;
+  }
+
+  long EnumValue(HKey key, std::uint32_t index, std::string* name) override {
+    std::string buffer(16384, '\0');
+    DWORD length = static_cast<DWORD>(buffer.size());
+    long error = RegEnumValueA(Key(key), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (error == ERROR_SUCCESS) name->assign(buffer.data(), length);
+    return error;
+  }
+
+  long QueryInfoKey(HKey key, RegKeyInfo* info) override {
+    DWORD subKeys = 0, maxSubKeyLen = 0, values = 0, maxValueNameLen = 0, maxValueLen = 0;
+    long error = RegQueryInfoKeyA(Key(key), nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr, &values,
+                                  &maxValueNameLen, &maxValueLen, nullptr, nullptr);
+    if (error == ERROR_SUCCESS) *info = RegKeyInfo{subKeys, maxSubKeyLen, values, maxValueNameLen, maxValueLen};
+    return error;
+  }
+
+  long CloseKey(HKey key) override { return RegCloseKey(Key(key)); }
+};
+
+}  // namespace
+
+RegistryApi& SystemRegistry() {
+  static Win32Registry registry;
+  return registry;
+}
+
+}  // namespace cordalis
