@@ -34,6 +34,12 @@ std::vector<std::string> Components(const std::string& path) {
   return parts;
 }
 
+// Opening below HKEY_CLASSES_ROOT, Windows 2000 and later skip one leading "\".
+std::string OpenPath(HKey parent, const std::string& subKey) {
+  if (parent == kHkeyClassesRoot && !subKey.empty() && subKey[0] == '\\') return subKey.substr(1);
+  return subKey;
+}
+
 }  // namespace
 
 struct MemoryRegistry::Node {
@@ -43,8 +49,9 @@ struct MemoryRegistry::Node {
     std::vector<std::uint8_t> data;
   };
   std::string name;
+  std::weak_ptr<Node> parent;                               // empty for a root
   std::map<std::u32string, std::shared_ptr<Node>> subKeys;  // by folded name: the listing order
-  std::vector<Value> values;                                  // creation order
+  std::vector<Value> values;                                // creation order
   bool deleted = false;
 
   Value* FindValue(const std::string& valueName) {
@@ -62,7 +69,9 @@ MemoryRegistry::MemoryRegistry() {
 
 MemoryRegistry::~MemoryRegistry() = default;
 
-long MemoryRegistry::Resolve(HKey key, Handle* out) const {
+// As Windows does: the handle first, then the rights it was opened with, then
+// whether its key still exists.
+long MemoryRegistry::Resolve(HKey key, std::uint32_t rights, Handle* out) const {
   if (auto root = roots_.find(key); root != roots_.end()) {
     *out = Handle{root->second, key, kKeyAllAccess};
     return kErrorSuccess;
@@ -70,6 +79,7 @@ long MemoryRegistry::Resolve(HKey key, Handle* out) const {
   auto it = handles_.find(key);
   if (it == handles_.end()) return kErrorInvalidHandle;
   *out = it->second;
+  if ((it->second.access & rights) != rights) return kErrorAccessDenied;
   return it->second.node->deleted ? kErrorKeyDeleted : kErrorSuccess;
 }
 
@@ -106,6 +116,7 @@ long MemoryRegistry::Walk(const Handle& base, const std::string& subKey, bool cr
     for (; i < parts.size(); ++i) {
       auto child = std::make_shared<Node>();
       child->name = parts[i];
+      child->parent = node;
       node->subKeys[Folded(parts[i])] = child;
       node = child;
     }
@@ -118,13 +129,13 @@ long MemoryRegistry::Walk(const Handle& base, const std::string& subKey, bool cr
 long MemoryRegistry::OpenKey(HKey parent, const std::string& subKey, std::uint32_t access, HKey* result) {
   *result = 0;
   Handle base;
-  if (long error = Resolve(parent, &base)) return error;
+  if (long error = Resolve(parent, 0, &base)) return error;  // the parent's rights do not matter
   if (subKey.empty() && IsPredefinedRoot(parent)) {
     *result = parent;
     return kErrorSuccess;
   }
   std::shared_ptr<Node> node;
-  if (long error = Walk(base, subKey, false, &node, nullptr)) return error;
+  if (long error = Walk(base, OpenPath(parent, subKey), false, &node, nullptr)) return error;
   if ((access & kWriteRights) && Refused(base.root)) return kErrorAccessDenied;
   *result = NewHandle(node, base.root, access);
   return kErrorSuccess;
@@ -133,19 +144,20 @@ long MemoryRegistry::OpenKey(HKey parent, const std::string& subKey, std::uint32
 long MemoryRegistry::CreateKey(HKey parent, const std::string& subKey, std::uint32_t access, HKey* result,
                                bool* created) {
   *result = 0;
+  if (created) *created = false;
   Handle base;
-  if (long error = Resolve(parent, &base)) return error;
-  if (Refused(base.root)) return kErrorAccessDenied;
+  if (long error = Resolve(parent, 0, &base)) return error;  // the parent's rights do not matter
   std::shared_ptr<Node> node;
-  if (long error = Walk(base, subKey, true, &node, created)) return error;
+  if (long error = Walk(base, subKey, true, &node, created)) return error;  // no new keys under a refused root
+  if ((access & kWriteRights) && Refused(base.root)) return kErrorAccessDenied;
   *result = NewHandle(node, base.root, access);
   return kErrorSuccess;
 }
 
-long MemoryRegistry::QueryValue(HKey key, const std::string& name, std::uint32_t* type,
-                                std::vector<std::uint8_t>* data, std::uint32_t* size) {
+long MemoryRegistry::QueryValue(HKey key, const std::string& name, std::uint32_t* type, std::vector<std::uint8_t>* data,
+                                std::uint32_t* size) {
   Handle h;
-  if (long error = Resolve(key, &h)) return error;
+  if (long error = Resolve(key, kKeyQueryValue, &h)) return error;
   Node::Value* value = h.node->FindValue(name);
   if (value == nullptr) return kErrorFileNotFound;
   if (type) *type = value->type;
@@ -157,9 +169,9 @@ long MemoryRegistry::QueryValue(HKey key, const std::string& name, std::uint32_t
 long MemoryRegistry::SetValue(HKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
                               std::uint32_t size) {
   Handle h;
-  if (long error = Resolve(key, &h)) return error;
+  if (long error = Resolve(key, kKeySetValue, &h)) return error;
   if (name.size() > kMaxValueNameLength) return kErrorInvalidParameter;
-  if (!(h.access & kKeySetValue) || Refused(h.root)) return kErrorAccessDenied;
+  if (Refused(h.root)) return kErrorAccessDenied;
   CountChange();
   std::vector<std::uint8_t> bytes(data, data + (data ? size : 0));
   if (Node::Value* value = h.node->FindValue(name)) {
@@ -173,8 +185,8 @@ long MemoryRegistry::SetValue(HKey key, const std::string& name, std::uint32_t t
 
 long MemoryRegistry::DeleteValue(HKey key, const std::string& name) {
   Handle h;
-  if (long error = Resolve(key, &h)) return error;
-  if (!(h.access & kKeySetValue) || Refused(h.root)) return kErrorAccessDenied;
+  if (long error = Resolve(key, kKeySetValue, &h)) return error;
+  if (Refused(h.root)) return kErrorAccessDenied;
   Node::Value* value = h.node->FindValue(name);
   if (value == nullptr) return kErrorFileNotFound;
   CountChange();
@@ -182,27 +194,24 @@ long MemoryRegistry::DeleteValue(HKey key, const std::string& name) {
   return kErrorSuccess;
 }
 
+// As RegDeleteKey does: opens parent\subKey for deleting (the empty name is the
+// key itself) and removes that key when it has no subkeys.
 long MemoryRegistry::DeleteKey(HKey parent, const std::string& subKey) {
   Handle base;
-  if (long error = Resolve(parent, &base)) return error;
-  std::vector<std::string> parts = Components(subKey);
-  if (parts.empty()) return kErrorAccessDenied;  // a key cannot delete itself through its parent's name
-  std::string parentPath;
-  for (std::size_t i = 0; i + 1 < parts.size(); ++i) parentPath += (i ? "\\" : "") + parts[i];
-  std::shared_ptr<Node> owner;
-  if (long error = Walk(base, parentPath, false, &owner, nullptr)) return error;
-  auto it = owner->subKeys.find(Folded(parts.back()));
-  if (it == owner->subKeys.end()) return kErrorFileNotFound;
-  if (!it->second->subKeys.empty() || Refused(base.root)) return kErrorAccessDenied;
+  if (long error = Resolve(parent, 0, &base)) return error;
+  std::shared_ptr<Node> node;
+  if (long error = Walk(base, OpenPath(parent, subKey), false, &node, nullptr)) return error;
+  std::shared_ptr<Node> owner = node->parent.lock();
+  if (!owner || Refused(base.root) || !node->subKeys.empty()) return kErrorAccessDenied;
   CountChange();
-  it->second->deleted = true;
-  owner->subKeys.erase(it);
+  node->deleted = true;
+  owner->subKeys.erase(Folded(node->name));
   return kErrorSuccess;
 }
 
 long MemoryRegistry::EnumKey(HKey key, std::uint32_t index, std::string* name) {
   Handle h;
-  if (long error = Resolve(key, &h)) return error;
+  if (long error = Resolve(key, kKeyEnumerateSubKeys, &h)) return error;
   if (index >= h.node->subKeys.size()) return kErrorNoMoreItems;
   *name = std::next(h.node->subKeys.begin(), index)->second->name;
   return kErrorSuccess;
@@ -210,7 +219,7 @@ long MemoryRegistry::EnumKey(HKey key, std::uint32_t index, std::string* name) {
 
 long MemoryRegistry::EnumValue(HKey key, std::uint32_t index, std::string* name) {
   Handle h;
-  if (long error = Resolve(key, &h)) return error;
+  if (long error = Resolve(key, kKeyQueryValue, &h)) return error;
   if (index >= h.node->values.size()) return kErrorNoMoreItems;
   *name = h.node->values[index].name;
   return kErrorSuccess;
@@ -218,7 +227,7 @@ long MemoryRegistry::EnumValue(HKey key, std::uint32_t index, std::string* name)
 
 long MemoryRegistry::QueryInfoKey(HKey key, RegKeyInfo* info) {
   Handle h;
-  if (long error = Resolve(key, &h)) return error;
+  if (long error = Resolve(key, kKeyQueryValue, &h)) return error;  // as Windows XP and 2003 require
   *info = RegKeyInfo{};
   info->subKeys = static_cast<std::uint32_t>(h.node->subKeys.size());
   for (const auto& [folded, child] : h.node->subKeys)

@@ -1,12 +1,28 @@
 #pragma once
 // The Registry in memory, faithful to Windows NT: key and value names compared
 // without regard to case and kept as first written; typed values with their
-// exact bytes; the default (unnamed) value; subkeys listed in case-insensitive
-// name order and values in creation order; a key with subkeys cannot be removed
-// by the single-key delete; the five predefined roots.
+// exact bytes; the default (unnamed) value; subkeys listed in
+// case-insensitive name order and values in creation order; a key with
+// subkeys cannot be removed by the single-key delete; the rights a handle was
+// opened with; the five predefined roots.
 //
 // Test hooks: stop at the k-th changing call as a crash would cut the program,
 // and refuse changes under chosen roots as a user without rights sees it.
+//
+// Known differences from Wine's Registry, which the contract tests
+// (tests/host/registry_contract_test.cpp) show case by case. In each, this
+// Registry does what Windows NT does:
+// - Subkeys: NT lists them by the upper-case form of their names, Wine by the
+//   lower-case form. The orders differ for names holding [ ] ^ _ ` (between
+//   "Z" and "a"): NT lists "Zz" before "_x", Wine after.
+// - Values: NT lists them in creation order, Wine sorted by name.
+// - Key names: Windows allows 255 characters; Wine takes 256 too. Longer
+//   names get ERROR_INVALID_PARAMETER from both.
+// - RegCreateKeyEx of the empty name (the key itself): Wine says the key was
+//   created; NT says an existing key was opened.
+// - RegQueryInfoKey needs KEY_QUERY_VALUE on the handle, as on Windows XP and
+//   2003; Wine (like later Windows for some rights) answers any handle. Code
+//   that passes here works on both.
 #include <map>
 #include <memory>
 #include <optional>
@@ -61,7 +77,7 @@ class MemoryRegistry final : public RegistryApi {
     HKey root;
     std::uint32_t access;
   };
-  long Resolve(HKey key, Handle* out) const;
+  long Resolve(HKey key, std::uint32_t rights, Handle* out) const;
   long Walk(const Handle& base, const std::string& subKey, bool create, std::shared_ptr<Node>* out, bool* created);
   bool Refused(HKey root) const { return refused_.count(root) != 0; }
   void CountChange();

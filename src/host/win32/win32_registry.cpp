@@ -57,6 +57,15 @@ class Win32Registry final : public RegistryApi {
 
   long SetValue(HKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
                 std::uint32_t size) override {
+    // For string types Windows reads the byte after the data and stores it too
+    // when it is a zero the caller seems to have left out. A copy followed by a
+    // non-zero byte makes it store exactly the bytes given, and never read
+    // beyond the caller's buffer.
+    if ((type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) && data && size && data[size - 1] != 0) {
+      std::vector<std::uint8_t> copy(data, data + size);
+      copy.push_back(0xFF);
+      return RegSetValueExA(Key(key), name.c_str(), 0, type, copy.data(), size);
+    }
     return RegSetValueExA(Key(key), name.c_str(), 0, type, data, size);
   }
 
