@@ -45,4 +45,10 @@ std::string ReplaceAllIgnoreCase(std::string_view text, std::string_view from, s
   return out;
 }
 
+FirstField TakeFirstField(std::string_view text) {
+  std::size_t bar = text.find('|');
+  if (bar == std::string_view::npos) return {std::string(text), {}};
+  return {std::string(text.substr(0, bar)), std::string(text.substr(bar + 1))};
+}
+
 }  // namespace cordalis

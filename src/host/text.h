@@ -15,4 +15,12 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 // Every occurrence of from, letter case ignored, replaced by to.
 std::string ReplaceAllIgnoreCase(std::string_view text, std::string_view from, std::string_view to);
 
+// Splits "|"-separated pieces one at a time: the text before the first "|" and
+// everything after it; a text without "|" is one whole field with nothing left.
+struct FirstField {
+  std::string field;
+  std::string rest;
+};
+FirstField TakeFirstField(std::string_view text);
+
 }  // namespace cordalis
