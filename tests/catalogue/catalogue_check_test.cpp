@@ -1,0 +1,155 @@
+#include "catalogue/catalogue_check.h"
+
+#include <gtest/gtest.h>
+
+#include "problem_lines.h"
+
+namespace cordalis::catalogue {
+namespace {
+
+using testing::ProblemsOf;
+using Lines = std::vector<std::string>;
+
+// One tweak with one action whose fields are on fixed lines: Root 5, Key 6,
+// Change 7, Type 8, Special 9, Data 10, Platforms 11.
+struct ActionLines {
+  std::string root = "HKCU";
+  std::string key = "K";
+  std::string change = "change value";
+  std::string type = "string";
+  std::string special = "";
+  std::string data = "";
+  std::string platforms = "XP";
+
+  std::string Text() const {
+    return "tweak 7\nCategory: C\nTitle: T\naction\nRoot: " + root + "\nKey: " + key + "\nChange: " + change +
+           "\nType: " + type + "\nSpecial: " + special + "\nData: " + data + "\nPlatforms: " + platforms + "\n";
+  }
+};
+
+const std::string kMarkedKey = "Services\\\\\\Parameters";
+
+TEST(CatalogueCheck, FindsEveryFaultOfAnAction) {
+  struct Case {
+    ActionLines action;
+    Lines problems;
+  };
+  const Case cases[] = {
+      {{}, {}},
+      // Codes.
+      {{.root = "hkcu"}, {"t.twk:5: #T0007 action 1 Root: \"hkcu\" is not one of HKCR, HKCU, HKLM, HKU, HKCC"}},
+      {{.root = "HKEY_CURRENT_USER"},
+       {"t.twk:5: #T0007 action 1 Root: longer than 4 characters (17)",
+        "t.twk:5: #T0007 action 1 Root: \"HKEY_CURRENT_USER\" is not one of HKCR, HKCU, HKLM, HKU, HKCC"}},
+      {{.change = "5", .type = "-1"},
+       {"t.twk:8: #T0007 action 1 DataType: -1 is outside 0..4", "t.twk:7: #T0007 action 1 ChangeType: 5 is outside 0..4"}},
+      {{.platforms = ""}, {"t.twk:11: #T0007 action 1 VerMask: 0: the action applies to no platform"}},
+      // Keywords and the pieces they take.
+      {{.special = "text|tex", .data = "A|B"}, {"t.twk:9: #T0007 action 1 Special: \"tex\" is not a keyword"}},
+      {{.special = "text|", .data = "A"}, {"t.twk:9: #T0007 action 1 Special: \"\" is not a keyword"}},
+      {{.special = "num", .data = "P|1|2"}, {"t.twk:10: #T0007 action 1 Data: \"num\" takes 5 pieces, Data has 3"}},
+      {{.special = "file", .data = ""}, {"t.twk:10: #T0007 action 1 Data: \"file\" takes 3 pieces, Data has 0"}},
+      {{.special = "text|num", .data = "A|P"},
+       {"t.twk:10: #T0007 action 1 Data: the keywords take 6 pieces, Data has 2"}},
+      {{.special = "file|text", .data = "P||*.bmp|Q"}, {}},
+      {{.special = "toggle", .data = "Cap|1"},
+       {"t.twk:10: #T0007 action 1 Data: a toggle needs three pieces: caption|data when ticked|data when not ticked"}},
+      // The numbers of "num".
+      {{.special = "num", .data = "P|abc|70000|0|x"},
+       {"t.twk:10: #T0007 action 1 Data: num minimum \"abc\" is not a number",
+        "t.twk:10: #T0007 action 1 Data: num maximum 70000 is outside -32768..32767",
+        "t.twk:10: #T0007 action 1 Data: num default \"x\" is not a number",
+        "t.twk:10: #T0007 action 1 Data: num increment 0 is not above 0"}},
+      {{.special = "num", .data = "P|50|10|1|"}, {"t.twk:10: #T0007 action 1 Data: num minimum 50 is above the maximum 10"}},
+      {{.special = "num", .data = "P|0|10|1|20"}, {"t.twk:10: #T0007 action 1 Data: num default 20 is outside 0..10"}},
+      {{.special = "num", .data = "P|||-2|"}, {"t.twk:10: #T0007 action 1 Data: num increment -2 is not above 0"}},
+      {{.type = "dword", .special = "num", .data = "P|-32768|$10||"}, {}},
+      // "readkeyvar": the marker in Key and the variable source.
+      {{.key = kMarkedKey, .type = "dword", .special = "readkeyvar", .data = "HKLM\\K\\\\V|1500"}, {}},
+      {{.type = "dword", .special = "readkeyvar", .data = "HKU\\K\\\\V|x"},
+       {"t.twk:6: #T0007 action 1 Key: no variable marker \\\\\\ for readkeyvar",
+        "t.twk:10: #T0007 action 1 Data: variable source \"HKU\\K\\\\V\" does not start with HKCR, HKCU, HKLM or HKCC",
+        "t.twk:10: #T0007 action 1 Data: \"x\" is not a number for a DWORD"}},
+      {{.key = kMarkedKey, .special = "readkeyvar", .data = "HKLM\\K\\\\V"},
+       {"t.twk:10: #T0007 action 1 Data: readkeyvar needs two pieces: variable source|data"}},
+      {{.key = kMarkedKey},
+       {"t.twk:6: #T0007 action 1 Key: holds the variable marker \\\\\\ but Special is not readkeyvar"}},
+      // Data written as it stands must fit its type.
+      {{.type = "dword", .data = "abc"}, {"t.twk:10: #T0007 action 1 Data: \"abc\" is not a number for a DWORD"}},
+      {{.type = "dword", .data = ""}, {"t.twk:10: #T0007 action 1 Data: \"\" is not a number for a DWORD"}},
+      {{.type = "dword", .data = "0xB5"}, {}},
+      {{.type = "dword", .special = "expand", .data = "%windir%"},
+       {"t.twk:10: #T0007 action 1 Data: \"%windir%\" is not a number for a DWORD"}},
+      {{.type = "binary", .data = "0a ff"},
+       {"t.twk:10: #T0007 action 1 Data: \"0a ff\" is not hex text (upper-case byte pairs separated by one blank)"}},
+      {{.type = "binary", .data = "01 A0 FF"}, {}},
+      {{.type = "binary", .data = ""}, {}},
+      {{.type = "dword", .special = "Toggle", .data = "Cap|yes|0"},
+       {"t.twk:10: #T0007 action 1 Data: data when ticked \"yes\" is not a number for a DWORD"}},
+      {{.type = "binary", .special = "toggle", .data = "Cap|01|00 0"},
+       {"t.twk:10: #T0007 action 1 Data: data when not ticked \"00 0\" is not hex text (upper-case byte pairs "
+        "separated by one blank)"}},
+      // Data the user supplies, or that the change type does not use, is not checked.
+      {{.type = "dword", .special = "text", .data = "Prompt"}, {}},
+      {{.change = "delete value", .type = "dword", .data = "abc"}, {}},
+      // Widths.
+      {{.key = std::string(256, 'k'), .data = std::string(255, 'd')},
+       {"t.twk:6: #T0007 action 1 Key: longer than 255 characters (256)"}},
+      {{.special = "text", .data = std::string(256, 'd')},
+       {"t.twk:10: #T0007 action 1 Data: longer than 255 characters (256)"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ProblemsOf(c.action.Text()), c.problems) << c.action.Text();
+}
+
+TEST(CatalogueCheck, FindsEveryFaultOfATweak) {
+  const std::string action = "action\nRoot: HKCU\nKey: K\nChange: add key\nPlatforms: 95\n";
+  struct Case {
+    std::string text;
+    Lines problems;
+  };
+  const Case cases[] = {
+      {"tweak 7\nCategory: C\nTitle: T\n", {"t.twk:1: #T0007: no actions"}},
+      {"tweak 7\nCategory:\nTitle:\n" + action,
+       {"t.twk:2: #T0007 Category: empty", "t.twk:3: #T0007 Title: empty"}},
+      {"tweak 7\n" + action, {"t.twk:1: #T0007 Category: empty", "t.twk:1: #T0007 Title: empty"}},
+      {"tweak 7\nCategory: C\nTitle: T\n" + action + "tweak 0\nCategory: C\nTitle: T\n" + action +
+           "tweak 7\nCategory: C\nTitle: T\n" + action,
+       {"t.twk:9: #T0000 TwkID: the tweak number must be positive",
+        "t.twk:17: #T0007 TwkID: the number is already used by the tweak at t.twk:1"}},
+      {"tweak 7\nCategory: " + std::string(26, 'c') + "\nSubCat: " + std::string(26, 's') + "\nTitle: " +
+           std::string(256, 't') + "\nDescription:\n| " + std::string(4097, 'd') + "\n" + action,
+       {"t.twk:2: #T0007 Category: longer than 25 characters (26)",
+        "t.twk:3: #T0007 SubCat: longer than 25 characters (26)",
+        "t.twk:4: #T0007 Title: longer than 255 characters (256)",
+        "t.twk:5: #T0007 Description: longer than 4096 characters (4097)"}},
+      {"tweak 7\nCategory: " + std::string(25, 'c') + "\nTitle: " + std::string(255, 't') + "\n" + action, {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ProblemsOf(c.text), c.problems) << c.text;
+}
+
+TEST(CatalogueCheck, HexTextIsUpperCaseBytePairsSeparatedByOneBlank) {
+  for (const char* good : {"", "00", "01 A0 FF", "9F"}) EXPECT_TRUE(IsHexText(good)) << good;
+  for (const char* bad : {"0", "a0", "01  A0", " 01", "01 ", "01A0", "0G", "01-A0", "01 A"})
+    EXPECT_FALSE(IsHexText(bad)) << bad;
+}
+
+TEST(CatalogueCheck, VariableSourceIsRootSeparatorKeyAndValueName) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"HKLM\\SOFTWARE\\Cards\\1\\\\ServiceName", ""},
+      {"HKCU\\Key\\\\", ""},  // the key's default value
+      {"HKCR\\K\\\\V", ""},
+      {"HKCC\\K\\\\V", ""},
+      {"HKU\\K\\\\V", "does not start with HKCR, HKCU, HKLM or HKCC"},
+      {"hklm\\K\\\\V", "does not start with HKCR, HKCU, HKLM or HKCC"},
+      {"", "does not start with HKCR, HKCU, HKLM or HKCC"},
+      {"HKLM", "has no \\ after the root code"},
+      {"HKLM/K\\\\V", "has no \\ after the root code"},
+      {"HKLM\\K\\V", "has no \\\\ before the value name"},
+      {"HKLM\\\\\\V", "has no key path"},
+      {"HKLM\\\\K\\\\V", "has more than one \\ after the root code"},
+  };
+  for (const auto& [source, fault] : cases) EXPECT_EQ(VariableSourceFault(source), fault) << source;
+}
+
+}  // namespace
+}  // namespace cordalis::catalogue

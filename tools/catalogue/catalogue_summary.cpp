@@ -1,0 +1,98 @@
+#include "catalogue/catalogue_summary.h"
+
+#include <map>
+#include <set>
+
+#include "db/record_codes.h"
+#include "host/text.h"
+
+namespace cordalis::catalogue {
+namespace {
+
+// Actions and the tweaks they belong to, under one heading of a section.
+struct Use {
+  std::size_t actions = 0;
+  std::set<std::int32_t> tweaks;
+};
+using Section = std::map<std::string, Use>;
+
+std::string PadRight(std::string text, std::size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
+std::string PadLeft(const std::string& text, std::size_t width) {
+  return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
+}
+
+void AppendSection(std::string& out, const char* title, const Section& section) {
+  out += std::string("\n") + title + "\n";
+  for (const auto& [name, use] : section) {
+    std::string line = "  " + PadRight(name, 16) + PadLeft(std::to_string(use.actions), 4) + " actions " +
+                       PadLeft(std::to_string(use.tweaks.size()), 4) + " tweaks:";
+    const std::size_t indent = line.size();
+    for (std::int32_t id : use.tweaks) {
+      const std::string number = " " + std::to_string(id);
+      if (line.size() + number.size() > 100) {
+        out += line + "\n";
+        line = std::string(indent, ' ');
+      }
+      line += number;
+    }
+    out += line + "\n";
+  }
+}
+
+std::string CodeHeading(std::int32_t code, std::string_view name) {
+  return std::to_string(code) + " " + (name.empty() ? std::string("(out of range)") : std::string(name));
+}
+
+}  // namespace
+
+std::string SummaryText(const Catalogue& catalogue) {
+  std::map<std::string, std::map<std::string, std::size_t>> categories;
+  Section kinds, roots, changes, types;
+  for (const Tweak& tweak : catalogue.tweaks) {
+    ++categories[tweak.category][tweak.subCat];
+    for (const Action& action : tweak.actions) {
+      std::set<std::string> keywords;  // an action counts once under each keyword it carries
+      std::string rest = action.special;
+      if (rest.empty()) keywords.insert("(none)");
+      while (!rest.empty()) {
+        FirstField split = TakeFirstField(rest);
+        const int kind = KeywordCode(split.field);
+        keywords.insert(kind ? std::string(ControlKeyword(kind)) : "(not a keyword)");
+        rest = std::move(split.rest);
+      }
+      for (const std::string& keyword : keywords) {
+        ++kinds[keyword].actions;
+        kinds[keyword].tweaks.insert(tweak.twkId);
+      }
+      for (auto [section, heading] :
+           {std::pair{&roots, action.root.empty() ? std::string("(empty)") : action.root},
+            std::pair{&changes, CodeHeading(action.changeType, ChangeTypeName(action.changeType))},
+            std::pair{&types, CodeHeading(action.dataType, DataTypeName(action.dataType))}}) {
+        ++(*section)[heading].actions;
+        (*section)[heading].tweaks.insert(tweak.twkId);
+      }
+    }
+  }
+
+  std::string out = std::to_string(catalogue.tweaks.size()) + " tweaks, " + std::to_string(ActionCount(catalogue)) +
+                    " actions\n\nCategories (tweaks)\n";
+  for (const auto& [category, subCats] : categories) {
+    std::size_t total = 0;
+    for (const auto& [subCat, count] : subCats) total += count;
+    out += "  " + PadRight(category, 30) + PadLeft(std::to_string(total), 4) + "\n";
+    for (const auto& [subCat, count] : subCats)
+      out += "    " + PadRight(subCat.empty() ? "(no subcategory)" : subCat, 28) +
+             PadLeft(std::to_string(count), 4) + "\n";
+  }
+  AppendSection(out, "Control kinds", kinds);
+  AppendSection(out, "Root codes", roots);
+  AppendSection(out, "Change types", changes);
+  AppendSection(out, "Data types", types);
+  return out;
+}
+
+}  // namespace cordalis::catalogue
