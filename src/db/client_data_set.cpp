@@ -178,6 +178,20 @@ bool ClientDataSet::FindKey(std::int32_t key) {
   return true;
 }
 
+void ClientDataSet::WidenFields(const FieldDefs& widths) {
+  RequireActive();
+  for (const FieldDef& want : widths) {
+    int f = data_.FieldIndex(want.name);
+    if (f >= 0 && want.type == FieldType::String) data_.WidenField(static_cast<std::size_t>(f), want.width);
+  }
+}
+
+int ClientDataSet::KeyCount(std::int32_t key) const {
+  RequireActive();
+  auto it = index_.find(key);
+  return it == index_.end() ? 0 : static_cast<int>(it->second.size());
+}
+
 void ClientDataSet::Append() {
   RequireWritable();
   pending_.assign(data_.Fields().size(), PendingCell{});

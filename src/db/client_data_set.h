@@ -69,6 +69,8 @@ class ClientDataSet {
   bool IsEmpty() const { return view_.empty(); }
   int RecordCount() const { return static_cast<int>(view_.size()); }
   bool FindKey(std::int32_t key);  // makes the first row with this index value current
+  // How many rows carry this index value, whatever subset is presented; the cursor stays.
+  int KeyCount(std::int32_t key) const;
 
   // Fields of the current row (of the edit buffer while appending or editing)
   std::string AsString(const std::string& field) const;
@@ -77,6 +79,8 @@ class ClientDataSet {
   bool IsNull(const std::string& field) const;
 
   const TableData& Data() const { return data_; }
+  // Widens the open table's text fields to these widths where they are narrower.
+  void WidenFields(const FieldDefs& widths);
 
  private:
   enum class State { Browse, Edit, Insert };

@@ -55,6 +55,17 @@ const FieldDefs& Tdm1::ActionFields() {
   return fields;
 }
 
+const FieldDefs& Tdm1::UndoFields() {
+  static const FieldDefs fields = [] {
+    FieldDefs f = ActionFields();
+    f[2].width = 32767;    // Key: a full path below its root
+    f[3].width = 16383;    // Value: the longest value name
+    f[7].width = 1 << 20;  // Data: hex text of large values
+    return f;
+  }();
+  return fields;
+}
+
 const FieldDefs& Tdm1::NoteFields() {
   static const FieldDefs fields = {Integer("TwkID"), Text("Note", 4096)};
   return fields;
@@ -70,7 +81,7 @@ Tdm1::Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::str
       folder_(std::move(programFolder)) {
   cdsTwks.FieldList = TweakFields();
   cdsData.FieldList = ActionFields();
-  cdsUndo.FieldList = ActionFields();
+  cdsUndo.FieldList = UndoFields();
   cdsNote.FieldList = NoteFields();
   cdsTwks.SetIndexField("TwkID");
   for (ClientDataSet* detail : {&cdsData, &cdsUndo, &cdsNote}) detail->SetMaster(cdsTwks, "TwkID");
@@ -108,7 +119,7 @@ void Tdm1::Open() {
     loadStatus_ = lsActionsFailed;
     return;
   }
-  OpenUserTable(cdsUndo, ActionFields(), "stored undo actions", "undo.xml",
+  OpenUserTable(cdsUndo, UndoFields(), "stored undo actions", "undo.xml",
                 " You will not be able to undo tweaks that were used previously.");
   OpenUserTable(cdsNote, NoteFields(), "your notes", "note.xml", "");
   for (ClientDataSet* table : {&cdsTwks, &cdsData, &cdsUndo, &cdsNote}) table->SetLogChanges(false);
@@ -121,6 +132,7 @@ void Tdm1::OpenUserTable(ClientDataSet& table, const FieldDefs& fields, const ch
     try {
       table.Open();
       RequireFields(table, fields, fileName);
+      table.WidenFields(fields);  // a file written with narrower fields must not cut new rows
       return;
     } catch (const std::exception&) {
       table.Close();

@@ -41,7 +41,10 @@ class Tdm1 {
 
   // The fixed field lists of the four tables, in order.
   static const FieldDefs& TweakFields();
-  static const FieldDefs& ActionFields();  // also the undo actions'
+  static const FieldDefs& ActionFields();
+  // The undo actions have the actions' fields, with room for any key path, value
+  // name and data the Registry can hold, so that what is recorded is exact.
+  static const FieldDefs& UndoFields();
   static const FieldDefs& NoteFields();
 
  private:

@@ -21,6 +21,11 @@ class TableData {
   // Index of the field with this name (letter case ignored), or -1.
   int FieldIndex(std::string_view name) const;
 
+  // Lets a text field hold longer text from now on; never shortens one.
+  void WidenField(std::size_t field, int width) {
+    if (width > fields_[field].width) fields_[field].width = width;
+  }
+
   std::int32_t AutoIncValue() const { return autoIncValue_; }
   void SetAutoIncValue(std::int32_t next) { autoIncValue_ = next; }
   // The value the next new row gets in the auto-increment field; advances it.

@@ -346,6 +346,10 @@ void TSuperReg2::WriteTextKeepType(const std::string& name, const std::string& t
   PutDataUnchecked(name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }
 
+void TSuperReg2::WriteExactData(const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& bytes) {
+  PutData(name, type, bytes.empty() ? nullptr : bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+}
+
 void TSuperReg2::ReplaceWithString(const std::string& name, const std::string& text) {
   DeleteValue(name);
   WriteString(name, text);

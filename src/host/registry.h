@@ -101,6 +101,8 @@ class TSuperReg2 : public TSuperReg {
   void WriteTextKeepType(const std::string& name, const std::string& text);
   void ReplaceWithString(const std::string& name, const std::string& text);
   void WriteTextValue(const std::string& name, const std::string& text);
+  // Replaces the value by exactly these bytes with this type.
+  void WriteExactData(const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& bytes);
 };
 
 // The byte count that well-formed hex text of this length holds: 8 characters, 3 bytes.

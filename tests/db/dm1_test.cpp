@@ -69,7 +69,7 @@ TEST_F(DataModule, MissingUserTablesAreToldAndCreatedEmpty) {
   }
   // Written at once, with their fields, before the user does anything.
   TableData undo = ReadDataPacket(files.At(FileIn("Undo.xml")));
-  EXPECT_EQ(undo.Fields(), Tdm1::ActionFields());
+  EXPECT_EQ(undo.Fields(), Tdm1::UndoFields());
   EXPECT_EQ(undo.LiveRowCount(), 0u);
   EXPECT_EQ(ReadDataPacket(files.At(FileIn("Note.xml"))).Fields(), Tdm1::NoteFields());
 }
@@ -89,8 +89,28 @@ TEST_F(DataModule, DamagedUserTablesAreKeptAsideNeverOverwritten) {
   EXPECT_EQ(files.At(FileIn("Undo.xml.damaged")), undoBefore);
   EXPECT_EQ(files.At(FileIn("Note.xml.damaged")), "an earlier damaged copy");
   EXPECT_EQ(files.At(FileIn("Note.xml.damaged-2")), "<DATAPACKET><METADATA>");
-  EXPECT_EQ(ReadDataPacket(files.At(FileIn("Undo.xml"))).Fields(), Tdm1::ActionFields());
+  EXPECT_EQ(ReadDataPacket(files.At(FileIn("Undo.xml"))).Fields(), Tdm1::UndoFields());
   EXPECT_TRUE(dm.cdsUndo.Active());
+}
+
+TEST_F(DataModule, AnUndoFileWithNarrowerFieldsTakesLongDataWhole) {
+  WriteUserTables();  // written with the actions' 255-character fields
+  const std::string longData(1000, 'd');
+  const std::string longKey = "Software\\" + std::string(400, 'k');
+  {
+    Tdm1 dm(engine, files, boxes, kFolder);
+    ASSERT_TRUE(dm.LocateTweak(1));
+    dm.cdsUndo.SetReadOnly(false);
+    dm.cdsUndo.Append();
+    dm.cdsUndo.SetAsString("Key", longKey);
+    dm.cdsUndo.SetAsString("Data", longData);
+    dm.cdsUndo.Post();
+    dm.cdsUndo.SetReadOnly(true);
+  }
+  Tdm1 dm(engine, files, boxes, kFolder);
+  ASSERT_TRUE(dm.LocateTweak(1));
+  EXPECT_EQ(dm.cdsUndo.AsString("Data"), longData);
+  EXPECT_EQ(dm.cdsUndo.AsString("Key"), longKey);
 }
 
 TEST_F(DataModule, ShippedTableFailuresSetTheLoadStatus) {

@@ -30,24 +30,30 @@ ProgramDriver::~ProgramDriver() {
   CloseHandle(process_.hProcess);
 }
 
+namespace {
+
+struct WindowSearch {
+  DWORD pid;
+  std::vector<WindowInfo> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<WindowSearch*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != search->pid || !IsWindowVisible(hwnd)) return TRUE;
+  char name[256] = {}, title[1024] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  GetWindowTextA(hwnd, title, sizeof title);
+  search->found.push_back({hwnd, name, title, GetWindow(hwnd, GW_OWNER)});
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<WindowInfo> ProgramDriver::TopLevelWindows() const {
-  struct Search {
-    DWORD pid;
-    std::vector<WindowInfo> found;
-  } search{process_.dwProcessId, {}};
-  EnumWindows(
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lParam);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        if (pid != s->pid || !IsWindowVisible(hwnd)) return TRUE;
-        char name[256] = {}, title[1024] = {};
-        GetClassNameA(hwnd, name, sizeof name);
-        GetWindowTextA(hwnd, title, sizeof title);
-        s->found.push_back({hwnd, name, title, GetWindow(hwnd, GW_OWNER)});
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{process_.dwProcessId, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -1,0 +1,186 @@
+#include "engine/apply_engine.h"
+
+#include "db/dm1.h"
+#include "db/record_codes.h"
+#include "engine/change_operations.h"
+#include "engine/registry_reads.h"
+#include "engine/undo_recorder.h"
+#include "host/format.h"
+#include "host/message_boxes.h"
+#include "host/platform.h"
+#include "host/roots.h"
+#include "host/text.h"
+
+namespace cordalis {
+namespace {
+
+// The letter by which DO IT asks the pane for the control of a kind.
+char ControlLetter(int kind) {
+  switch (kind) {
+    case ckDrive:
+    case ckText:
+    case ckTextB: return 'E';
+    case ckFile:
+    case ckFolder:
+    case ckIcon: return 'L';
+    case ckMemo: return 'M';
+    case ckNum: return 'U';
+    case ckToggle: return 'C';
+    default: return 0;
+  }
+}
+
+const char* Ending(int k) { return k == 1 ? "" : "s"; }
+const char* Verb(int k) { return k == 1 ? "was" : "were"; }
+
+// Keeps the undo table writable for one DO IT run, and marks it read-only again
+// (which saves it) however the run ends.
+class UndoWriting {
+ public:
+  explicit UndoWriting(ClientDataSet& undo) : undo_(undo) { undo_.SetReadOnly(false); }
+  void Finish() { undo_.SetReadOnly(true); }
+  ~UndoWriting() {
+    if (!undo_.ReadOnly()) {
+      try {
+        undo_.SetReadOnly(true);
+      } catch (...) {
+        // Already unwinding from the run's own error, which is the one to show;
+        // every Registry change was preceded by its undo actions on disk.
+      }
+    }
+  }
+
+ private:
+  ClientDataSet& undo_;
+};
+
+int CarryOut(const ApplyInputs& in, UndoRecorder& undo, HKey root, int position, bool& isToggle) {
+  ClientDataSet& action = in.dm.cdsData;
+  const int changeType = action.AsInteger("ChangeType");
+  const int dataType = action.AsInteger("DataType");
+  const int kind = KeywordCode(action.AsString("Special"));
+  const std::string value = action.AsString("Value");
+  std::string key = action.AsString("Key");
+  std::string data = action.AsString("Data");
+  ToggleState toggle;
+
+  if (char letter = ControlLetter(kind)) {
+    const std::string read = in.pane.ReadControl(letter, in.pane.FirstControlNumber(position));
+    if (kind == ckToggle) {
+      FirstField caption = TakeFirstField(data);
+      FirstField ticked = TakeFirstField(caption.rest);
+      toggle.isToggle = true;
+      toggle.notTicked = read != "1";
+      data = toggle.notTicked ? ticked.rest : ticked.field;
+    } else {
+      data = read;
+    }
+  } else if (kind == ckReadKeyVar) {
+    FirstField split = TakeFirstField(data);
+    data = split.rest;
+    const std::string variable = LookUpVariable(in.registry, split.field);
+    if (variable.empty())
+      throw EngineError("This action uses data drawn from specific Registry location. That data was not found.");
+    key = KeyWithVariable(key, variable);
+  } else if (kind == ckExpand) {
+    data = ExpandDirectoryPlaceholders(data, in.facts.windowsDirectory, in.facts.systemDirectory);
+  }
+  isToggle = toggle.isToggle;
+
+  ChangeOperations operations(in.registry, undo, in.boxes, root);
+  switch (changeType) {
+    case ctAddKey: return operations.AddKey(key);
+    case ctChangeValue: return operations.ChangeValue(key, value, dataType, data, toggle);
+    case ctDeleteKey: return operations.DeleteKey(key);
+    case ctDeleteValue: return operations.DeleteValue(key, value);
+    default: return 0;  // viewing, or a code DO IT does not know
+  }
+}
+
+}  // namespace
+
+CommandStates UpdateCommandStates(bool tweakSelected, bool viewOnly, bool hasUndoData, const ControlPane& pane,
+                                  int needsDataMark) {
+  CommandStates states;
+  states.needsDataMark = needsDataMark;
+  if (!tweakSelected || viewOnly) return states;
+  states.hide = states.note = true;
+  if (hasUndoData) {
+    states.undo = states.deleteUndo = true;
+    return states;
+  }
+  states.needsDataMark = 0;
+  switch (pane.Completeness()) {
+    case PaneCompleteness::NeedsData:
+      states.needsDataMark = 1;
+      states.apply = true;
+      break;
+    case PaneCompleteness::DisplayOnly: break;
+    case PaneCompleteness::Complete: states.apply = true; break;
+  }
+  return states;
+}
+
+std::string ResultSummary(const ApplyCounts& c) {
+  using A = std::int64_t;
+  if (c.total == c.unnecessary)
+    return Format("This tweak's %d action%s %s unnecessary.", {A{c.total}, Ending(c.total), Verb(c.total)});
+  if (c.total == c.changed && c.total == c.undoStored)
+    return Format("This tweak's %d action%s %s performed successfully.", {A{c.total}, Ending(c.total), Verb(c.total)});
+  if (c.changed == 0)
+    return Format("This tweak's %d action%s %s not successful.", {A{c.total}, Ending(c.total), Verb(c.total)});
+  if (c.changed == c.undoStored)
+    return Format("Of this tweak's %d action%s, %d %s unnecessary and %d %s changed successfully.",
+                  {A{c.total}, Ending(c.total), A{c.unnecessary}, Verb(c.unnecessary), A{c.changed}, Verb(c.changed)});
+  return Format("Of %d action%s, %d %s unnecessary, %d %s changed successfully, and %d had undo information stored.",
+                {A{c.total}, Ending(c.total), A{c.unnecessary}, Verb(c.unnecessary), A{c.changed}, Verb(c.changed),
+                 A{c.undoStored}});
+}
+
+std::optional<ApplyCounts> ApplyTweak(const ApplyInputs& in, std::optional<std::int32_t> selectedTweak) {
+  if (in.viewOnly) return std::nullopt;
+  ApplyCounts counts;
+  if (!selectedTweak || !in.dm.LocateTweak(*selectedTweak)) return std::nullopt;
+  if (int missing = in.referencedRoots & ~in.writableRoots) {
+    in.boxes.Show(MsgOwner::MainWindow, MsgIcon::Error,
+                  Format("You do not have the necessary permissions to modify some of the keys that are referenced "
+                         "by this tweak, specifically %s.\r\n\r\nYou will need to log on as a user with administrative "
+                         "privileges in order to apply this tweak.",
+                         {RootListText(missing)}));
+    return std::nullopt;
+  }
+  UndoWriting writing(in.dm.cdsUndo);
+  ClientDataSet& action = in.dm.cdsData;
+  int position = 0;
+  for (action.First(); !action.Eof(); action.Next(), ++position) {
+    if (!PlatformApplies(static_cast<std::uint16_t>(action.AsInteger("VerMask")), in.currentMask)) continue;
+    ++counts.total;
+    const std::string rootCode = action.AsString("Root");
+    const HKey root = RootFromCode(rootCode);
+    if (root == 0) continue;
+    UndoRecorder undo(in.dm.cdsUndo, *selectedTweak, rootCode);
+    bool isToggle = false;
+    const int outcome = CarryOut(in, undo, root, position, isToggle);
+    if (outcome & ocUnnecessary) ++counts.unnecessary;
+    if (outcome & ocChanged) {
+      ++counts.changed;
+      if (isToggle || (outcome & ocUndoStored)) ++counts.undoStored;
+    }
+  }
+  writing.Finish();
+  return counts;
+}
+
+void DoItCommand(const ApplyInputs& in, int needsDataMark, std::optional<std::int32_t> selectedTweak,
+                 const std::function<void()>& refreshSelection) {
+  if (needsDataMark == 1) {
+    in.boxes.Show(MsgOwner::MainWindow, MsgIcon::Information, kNeedsDataMessage);
+    return;
+  }
+  std::optional<ApplyCounts> counts = ApplyTweak(in, selectedTweak);
+  if (!counts) return;
+  refreshSelection();
+  in.boxes.Show(MsgOwner::MainWindow, MsgIcon::Information, ResultSummary(*counts));
+}
+
+}  // namespace cordalis

@@ -1,0 +1,66 @@
+#pragma once
+// DO IT: the command states, the permission check, the action loop that
+// resolves each action's data and carries it out, and the result summary.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "engine/control_pane.h"
+
+namespace cordalis {
+
+class MessageBoxes;
+class RegistryApi;
+class Tdm1;
+struct HostFacts;
+
+struct CommandStates {
+  bool apply = false;
+  bool undo = false;
+  bool note = false;
+  bool deleteUndo = false;
+  bool hide = false;
+  int needsDataMark = 0;  // 1 while a required control is empty
+};
+
+// The command-state update: runs whenever the program is idle, so it only looks
+// at the selection and the pane (and scans the pane only when it matters).
+CommandStates UpdateCommandStates(bool tweakSelected, bool viewOnly, bool hasUndoData, const ControlPane& pane,
+                                  int needsDataMark);
+
+struct ApplyCounts {
+  int total = 0;        // actions that apply to this platform
+  int unnecessary = 0;  // outcome bit 4
+  int changed = 0;      // outcome bit 1
+  int undoStored = 0;   // changed, and a toggle or with undo stored
+};
+
+std::string ResultSummary(const ApplyCounts& counts);
+
+struct ApplyInputs {
+  Tdm1& dm;
+  RegistryApi& registry;
+  MessageBoxes& boxes;
+  const HostFacts& facts;
+  const ControlPane& pane;
+  std::uint16_t currentMask = 0;
+  int writableRoots = 0;
+  int referencedRoots = 0;
+  bool viewOnly = false;
+};
+
+// The apply engine on the selected tweak. Nothing when it did nothing: view-only
+// mode, no tweak, or roots the user may not change (told in a message).
+std::optional<ApplyCounts> ApplyTweak(const ApplyInputs& in, std::optional<std::int32_t> selectedTweak);
+
+// The DO IT command: refuses while data is missing; otherwise applies the tweak,
+// runs the selection handling again and shows the result summary.
+void DoItCommand(const ApplyInputs& in, int needsDataMark, std::optional<std::int32_t> selectedTweak,
+                 const std::function<void()>& refreshSelection);
+
+inline constexpr const char* kNeedsDataMessage =
+    "Cordalis needs you to supply some data before it can make the changes specified by this tweak. Please check "
+    "the Controls pane.";
+
+}  // namespace cordalis

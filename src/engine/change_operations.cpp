@@ -1,0 +1,138 @@
+#include "engine/change_operations.h"
+
+#include "db/record_codes.h"
+#include "engine/undo_recorder.h"
+#include "host/int_text.h"
+#include "host/message_boxes.h"
+#include "host/registry.h"
+
+namespace cordalis {
+namespace {
+
+// The highest key on the path that does not exist: each step goes to the
+// parent (the text before the last "\"), so the walk always ends.
+std::string HighestMissingKey(TSuperReg2& reg, std::string path) {
+  std::string highest;
+  while (!path.empty() && !reg.KeyExists(path)) {
+    highest = path;
+    std::size_t slash = path.rfind('\\');
+    path = slash == std::string::npos ? std::string() : path.substr(0, slash);
+  }
+  return highest;
+}
+
+// Opens the key the value goes in. Recording anything against a key that did
+// not open would name the root instead, so that is an error at once.
+void OpenOrCreate(TSuperReg2& reg, const std::string& key) {
+  if (!reg.OpenKey(key, true)) throw ERegistryException("Failed to create key " + WithoutLeadingBackslash(key));
+}
+
+// A key by its full path below the root, whatever key the accessor has open.
+std::string FromRoot(const std::string& path) { return "\\" + WithoutLeadingBackslash(path); }
+
+}  // namespace
+
+ChangeOperations::ChangeOperations(RegistryApi& registry, UndoRecorder& undo, MessageBoxes& boxes, HKey root)
+    : registry_(registry), undo_(undo), boxes_(boxes), root_(root) {}
+
+void ChangeOperations::RecordAndCreateKey(TSuperReg2& reg, const std::string& key) {
+  if (reg.KeyExists(key)) return;
+  undo_.Add(ctDeleteKey, HighestMissingKey(reg, key), "", dtNone, "");
+  undo_.Persist();
+  reg.CreateKey(key);
+}
+
+int ChangeOperations::AddKey(const std::string& key) {
+  TSuperReg2 reg(registry_);
+  reg.SetRootKey(root_);
+  if (reg.KeyExists(key)) return ocUnnecessary;
+  RecordAndCreateKey(reg, key);
+  return ocChanged | ocUndoStored;
+}
+
+int ChangeOperations::ChangeValue(const std::string& key, const std::string& value, int dataType,
+                                  const std::string& data, ToggleState toggle) {
+  TSuperReg2 reg(registry_);
+  reg.SetRootKey(root_);
+  if (toggle.isToggle) {
+    // A toggle records nothing: its check box sets the value back.
+    OpenOrCreate(reg, key);
+    if (toggle.notTicked && !reg.ValueExists(value)) return ocUnnecessary;
+    if (reg.ReadValueText(value, "") == data) return ocUnnecessary;
+  } else {
+    RecordAndCreateKey(reg, key);
+    OpenOrCreate(reg, key);
+    if (reg.ValueExists(value)) {
+      const std::string current = dataType == dtBinary ? reg.ReadValueHex(value, "") : reg.ReadValueText(value, "");
+      if (current == data) return ocUnnecessary;
+      CaptureValue(reg, value);
+    } else {
+      undo_.Add(ctDeleteValue, reg.CurrentPath(), value, dataType, "");
+    }
+    undo_.Persist();
+  }
+  if (dataType == dtBinary) {
+    reg.WriteHexText(value, data);
+  } else if (dataType == dtDword) {
+    reg.WriteIntegerKeepType(value, IntegerText(data, 0));
+  } else {
+    reg.WriteTextValue(value, data);
+  }
+  return ocChanged | ocUndoStored;
+}
+
+std::uint32_t ChangeOperations::LargestDataSize(TSuperReg2& reg, const std::string& path) {
+  if (!reg.OpenKey(FromRoot(path), false)) return 0;
+  RegKeyInfo info;
+  std::uint32_t largest = reg.GetKeyInfo(info) ? info.maxValueLen : 0;
+  for (const std::string& name : reg.GetKeyNames())
+    largest = std::max(largest, LargestDataSize(reg, WithoutLeadingBackslash(path) + "\\" + name));
+  return largest;
+}
+
+int ChangeOperations::DeleteKey(const std::string& key) {
+  TSuperReg2 reg(registry_);
+  reg.SetRootKey(root_);
+  if (!reg.OpenKey(key, false)) return ocUnnecessary;
+  if (LargestDataSize(reg, key) > kUndoSizeLimit) {
+    if (boxes_.Show(MsgOwner::MainWindow, MsgIcon::Question,
+                    "Too much data - undo will not be possible. Proceed anyway?") != MsgAnswer::Yes)
+      return 0;
+    reg.CloseKey();
+    return reg.DeleteKey(FromRoot(key)) ? ocChanged : 0;
+  }
+  reg.OpenKey(FromRoot(key), false);
+  CaptureSubtree(reg, WithoutLeadingBackslash(key));
+  undo_.Persist();
+  reg.CloseKey();
+  return reg.DeleteKey(FromRoot(key)) ? ocChanged | ocUndoStored : ocUndoStored;
+}
+
+int ChangeOperations::DeleteValue(const std::string& key, const std::string& value) {
+  TSuperReg2 reg(registry_);
+  reg.SetRootKey(root_);
+  if (!reg.OpenKey(key, false) || !reg.ValueExists(value)) return ocUnnecessary;
+  CaptureValue(reg, value);
+  undo_.Persist();
+  return reg.DeleteValue(value) ? ocChanged | ocUndoStored : ocUndoStored;
+}
+
+void ChangeOperations::CaptureValue(TSuperReg2& reg, const std::string& name) {
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> bytes;
+  if (registry_.QueryValue(reg.CurrentKey(), name, &type, &bytes, nullptr) != kErrorSuccess) return;
+  CapturedData captured = CaptureForm(type, bytes);
+  undo_.Add(ctChangeValue, reg.CurrentPath(), name, captured.dataType, captured.data, captured.special);
+}
+
+// Depth first: each key before its values, its values before its subkeys.
+void ChangeOperations::CaptureSubtree(TSuperReg2& reg, const std::string& path) {
+  undo_.Add(ctAddKey, path, "", dtNone, "");
+  for (const std::string& name : reg.GetValueNames()) CaptureValue(reg, name);
+  for (const std::string& name : reg.GetKeyNames()) {
+    const std::string child = path + "\\" + name;
+    if (reg.OpenKey(FromRoot(child), false)) CaptureSubtree(reg, child);
+  }
+}
+
+}  // namespace cordalis

@@ -1,0 +1,24 @@
+#pragma once
+// The Detail pane: one paragraph per action saying what DO IT will do, or per
+// undo action saying what Undo will do, with the current data read afresh.
+#include <cstdint>
+
+namespace cordalis {
+
+class RegistryApi;
+class RichTextPane;
+class Tdm1;
+struct HostFacts;
+
+struct DetailInputs {
+  Tdm1& dm;  // its detail tables present the selected tweak's rows
+  RegistryApi& registry;
+  const HostFacts& facts;
+  bool hasUndoData = false;
+  bool viewOnly = false;
+  std::uint16_t currentMask = 0;
+};
+
+void BuildDetailText(const DetailInputs& in, RichTextPane& pane);
+
+}  // namespace cordalis

@@ -1,0 +1,42 @@
+#pragma once
+// Undo, Delete Undo data and Find tweak with Undo.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "host/registry_api.h"
+
+namespace cordalis {
+
+class MessageBoxes;
+class Tdm1;
+class TreeOrder;
+
+// Replays one undo action against the Registry. A "Change value" action puts
+// back the value's recorded data with its recorded type, whatever became of
+// the value since.
+void ReplayUndoAction(RegistryApi& registry, HKey root, int changeType, const std::string& key,
+                      const std::string& value, int dataType, const std::string& data, const std::string& special);
+
+struct UndoInputs {
+  Tdm1& dm;
+  RegistryApi& registry;
+  MessageBoxes& boxes;
+  bool viewOnly = false;
+};
+
+// Replays the selected tweak's undo actions, first recorded first, removing
+// each; then runs the selection handling again.
+void UndoCommand(const UndoInputs& in, std::optional<std::int32_t> selectedTweak,
+                 const std::function<void()>& refreshSelection);
+
+// Removes the selected tweak's undo actions after a warning, never when the
+// tweak deleted a key (the recorded copy is the only one left).
+void DeleteUndoDataCommand(const UndoInputs& in, bool enabled, std::optional<std::int32_t> selectedTweak,
+                           const std::function<void()>& refreshSelection);
+
+// Selects the next tweak in tree order that has undo data.
+void FindTweakWithUndoCommand(Tdm1& dm, MessageBoxes& boxes, TreeOrder& tree);
+
+}  // namespace cordalis

@@ -1,0 +1,216 @@
+#pragma once
+// A whole engine to test against: tables on an in-memory disk, a Registry (in
+// memory, or the real one confined to a sandbox), scripted message boxes, a
+// controls pane model and the host facts.
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "db/dm1.h"
+#include "db/packet_engine.h"
+#include "db/record_codes.h"
+#include "engine/apply_engine.h"
+#include "engine/detail_text.h"
+#include "engine/rich_text.h"
+#include "engine/undo_commands.h"
+#include "host/platform.h"
+#include "host/text.h"
+#include "support/memory_file_store.h"
+#include "support/recording_message_boxes.h"
+#include "support/registry_sandbox.h"
+#include "support/table_files.h"
+
+namespace cordalis::testing {
+
+struct ActionRow {
+  std::string root = "HKCU";
+  std::string key;
+  std::string value;
+  int dataType = 0;
+  int changeType = 0;
+  std::string special;
+  std::string data;
+  int verMask = 0x0F3F;
+};
+
+struct TweakRows {
+  std::int32_t id;
+  std::vector<ActionRow> actions;
+};
+using Tweaks = std::vector<TweakRows>;
+
+// The controls pane as DO IT sees it: it numbers the keywords of the actions it
+// processed as the real pane does, and answers what a test typed.
+class ControlPaneModel final : public ControlPane {
+ public:
+  void Number(const std::vector<ActionRow>& actions, std::uint16_t currentMask, bool viewOnly) {
+    first_.clear();
+    int number = 0;
+    for (std::size_t p = 0; p < actions.size(); ++p) {
+      const ActionRow& a = actions[p];
+      if (!viewOnly && !PlatformApplies(static_cast<std::uint16_t>(a.verMask), currentMask)) continue;
+      std::string special = a.special;
+      bool any = false;
+      while (!special.empty()) {
+        FirstField piece = TakeFirstField(special);
+        if (KeywordCode(piece.field) == ckNone) break;
+        if (!any) first_[static_cast<int>(p)] = number;
+        any = true;
+        ++number;
+        special = piece.rest;
+      }
+    }
+  }
+  int FirstControlNumber(int position) const override {
+    auto it = first_.find(position);
+    return it == first_.end() ? -1 : it->second;
+  }
+  std::string ReadControl(char kind, int number) const override {
+    reads.push_back(std::string(1, kind) + std::to_string(number));
+    auto it = values.find({kind, number});
+    return it != values.end() ? it->second : kind == 'C' ? "0" : "";
+  }
+  PaneCompleteness Completeness() const override { return completeness; }
+
+  std::map<std::pair<char, int>, std::string> values;  // what the user typed, by letter and number
+  PaneCompleteness completeness = PaneCompleteness::Complete;
+  mutable std::vector<std::string> reads;
+
+ private:
+  std::map<int, int> first_;
+};
+
+class EngineWorld {
+ public:
+  explicit EngineWorld(const Tweaks& tweaks, RegistryKind kind = RegistryKind::Memory)
+      : sandbox(kind), tweaks_(tweaks) {
+    std::vector<RowText> tweakRows, actionRows;
+    for (const TweakRows& t : tweaks) {
+      tweakRows.push_back({std::to_string(t.id), "FALSE", "Category", "", "Tweak " + std::to_string(t.id), "About it"});
+      for (const ActionRow& a : t.actions)
+        actionRows.push_back({std::to_string(t.id), a.root, Place(a.key), a.value, std::to_string(a.dataType),
+                              std::to_string(a.changeType), a.special, Place(a.data), std::to_string(a.verMask)});
+    }
+    WriteTable(files, PathInFolder("app", "Twks.xml"), Tdm1::TweakFields(), tweakRows);
+    WriteTable(files, PathInFolder("app", "Data.xml"), Tdm1::ActionFields(), actionRows);
+    WriteTable(files, PathInFolder("app", "Undo.xml"), Tdm1::UndoFields(), {});
+    WriteTable(files, PathInFolder("app", "Note.xml"), Tdm1::NoteFields(), {});
+    Reopen();
+    facts.windowsDirectory = "C:\\WINDOWS";
+    facts.systemDirectory = "C:\\WINDOWS\\SYSTEM";
+  }
+
+  // A path in an action may say "{S}" for the sandbox key's path below HKCU.
+  std::string Place(const std::string& text) const { return ReplaceAll(text, "{S}", sandbox.Path()); }
+
+  // Opens the tables again from the disk, as a new start of the program does.
+  void Reopen() {
+    dm.reset();
+    dm = std::make_unique<Tdm1>(engine, files, boxes, "app");
+  }
+
+  const std::vector<ActionRow>& ActionsOf(std::int32_t id) const {
+    for (const TweakRows& t : tweaks_)
+      if (t.id == id) return t.actions;
+    throw std::logic_error("no such tweak");
+  }
+
+  ApplyInputs Inputs() {
+    return ApplyInputs{*dm, sandbox.Api(), boxes, facts, pane, currentMask, writableRoots, ReferencedRoots(), viewOnly};
+  }
+  int ReferencedRoots() const { return referencedRoots ? *referencedRoots : 31; }
+
+  // DO IT on a tweak, with the controls numbered as the pane numbers them.
+  std::optional<ApplyCounts> DoIt(std::int32_t id) {
+    pane.Number(ActionsOf(id), currentMask, viewOnly);
+    return ApplyTweak(Inputs(), id);
+  }
+  void Undo(std::int32_t id) {
+    UndoCommand(UndoInputs{*dm, sandbox.Api(), boxes, viewOnly}, id, [] {});
+  }
+  bool HasUndoData(std::int32_t id) { return dm->cdsUndo.KeyCount(id) > 0; }
+
+  RecordingRichText Detail(std::int32_t id) {
+    RecordingRichText text;
+    EXPECT_TRUE(dm->LocateTweak(id));
+    BuildDetailText(DetailInputs{*dm, sandbox.Api(), facts, HasUndoData(id), viewOnly, currentMask}, text);
+    return text;
+  }
+
+  // The undo actions of a tweak as "ChangeType|Key|Value|DataType|Data|Special" lines.
+  std::vector<std::string> UndoRows(std::int32_t id) {
+    std::vector<std::string> rows;
+    dm->LocateTweak(id);
+    ClientDataSet& u = dm->cdsUndo;
+    for (u.First(); !u.Eof(); u.Next())
+      rows.push_back(u.AsString("ChangeType") + "|" + ReplaceAll(u.AsString("Key"), sandbox.Path(), "{S}") + "|" +
+                     u.AsString("Value") + "|" + u.AsString("DataType") + "|" + u.AsString("Data") +
+                     (u.AsString("Special").empty() ? "" : "|" + u.AsString("Special")));
+    return rows;
+  }
+
+  // The Registry under the sandbox key as text, one line per key and value.
+  std::string Snapshot() {
+    std::string out;
+    TRegistry reg(sandbox.Api());
+    reg.SetRootKey(kHkeyCurrentUser);
+    SnapshotKey(reg, sandbox.Path(), out);
+    return out;
+  }
+
+  // Writes a value with exact bytes under the sandbox (keys created as needed).
+  void Put(const std::string& key, const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& bytes) {
+    TRegistry reg(sandbox.Api());
+    reg.SetRootKey(kHkeyCurrentUser);
+    ASSERT_TRUE(reg.OpenKey(sandbox.Path(key), true));
+    ASSERT_EQ(sandbox.Api().SetValue(reg.CurrentKey(), name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size())),
+              kErrorSuccess);
+  }
+  void PutText(const std::string& key, const std::string& name, const std::string& text, std::uint32_t type = kRegSz) {
+    std::vector<std::uint8_t> bytes(text.begin(), text.end());
+    bytes.push_back(0);
+    Put(key, name, type, bytes);
+  }
+  void MakeKey(const std::string& key) {
+    TRegistry reg(sandbox.Api());
+    reg.SetRootKey(kHkeyCurrentUser);
+    reg.CreateKey(sandbox.Path(key));
+  }
+
+  RegistrySandbox sandbox;
+  MemoryFileStore files;
+  XmlPacketEngine engine{files};
+  RecordingMessageBoxes boxes;
+  std::unique_ptr<Tdm1> dm;
+  ControlPaneModel pane;
+  HostFacts facts;
+  std::uint16_t currentMask = 0x0C20;  // Windows XP with IE6
+  int writableRoots = 31;
+  std::optional<int> referencedRoots;
+  bool viewOnly = false;
+
+ private:
+  void SnapshotKey(TRegistry& reg, const std::string& path, std::string& out) {
+    if (!reg.OpenKey("\\" + path, false)) return;
+    out += ReplaceAll(path, sandbox.Path(), "{S}") + "\n";
+    std::vector<std::string> values = reg.GetValueNames();
+    std::sort(values.begin(), values.end());
+    for (const std::string& name : values) {
+      std::uint32_t type = 0;
+      std::vector<std::uint8_t> bytes;
+      sandbox.Api().QueryValue(reg.CurrentKey(), name, &type, &bytes, nullptr);
+      out += "  [" + name + "] " + std::to_string(type) + ":";
+      for (std::uint8_t b : bytes) out += " " + std::to_string(b);
+      out += "\n";
+    }
+    std::vector<std::string> names = reg.GetKeyNames();
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+      return ToLowerAscii(a) < ToLowerAscii(b);  // one order whatever the Registry lists
+    });
+    for (const std::string& name : names) SnapshotKey(reg, path + "\\" + name, out);
+  }
+
+  Tweaks tweaks_;
+};
+
+}  // namespace cordalis::testing
