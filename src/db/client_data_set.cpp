@@ -115,7 +115,6 @@ void ClientDataSet::RefreshView(bool keepCurrent) {
       }
     }
   } else if (indexColumn_ >= 0) {
-    view_.reserve(data_.LiveRowCount());
     for (const auto& [key, rows] : index_) view_.insert(view_.end(), rows.begin(), rows.end());
   } else {
     for (RowId row = 0; row < data_.RowSlots(); ++row)
@@ -287,7 +286,18 @@ void ClientDataSet::Post() {
       RebuildIndex();  // rows keep their stored order within each key
     }
   }
-  if (inserting) {
+  if (inserting && master_) {
+    // A new row of the subset presented goes last, as its stored order says.
+    if (indexColumn_ >= 0 && !view_.empty() && KeyOf(view_.front()) == KeyOf(row)) {
+      view_.push_back(row);
+    } else {
+      RefreshView(false);
+    }
+    if (!view_.empty() && view_.back() == row) {
+      pos_ = view_.size() - 1;
+      eof_ = false;
+    }
+  } else if (inserting) {
     RefreshView(false);
     auto it = std::find(view_.begin(), view_.end(), row);
     if (it != view_.end()) {
@@ -311,8 +321,13 @@ void ClientDataSet::Delete() {
   if (indexColumn_ >= 0) {
     auto it = index_.find(KeyOf(row));
     if (it != index_.end()) {
-      std::erase(it->second, row);
-      if (it->second.empty()) index_.erase(it);
+      std::deque<RowId>& rows = it->second;
+      if (!rows.empty() && rows.front() == row) {
+        rows.pop_front();  // how Undo and Delete Undo data take rows
+      } else {
+        std::erase(rows, row);
+      }
+      if (rows.empty()) index_.erase(it);
     }
   }
   data_.DeleteRow(row);

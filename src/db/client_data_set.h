@@ -7,6 +7,7 @@
 // once, so no change lives only in memory once its writer has finished; a writer
 // that must have its rows on disk before it goes on calls Persist().
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -116,13 +117,14 @@ class ClientDataSet {
 
   std::string indexField_;
   int indexColumn_ = -1;
-  std::map<std::int32_t, std::vector<RowId>> index_;  // each key's rows in stored order
+  // Each key's rows in stored order; deques, as writers delete from the front.
+  std::map<std::int32_t, std::deque<RowId>> index_;
 
   ClientDataSet* master_ = nullptr;
   std::string masterField_;
   std::vector<ClientDataSet*> details_;
 
-  std::vector<RowId> view_;
+  std::deque<RowId> view_;
   std::size_t pos_ = 0;
   bool eof_ = true;
 };

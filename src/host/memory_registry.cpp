@@ -50,7 +50,20 @@ struct MemoryRegistry::Node {
   };
   std::string name;
   std::weak_ptr<Node> parent;                               // empty for a root
-  std::map<std::u32string, std::shared_ptr<Node>> subKeys;  // by folded name: the listing order
+  // Sorted by folded name, the listing order; a vector, so that listing by
+  // index, as RegEnumKeyEx does, costs nothing.
+  std::vector<std::pair<std::u32string, std::shared_ptr<Node>>> subKeys;
+
+  auto Find(const std::u32string& folded) {
+    auto it = std::lower_bound(subKeys.begin(), subKeys.end(), folded,
+                               [](const auto& entry, const std::u32string& f) { return entry.first < f; });
+    return it != subKeys.end() && it->first == folded ? it : subKeys.end();
+  }
+  void Insert(std::u32string folded, std::shared_ptr<Node> child) {
+    auto it = std::lower_bound(subKeys.begin(), subKeys.end(), folded,
+                               [](const auto& entry, const std::u32string& f) { return entry.first < f; });
+    subKeys.insert(it, {std::move(folded), std::move(child)});
+  }
   std::vector<Value> values;                                // creation order
   bool deleted = false;
 
@@ -92,7 +105,10 @@ HKey MemoryRegistry::NewHandle(std::shared_ptr<Node> node, HKey root, std::uint3
 
 void MemoryRegistry::CountChange() {
   ++changes;
-  if (crashAtChange && *crashAtChange == changes) throw RegistryCrash();
+  if (crashAtChange && *crashAtChange == changes) {
+    if (onCrash) onCrash();
+    throw RegistryCrash();
+  }
 }
 
 long MemoryRegistry::Walk(const Handle& base, const std::string& subKey, bool create, std::shared_ptr<Node>* out,
@@ -104,7 +120,7 @@ long MemoryRegistry::Walk(const Handle& base, const std::string& subKey, bool cr
   std::shared_ptr<Node> node = base.node;
   std::size_t i = 0;
   for (; i < parts.size(); ++i) {
-    auto it = node->subKeys.find(Folded(parts[i]));
+    auto it = node->Find(Folded(parts[i]));
     if (it == node->subKeys.end()) break;
     node = it->second;
   }
@@ -117,7 +133,7 @@ long MemoryRegistry::Walk(const Handle& base, const std::string& subKey, bool cr
       auto child = std::make_shared<Node>();
       child->name = parts[i];
       child->parent = node;
-      node->subKeys[Folded(parts[i])] = child;
+      node->Insert(Folded(parts[i]), child);
       node = child;
     }
     if (created) *created = true;
@@ -205,7 +221,7 @@ long MemoryRegistry::DeleteKey(HKey parent, const std::string& subKey) {
   if (!owner || Refused(base.root) || !node->subKeys.empty()) return kErrorAccessDenied;
   CountChange();
   node->deleted = true;
-  owner->subKeys.erase(Folded(node->name));
+  owner->subKeys.erase(owner->Find(Folded(node->name)));
   return kErrorSuccess;
 }
 
@@ -213,7 +229,7 @@ long MemoryRegistry::EnumKey(HKey key, std::uint32_t index, std::string* name) {
   Handle h;
   if (long error = Resolve(key, kKeyEnumerateSubKeys, &h)) return error;
   if (index >= h.node->subKeys.size()) return kErrorNoMoreItems;
-  *name = std::next(h.node->subKeys.begin(), index)->second->name;
+  *name = h.node->subKeys[index].second->name;
   return kErrorSuccess;
 }
 

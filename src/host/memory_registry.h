@@ -23,6 +23,7 @@
 // - RegQueryInfoKey needs KEY_QUERY_VALUE on the handle, as on Windows XP and
 //   2003; Wine (like later Windows for some rights) answers any handle. Code
 //   that passes here works on both.
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -61,6 +62,7 @@ class MemoryRegistry final : public RegistryApi {
 
   // Test hooks.
   std::optional<int> crashAtChange;  // the changing call (counted from 1) that throws RegistryCrash
+  std::function<void()> onCrash;     // runs first, so a test can stop the rest of the "process" too
   int changes = 0;                   // changing calls made so far (creating a key, setting or deleting)
   void RefuseChangesUnder(HKey root) { refused_.insert(root); }
   void AllowChangesUnder(HKey root) { refused_.erase(root); }

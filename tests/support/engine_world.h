@@ -109,6 +109,14 @@ class EngineWorld {
     dm = std::make_unique<Tdm1>(engine, files, boxes, "app");
   }
 
+  // The program died: nothing more reaches the disk, then it starts again.
+  void RestartAfterCrash() {
+    files.crashed = true;
+    dm.reset();
+    files.crashed = false;
+    dm = std::make_unique<Tdm1>(engine, files, boxes, "app");
+  }
+
   const std::vector<ActionRow>& ActionsOf(std::int32_t id) const {
     for (const TweakRows& t : tweaks_)
       if (t.id == id) return t.actions;
@@ -147,6 +155,26 @@ class EngineWorld {
                      u.AsString("Value") + "|" + u.AsString("DataType") + "|" + u.AsString("Data") +
                      (u.AsString("Special").empty() ? "" : "|" + u.AsString("Special")));
     return rows;
+  }
+
+  // Appends undo actions to a tweak as if an earlier DO IT had recorded them.
+  void AddUndoRows(std::int32_t id, const std::vector<ActionRow>& rows) {
+    dm->LocateTweak(id);
+    ClientDataSet& u = dm->cdsUndo;
+    u.SetReadOnly(false);
+    for (const ActionRow& r : rows) {
+      u.Append();
+      u.SetAsString("Root", r.root);
+      u.SetAsString("Key", Place(r.key));
+      u.SetAsString("Value", r.value);
+      u.SetAsInteger("DataType", r.dataType);
+      u.SetAsInteger("ChangeType", r.changeType);
+      u.SetAsString("Special", r.special);
+      u.SetAsString("Data", r.data);
+      u.SetAsInteger("VerMask", 0);
+      u.Post();
+    }
+    u.SetReadOnly(true);
   }
 
   // The Registry under the sandbox key as text, one line per key and value.

@@ -1,0 +1,206 @@
+#include "engine/undo_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/undo_recorder.h"
+#include "support/engine_world.h"
+
+namespace cordalis {
+namespace {
+
+using testing::ActionRow;
+using testing::EngineWorld;
+using testing::RegistryKind;
+using testing::Tweaks;
+
+TEST(Undo, AddedKeysGoWithEverythingPutInThemSince) {
+  EngineWorld world(Tweaks{{1, {{"HKCU", "{S}\\A\\B\\C", "", 0, 0}}}});
+  world.MakeKey("A");
+  const std::string before = world.Snapshot();
+  world.DoIt(1);
+  world.PutText("A\\B", "later", "another program's value");
+  world.Undo(1);
+  EXPECT_EQ(world.Snapshot(), before);
+  EXPECT_FALSE(world.HasUndoData(1));
+}
+
+TEST(Undo, AValueInAMissingKeyGoesWithTheKey) {
+  EngineWorld world(Tweaks{{1, {{"HKCU", "{S}\\New", "v", 1, 1, "", "x"}}}});
+  const std::string before = world.Snapshot();
+  world.DoIt(1);
+  EXPECT_EQ(world.UndoRows(1), (std::vector<std::string>{"2|{S}\\New||0|", "3|{S}\\New|v|1|"}));
+  world.Undo(1);
+  EXPECT_EQ(world.Snapshot(), before);
+}
+
+TEST(Undo, ValuesComeBackWithTheirRecordedTypes) {
+  // A value changed to another type, or deleted since, returns as it was.
+  EngineWorld world(Tweaks{{1, {{"HKCU", "{S}\\K", "e", 3, 1, "", "01 02"}, {"HKCU", "{S}\\K", "d", 1, 1, "", "text"}}}});
+  world.PutText("K", "e", "%windir%", kRegExpandSz);
+  world.Put("K", "d", kRegDword, {5, 0, 0, 0});
+  const std::string before = world.Snapshot();
+  world.DoIt(1);
+  EXPECT_NE(world.Snapshot(), before);
+  world.Undo(1);
+  EXPECT_EQ(world.Snapshot(), before);
+
+  world.AddUndoRows(1, {{"HKCU", "{S}\\K", "gone", 2, 1, "", "%temp%"}});
+  world.Undo(1);
+  EXPECT_NE(world.Snapshot().find("[gone] 2: 37 116 101 109 112 37 0"), std::string::npos)
+      << "recreated as an expandable string";
+}
+
+TEST(Undo, InvalidRootsAreRemovedUntouchedAndErrorsKeepTheRest) {
+  EngineWorld world(Tweaks{{1, {}}});
+  world.AddUndoRows(1, {{"hkcu", "{S}\\X", "", 0, 0}, {"HKCU", "{S}\\Y", "", 0, 0},
+                        {"HKCU", "{S}\\Y", "bad", 3, 1, "", "01 02 "}, {"HKCU", "{S}\\Z", "", 0, 0}});
+  int refreshed = 0;
+  EXPECT_THROW(UndoCommand(UndoInputs{*world.dm, world.sandbox.Api(), world.boxes}, 1, [&] { ++refreshed; }),
+               std::runtime_error);
+  EXPECT_EQ(refreshed, 0);
+  EXPECT_EQ(world.Snapshot(), "{S}\n{S}\\Y\n") << "nothing under the invalid root, Y made, Z not";
+  EXPECT_EQ(world.UndoRows(1), (std::vector<std::string>{"1|{S}\\Y|bad|3|01 02 ", "0|{S}\\Z||0|"}));
+  world.Reopen();
+  EXPECT_EQ(world.UndoRows(1).size(), 2u) << "the removals are on disk";
+}
+
+TEST(Undo, ViewOnlyOrNothingSelectedDoesNothing) {
+  EngineWorld world(Tweaks{{1, {}}});
+  world.AddUndoRows(1, {{"HKCU", "{S}\\X", "", 0, 0}});
+  UndoCommand(UndoInputs{*world.dm, world.sandbox.Api(), world.boxes, true}, 1, [] {});
+  UndoCommand(UndoInputs{*world.dm, world.sandbox.Api(), world.boxes}, std::nullopt, [] {});
+  EXPECT_TRUE(world.HasUndoData(1));
+}
+
+TEST(DeleteUndoData, AsksWithThePhraseOfWhatWouldBeLost) {
+  struct Case {
+    std::vector<ActionRow> rows;
+    const char* phrase;  // nullptr: refused
+  };
+  const ActionRow value{"HKCU", "{S}\\K", "v", 1, 1, "", "x"};
+  const ActionRow newValue{"HKCU", "{S}\\K", "v", 1, 3};
+  const ActionRow newKey{"HKCU", "{S}\\K", "", 0, 2};
+  const ActionRow deletedKey{"HKCU", "{S}\\K", "", 0, 0};
+  const ActionRow odd{"HKCU", "{S}\\K", "", 0, 9};
+  const Case cases[] = {
+      {{odd}, "restore settings this tweak changed"},
+      {{newKey}, "delete one or more keys this tweak added"},
+      {{value, newValue}, "restore original data for one or more values this tweak changed"},
+      {{newKey, newValue},
+       "delete one or more keys this tweak added and restore original data for one or more values this tweak changed"},
+      {{value, deletedKey}, nullptr},
+  };
+  for (const Case& c : cases) {
+    for (MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
+      EngineWorld world(Tweaks{{1, {}}});
+      world.AddUndoRows(1, c.rows);
+      if (c.phrase) world.boxes.answers.push_back(answer);
+      int refreshed = 0;
+      DeleteUndoDataCommand(UndoInputs{*world.dm, world.sandbox.Api(), world.boxes}, true, 1, [&] { ++refreshed; });
+      ASSERT_EQ(world.boxes.shown.size(), 1u);
+      const testing::ShownBox& box = world.boxes.shown[0];
+      EXPECT_EQ(box.owner, MsgOwner::MainWindow);
+      if (!c.phrase) {
+        EXPECT_EQ(box.icon, MsgIcon::Error);
+        EXPECT_EQ(box.text,
+                  "This tweak involved the deletion of a Registry key. If you were to delete the Undo information, it "
+                  "would become impossible to restore that key and its subkeys and values. Cordalis cannot permit "
+                  "this - it is too dangerous.");
+        EXPECT_TRUE(world.HasUndoData(1));
+        break;
+      }
+      EXPECT_EQ(box.icon, MsgIcon::Question);
+      EXPECT_EQ(box.text, std::string("If you delete Undo information for this tweak, you will no longer be able to "
+                                      "click Undo and ") +
+                              c.phrase + ". Please review the Undo detail to be sure you wish to proceed.\r\n\r\nProceed anyway?");
+      EXPECT_EQ(world.HasUndoData(1), answer == MsgAnswer::No);
+      EXPECT_EQ(refreshed, answer == MsgAnswer::Yes ? 1 : 0);
+      EXPECT_EQ(world.Snapshot(), "{S}\n") << "the Registry is not touched";
+    }
+  }
+}
+
+class TreeModel final : public TreeOrder {
+ public:
+  explicit TreeModel(std::vector<std::int32_t> nodes) : nodes_(std::move(nodes)) {}
+  int NodeCount() const override { return static_cast<int>(nodes_.size()); }
+  std::int32_t TweakAt(int index) const override { return nodes_[static_cast<std::size_t>(index)]; }
+  int SelectedIndex() const override { return selected; }
+  void Select(int index) override { selected = index; }
+  int selected = -1;
+
+ private:
+  std::vector<std::int32_t> nodes_;
+};
+
+TEST(FindTweakWithUndo, SelectsTheNextTweakWithUndoDataInTreeOrder) {
+  EngineWorld world(Tweaks{{1, {}}, {2, {}}, {3, {}}, {4, {}}});
+  world.AddUndoRows(2, {{"HKCU", "{S}\\K", "", 0, 2}});
+  world.AddUndoRows(4, {{"HKCU", "{S}\\K", "", 0, 2}});
+  // root, category, 1, 2, subcategory, a number with no tweak, 3, 4
+  TreeModel tree({0, 0, 1, 2, 0, 99, 3, 4});
+  FindTweakWithUndoCommand(*world.dm, world.boxes, tree);
+  EXPECT_EQ(tree.selected, 3);
+  FindTweakWithUndoCommand(*world.dm, world.boxes, tree);
+  EXPECT_EQ(tree.selected, 7);
+  ASSERT_TRUE(world.dm->LocateTweak(4));
+  FindTweakWithUndoCommand(*world.dm, world.boxes, tree);
+  EXPECT_EQ(tree.selected, 7) << "no wrapping around";
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, "There are no more tweaks that have Undo data stored.");
+  EXPECT_EQ(world.dm->cdsTwks.AsInteger("TwkID"), 4) << "the tweak the commands work on is unchanged";
+  EXPECT_EQ(world.dm->cdsUndo.RecordCount(), 1);
+}
+
+// DO IT then Undo of every change type restores the Registry exactly, value
+// types included: in memory, and under Wine in a sandbox of the real Registry.
+class RoundTrip : public ::testing::TestWithParam<RegistryKind> {};
+
+TEST_P(RoundTrip, EveryChangeTypeIsUndoneExactly) {
+  const Tweaks tweaks = {
+      {1, {{"HKCU", "{S}\\Added\\Deeper", "", 0, 0}}},
+      {2,
+       {{"HKCU", "{S}\\Values", "sz", 1, 1, "", "new"},
+        {"HKCU", "{S}\\Values", "expand", 2, 1, "", "%temp%\\new"},
+        {"HKCU", "{S}\\Values", "bin", 3, 1, "", "0A 0B"},
+        {"HKCU", "{S}\\Values", "dword", 4, 1, "", "$FF"},
+        {"HKCU", "{S}\\Values", "none", 0, 1, "", "was none"},
+        {"HKCU", "{S}\\Values", "multi", 1, 1, "", "now a string"},
+        {"HKCU", "{S}\\Values", "fresh", 4, 1, "", "7"},
+        {"HKCU", "{S}\\Values", "", 1, 1, "", "default"},
+        {"HKCU", "{S}\\NewKey\\Sub", "v", 3, 1, "", "01"}}},
+      {3, {{"HKCU", "{S}\\Tree", "", 0, 2}}},
+      {4, {{"HKCU", "{S}\\Values", "gone", 0, 3}, {"HKCU", "{S}\\Values", "multi2", 0, 3}}},
+      {5, {{"HKCU", "{S}\\Values", "sz", 0, 4, "view", "Shown"}}},
+  };
+  EngineWorld world(tweaks, GetParam());
+  world.PutText("Values", "sz", "old");
+  world.PutText("Values", "expand", "%windir%\\old", kRegExpandSz);
+  world.Put("Values", "bin", kRegBinary, {1, 2, 3});
+  world.Put("Values", "dword", kRegDword, {0x78, 0x56, 0x34, 0x12});
+  world.Put("Values", "none", kRegNone, {1, 0, 2});
+  world.Put("Values", "multi", kRegMultiSz, {'a', 0, 'b', 0, 0});
+  world.Put("Values", "multi2", kRegMultiSz, {'c', 0, 'd', 0, 0});
+  world.PutText("Values", "gone", "bye");
+  world.PutText("Tree", "", "tree default");
+  world.Put("Tree\\One", "big", kRegDwordBigEndian, {0, 0, 0, 9});
+  world.PutText("Tree\\One\\Two", "x", "%path%", kRegExpandSz);
+  world.Put("Tree\\One\\Two", "raw", kRegBinary, {});
+  world.Put("Tree\\Other", "odd", 0x1234, {7, 7});
+  const std::string before = world.Snapshot();
+  for (std::int32_t id = 1; id <= 5; ++id) {
+    std::optional<ApplyCounts> counts = world.DoIt(id);
+    ASSERT_TRUE(counts) << id;
+    EXPECT_EQ(counts->changed, id == 5 ? 0 : counts->total) << id;
+  }
+  EXPECT_NE(world.Snapshot(), before);
+  world.Reopen();
+  for (std::int32_t id = 1; id <= 5; ++id) world.Undo(id);
+  EXPECT_EQ(world.Snapshot(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Registries, RoundTrip, ::testing::ValuesIn(testing::RegistryKindsUnderTest()),
+                         [](const auto& info) { return testing::KindName(info.param); });
+
+}  // namespace
+}  // namespace cordalis
