@@ -3,6 +3,7 @@
 #include <array>
 
 #include "host/format.h"
+#include "host/roots.h"
 #include "host/text.h"
 
 namespace cordalis {
@@ -37,8 +38,6 @@ int KeywordCode(std::string_view text) {
 
 std::string TweakNumberText(std::int32_t twkId) { return Format("#T%.04d", {std::int64_t{twkId}}); }
 
-bool IsValidRootCode(std::string_view code) {
-  return code == "HKCR" || code == "HKCU" || code == "HKLM" || code == "HKU" || code == "HKCC";
-}
+bool IsValidRootCode(std::string_view code) { return RootFromCode(code) != 0; }
 
 }  // namespace cordalis

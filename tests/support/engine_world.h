@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "controls/control_groups.h"
 #include "db/dm1.h"
 #include "db/packet_engine.h"
 #include "db/record_codes.h"
@@ -49,16 +50,9 @@ class ControlPaneModel final : public ControlPane {
     for (std::size_t p = 0; p < actions.size(); ++p) {
       const ActionRow& a = actions[p];
       if (!viewOnly && !PlatformApplies(static_cast<std::uint16_t>(a.verMask), currentMask)) continue;
-      std::string special = a.special;
-      bool any = false;
-      while (!special.empty()) {
-        FirstField piece = TakeFirstField(special);
-        if (KeywordCode(piece.field) == ckNone) break;
-        if (!any) first_[static_cast<int>(p)] = number;
-        any = true;
-        ++number;
-        special = piece.rest;
-      }
+      const auto groups = ReadControlGroups(a.special, a.data, number);
+      if (!groups.empty()) first_[static_cast<int>(p)] = number;
+      number += static_cast<int>(groups.size());
     }
   }
   int FirstControlNumber(int position) const override {
