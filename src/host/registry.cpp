@@ -218,27 +218,23 @@ bool TRegistry::DeleteValue(const std::string& name) { return api_.DeleteValue(c
 
 bool TRegistry::GetKeyInfo(RegKeyInfo& info) { return api_.QueryInfoKey(current_, &info) == kErrorSuccess; }
 
-std::vector<std::string> TRegistry::GetKeyNames() {
+// Lists the open key's subkeys or values by index, as the Registry numbers them.
+std::vector<std::string> TRegistry::ListNames(bool subKeys) {
   std::vector<std::string> names;
   RegKeyInfo info;
   if (!GetKeyInfo(info)) return names;
-  for (std::uint32_t i = 0; i < info.subKeys; ++i) {
+  const std::uint32_t count = subKeys ? info.subKeys : info.values;
+  for (std::uint32_t i = 0; i < count; ++i) {
     std::string name;
-    if (api_.EnumKey(current_, i, &name) == kErrorSuccess) names.push_back(name);
+    long error = subKeys ? api_.EnumKey(current_, i, &name) : api_.EnumValue(current_, i, &name);
+    if (error == kErrorSuccess) names.push_back(name);
   }
   return names;
 }
 
-std::vector<std::string> TRegistry::GetValueNames() {
-  std::vector<std::string> names;
-  RegKeyInfo info;
-  if (!GetKeyInfo(info)) return names;
-  for (std::uint32_t i = 0; i < info.values; ++i) {
-    std::string name;
-    if (api_.EnumValue(current_, i, &name) == kErrorSuccess) names.push_back(name);
-  }
-  return names;
-}
+std::vector<std::string> TRegistry::GetKeyNames() { return ListNames(true); }
+
+std::vector<std::string> TRegistry::GetValueNames() { return ListNames(false); }
 
 // --- TSuperReg2 ------------------------------------------------------------
 

@@ -73,6 +73,7 @@ class TRegistry {
   HKey GetKey(const std::string& key);  // opened with the access rights; 0 when it cannot be
   void ChangeKey(HKey key, const std::string& path);
   std::vector<std::uint8_t> GetData(const std::string& name, std::uint32_t& type);  // raises on failure
+  std::vector<std::string> ListNames(bool subKeys);
 
   RegistryApi& api_;
   HKey root_ = kHkeyCurrentUser;
