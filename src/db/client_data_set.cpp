@@ -191,6 +191,25 @@ int ClientDataSet::KeyCount(std::int32_t key) const {
   return it == index_.end() ? 0 : static_cast<int>(it->second.size());
 }
 
+std::vector<RowId> ClientDataSet::RowsWithKey(std::int32_t key) const {
+  RequireActive();
+  auto it = index_.find(key);
+  return it == index_.end() ? std::vector<RowId>() : std::vector<RowId>(it->second.begin(), it->second.end());
+}
+
+std::vector<RowId> ClientDataSet::AllRows() const {
+  RequireActive();
+  std::vector<RowId> rows;
+  rows.reserve(data_.LiveRowCount());
+  if (indexColumn_ >= 0) {
+    for (const auto& [key, keyRows] : index_) rows.insert(rows.end(), keyRows.begin(), keyRows.end());
+  } else {
+    for (RowId row = 0; row < data_.RowSlots(); ++row)
+      if (data_.IsLive(row)) rows.push_back(row);
+  }
+  return rows;
+}
+
 void ClientDataSet::Append() {
   RequireWritable();
   pending_.assign(data_.Fields().size(), PendingCell{});

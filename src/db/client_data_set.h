@@ -72,6 +72,13 @@ class ClientDataSet {
   bool FindKey(std::int32_t key);  // makes the first row with this index value current
   // How many rows carry this index value, whatever subset is presented; the cursor stays.
   int KeyCount(std::int32_t key) const;
+  // The rows that carry this index value, in stored order, whatever subset is
+  // presented; the cursor stays.
+  std::vector<RowId> RowsWithKey(std::int32_t key) const;
+  // Every row, by index value when the table has an index, else as stored; the cursor stays.
+  std::vector<RowId> AllRows() const;
+  // The current row's id; throws when there is none.
+  RowId CurrentRow() const { return Current(); }
 
   // Fields of the current row (of the edit buffer while appending or editing)
   std::string AsString(const std::string& field) const;

@@ -1,6 +1,7 @@
 #include "db/dm1.h"
 
 #include "db/packet_engine.h"
+#include "db/schema.h"
 #include "host/file_store.h"
 #include "host/format.h"
 #include "host/message_boxes.h"
@@ -8,9 +9,6 @@
 
 namespace cordalis {
 namespace {
-
-FieldDef Integer(const char* name) { return {name, FieldType::I4, 0, false, false}; }
-FieldDef Text(const char* name, int width) { return {name, FieldType::String, width, false, false}; }
 
 // Every field the program reads must be there with its type; a file that lacks
 // one is as unusable as one that does not parse.
@@ -34,42 +32,10 @@ std::string PathInFolder(const std::string& folder, const std::string& name) {
 #endif
 }
 
-const FieldDefs& Tdm1::TweakFields() {
-  static const FieldDefs fields = {
-      {"TwkID", FieldType::I4, 0, true, true},
-      {"Hide", FieldType::Boolean, 0, false, false},
-      Text("Category", 25),
-      Text("SubCat", 25),
-      Text("Title", 255),
-      Text("Description", 4096),
-  };
-  return fields;
-}
-
-const FieldDefs& Tdm1::ActionFields() {
-  static const FieldDefs fields = {
-      Integer("TwkID"),   Text("Root", 4),      Text("Key", 255),      Text("Value", 255),
-      Integer("DataType"), Integer("ChangeType"), Text("Special", 255), Text("Data", 255),
-      {"VerMask", FieldType::I2, 0, false, false},
-  };
-  return fields;
-}
-
-const FieldDefs& Tdm1::UndoFields() {
-  static const FieldDefs fields = [] {
-    FieldDefs f = ActionFields();
-    f[2].width = 32767;    // Key: a full path below its root
-    f[3].width = 16383;    // Value: the longest value name
-    f[7].width = 1 << 20;  // Data: hex text of large values
-    return f;
-  }();
-  return fields;
-}
-
-const FieldDefs& Tdm1::NoteFields() {
-  static const FieldDefs fields = {Integer("TwkID"), Text("Note", 4096)};
-  return fields;
-}
+const FieldDefs& Tdm1::TweakFields() { return schema::TweakFields(); }
+const FieldDefs& Tdm1::ActionFields() { return schema::ActionFields(); }
+const FieldDefs& Tdm1::UndoFields() { return schema::UndoFields(); }
+const FieldDefs& Tdm1::NoteFields() { return schema::NoteFields(); }
 
 Tdm1::Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::string programFolder)
     : cdsTwks("cdsTwks", engine),

@@ -4,6 +4,7 @@
 
 #include "db/data_packet.h"
 #include "db/packet_engine.h"
+#include "db/records.h"
 #include "support/memory_file_store.h"
 #include "support/recording_message_boxes.h"
 #include "support/table_files.h"
@@ -55,6 +56,29 @@ TEST_F(DataModule, OpensAllFourTablesQuietly) {
     EXPECT_EQ(dm.cdsNote.AsString("Note"), "my note");
   }
   EXPECT_EQ(files.changes, before) << "a run without changes writes no file";
+}
+
+TEST_F(DataModule, RecordsAreReadByKeyWithoutMovingAnyCursor) {
+  WriteUserTables();
+  Tdm1 dm(engine, files, boxes, kFolder);
+  ASSERT_TRUE(dm.LocateTweak(5));
+
+  std::vector<std::int32_t> order;
+  for (const TweakRecord& t : AllTweaks(dm.cdsTwks)) order.push_back(t.twkId);
+  EXPECT_EQ(order, (std::vector<std::int32_t>{1, 2, 5})) << "by TwkID";
+  EXPECT_EQ(TweakWithKey(dm.cdsTwks, 2), (TweakRecord{2, true, "Explorer", "", "Second", "Desc 2"}));
+  EXPECT_FALSE(TweakWithKey(dm.cdsTwks, 3));
+
+  std::vector<ActionRecord> actions = ActionsWithKey(dm.cdsData, 1);
+  ASSERT_EQ(actions.size(), 2u);
+  EXPECT_EQ(actions[0], (ActionRecord{1, "HKCU", "Software\\A", "One", 1, 1, "", "x", 63}));
+  EXPECT_EQ(actions[1].value, "Two") << "in stored order";
+  EXPECT_EQ(NoteWithKey(dm.cdsNote, 1), (NoteRecord{1, "my note"}));
+  EXPECT_FALSE(NoteWithKey(dm.cdsNote, 5));
+
+  EXPECT_EQ(dm.cdsTwks.AsInteger("TwkID"), 5) << "the cursors stay where the program put them";
+  EXPECT_EQ(ReadAction(dm.cdsData).root, "HKLM");
+  EXPECT_EQ(ReadTweak(dm.cdsTwks).title, "Fifth");
 }
 
 TEST_F(DataModule, MissingUserTablesAreToldAndCreatedEmpty) {

@@ -1,0 +1,36 @@
+#pragma once
+// The four tables' field names and widths, in one place: every reader and
+// writer names a field through these, never by a literal or an index.
+#include "db/field_defs.h"
+
+namespace cordalis::schema {
+
+// Field names. The action and undo tables share theirs.
+inline constexpr const char* kTwkID = "TwkID";
+inline constexpr const char* kHide = "Hide";
+inline constexpr const char* kCategory = "Category";
+inline constexpr const char* kSubCat = "SubCat";
+inline constexpr const char* kTitle = "Title";
+inline constexpr const char* kDescription = "Description";
+inline constexpr const char* kRoot = "Root";
+inline constexpr const char* kKey = "Key";
+inline constexpr const char* kValue = "Value";
+inline constexpr const char* kDataType = "DataType";
+inline constexpr const char* kChangeType = "ChangeType";
+inline constexpr const char* kSpecial = "Special";
+inline constexpr const char* kData = "Data";
+inline constexpr const char* kVerMask = "VerMask";
+inline constexpr const char* kNote = "Note";
+
+// The field lists, in stored order.
+const FieldDefs& TweakFields();
+const FieldDefs& ActionFields();
+// The undo actions have the actions' fields, with room for any key path, value
+// name and data the Registry can hold, so that what is recorded is exact.
+const FieldDefs& UndoFields();
+const FieldDefs& NoteFields();
+
+// The width of a text field of a list, by name; 0 when there is no such text field.
+int WidthOf(const FieldDefs& fields, const char* name);
+
+}  // namespace cordalis::schema
