@@ -65,6 +65,7 @@ Tdm1::~Tdm1() {
 
 void Tdm1::Open() {
   loadStatus_ = lsLoaded;
+  RecoverTableFiles(files_, folder_);
   cdsTwks.FileName = PathInFolder(folder_, "Twks.xml");
   cdsData.FileName = PathInFolder(folder_, "Data.xml");
   cdsUndo.FileName = PathInFolder(folder_, "Undo.xml");
@@ -131,7 +132,13 @@ void Tdm1::Close() {
   for (ClientDataSet* table : {&cdsNote, &cdsUndo, &cdsData, &cdsTwks}) table->Close();
 }
 
+void RecoverTableFiles(FileStore& files, const std::string& programFolder) {
+  for (const char* name : {"Twks.xml", "Data.xml", "Undo.xml", "Note.xml"})
+    RecoverInterruptedReplacement(files, PathInFolder(programFolder, name));
+}
+
 bool DatabasePreCheck(FileStore& files, MessageBoxes& boxes, const std::string& programFolder) {
+  RecoverTableFiles(files, programFolder);
   bool tweaks = files.Exists(PathInFolder(programFolder, "twks.xml"));
   bool actions = files.Exists(PathInFolder(programFolder, "Data.xml"));
   if (tweaks && actions) return true;

@@ -62,8 +62,14 @@ class Tdm1 {
 // The path of a file in a folder, with the host's separator.
 std::string PathInFolder(const std::string& folder, const std::string& name);
 
+// Finishes or rolls back any replacement of the four table files that a crash
+// cut short; throws FileError when that cannot be done, before anything is lost.
+void RecoverTableFiles(FileStore& files, const std::string& programFolder);
+
 // Ends the program before any window when a shipped table file is missing:
 // shows the message and returns false. Returns true when both are present.
+// Recovers the table files first, so a replacement cut short is not taken for
+// a missing file.
 bool DatabasePreCheck(FileStore& files, MessageBoxes& boxes, const std::string& programFolder);
 
 // The message for a load status of 1, 2 or 3; empty for 0.

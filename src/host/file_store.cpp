@@ -1,11 +1,61 @@
 #include "host/file_store.h"
 
 namespace cordalis {
+namespace {
+
+std::string TemporaryOf(const std::string& path) { return path + ".tmp"; }
+std::string OldOf(const std::string& path) { return path + ".old"; }
+
+// The older systems' replacement: the old file steps aside under a third name,
+// the new one takes its place, and the old one goes. The temporary file is
+// complete before the old file moves, which is what recovery relies on.
+void ReplaceInTwoRenames(FileStore& files, const std::string& temporary, const std::string& path) {
+  const std::string old = OldOf(path);
+  files.Remove(old);
+  if (files.Exists(path) && !files.MoveNoReplace(path, old))
+    throw FileError("Cannot replace " + path + ": " + old + " is in the way");
+  if (!files.MoveNoReplace(temporary, path)) throw FileError("Cannot replace " + path + ": it reappeared");
+  files.Remove(old);
+}
+
+}  // namespace
 
 void ReplaceFileAtomically(FileStore& files, const std::string& path, std::string_view bytes) {
-  const std::string temporary = path + ".tmp";
-  files.WriteDurably(temporary, bytes);
-  files.Replace(temporary, path);
+  const std::string temporary = TemporaryOf(path);
+  try {
+    files.WriteDurably(temporary, bytes);
+  } catch (const FileError&) {
+    try {
+      files.Remove(temporary);
+    } catch (const FileError&) {
+      // The write's own failure is the one to report.
+    }
+    throw;
+  }
+  if (!files.ReplaceInOneStep(temporary, path)) ReplaceInTwoRenames(files, temporary, path);
+}
+
+void RecoverInterruptedReplacement(FileStore& files, const std::string& path) {
+  const std::string temporary = TemporaryOf(path);
+  const std::string old = OldOf(path);
+  if (files.Exists(path)) {
+    // Cut before the file was touched, or after the new one took its place:
+    // the file is whole, and what lies beside it is left over.
+    files.Remove(temporary);
+    files.Remove(old);
+  } else if (files.Exists(old)) {
+    // Cut between the two renames: the temporary file was complete before the
+    // old file stepped aside, so the replacement can be finished.
+    if (files.Exists(temporary)) {
+      files.MoveNoReplace(temporary, path);
+      files.Remove(old);
+    } else {
+      files.MoveNoReplace(old, path);
+    }
+  } else {
+    // The file did not exist before; a temporary file may have been cut short.
+    files.Remove(temporary);
+  }
 }
 
 }  // namespace cordalis

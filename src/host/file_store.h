@@ -24,17 +24,32 @@ class FileStore {
   virtual std::string Read(const std::string& path, std::size_t maxBytes) = 0;
   // Creates or truncates the file, writes all bytes and flushes them to the disk.
   virtual void WriteDurably(const std::string& path, std::string_view bytes) = 0;
-  // Renames from over to, replacing to; the rename itself is made durable.
-  virtual void Replace(const std::string& from, const std::string& to) = 0;
+  // Renames from over to in one durable step, replacing to. Returns false,
+  // having changed nothing, where the system has no such rename (Windows 95,
+  // 98 and ME, whose MoveFileEx is not implemented).
+  virtual bool ReplaceInOneStep(const std::string& from, const std::string& to) = 0;
   // Renames from to to unless to exists; returns false when it does.
   virtual bool MoveNoReplace(const std::string& from, const std::string& to) = 0;
+  // Deletes the file; a file that does not exist is no error.
+  virtual void Remove(const std::string& path) = 0;
 };
 
-// Replaces the file with bytes so that a crash at any moment leaves either the old
-// or the new content: a temporary file beside it is written, flushed and renamed.
+// Replaces the file with bytes so that a crash at any moment leaves either the
+// old or the new content, once RecoverInterruptedReplacement has run: a
+// temporary file beside it is written and flushed, then renamed over it in one
+// step, or, where the system cannot, in two renames through a third name.
+// A failure removes the temporary file, so a full disk is not kept full.
 void ReplaceFileAtomically(FileStore& files, const std::string& path, std::string_view bytes);
+
+// Finishes or rolls back a replacement of path that a crash cut short, and
+// removes what it left beside the file. Changes nothing when there is nothing
+// left over, so it can run at every start.
+void RecoverInterruptedReplacement(FileStore& files, const std::string& path);
 
 // The file store of the machine the program runs on.
 FileStore& SystemFileStore();
+// The same store with the one-step replacement switched off, as Windows 95, 98
+// and ME have it: tests drive the two-rename path with it on every system.
+FileStore& SystemFileStoreWithoutOneStepReplace();
 
 }  // namespace cordalis

@@ -127,6 +127,49 @@ TEST(CatalogueCheck, FindsEveryFaultOfATweak) {
   for (const Case& c : cases) EXPECT_EQ(ProblemsOf(c.text), c.problems) << c.text;
 }
 
+// Undo replays first recorded first, so some pairs of actions in one tweak
+// cannot be undone rightly when one platform runs both.
+TEST(CatalogueCheck, RefusesActionsThatUndoCannotTakeBackInOrder) {
+  auto action = [](const std::string& root, const std::string& key, const std::string& change,
+                   const std::string& value, const std::string& platforms) {
+    return "action\nRoot: " + root + "\nKey: " + key + "\nValue: " + value + "\nChange: " + change +
+           "\nType: string\nData: x\nPlatforms: " + platforms + "\n";
+  };
+  struct Case {
+    std::string first, second;
+    bool refused;
+  };
+  const Case cases[] = {
+      {action("HKCU", "A\\K", "delete key", "", "XP"), action("HKCU", "A\\K", "add key", "", "XP"), true},
+      {action("HKCU", "A\\K", "delete key", "", "XP"), action("HKCU", "a\\k\\Sub", "change value", "V", "2000 XP"),
+       true},
+      {action("HKCU", "A\\K\\Sub", "change value", "V", "XP"), action("HKCU", "A\\K", "delete key", "", "XP"), true},
+      {action("HKCU", "A", "change value", "V", "XP"), action("HKCU", "A", "delete value", "v", "XP"), true},
+      {action("HKCU", "A", "change value", "V", "95 98"), action("HKCU", "A", "change value", "V", "98 ME"), true},
+      // Split by platform: no system runs both.
+      {action("HKCU", "A\\K", "delete key", "", "95"), action("HKCU", "A\\K", "add key", "", "XP"), false},
+      {action("HKCU", "A", "change value", "V", "95 98 ME"), action("HKCU", "A", "change value", "V", "NT4 XP"),
+       false},
+      // Undone rightly: the added key goes, and its values with it.
+      {action("HKCU", "A\\K", "add key", "", "XP"), action("HKCU", "A\\K", "change value", "V", "XP"), false},
+      // Different things.
+      {action("HKCU", "A\\K", "delete key", "", "XP"), action("HKCU", "A\\KK", "change value", "V", "XP"), false},
+      {action("HKCU", "A\\K", "delete key", "", "XP"), action("HKLM", "A\\K", "add key", "", "XP"), false},
+      {action("HKCU", "A", "change value", "V", "XP"), action("HKCU", "A", "change value", "W", "XP"), false},
+      {action("HKCU", "A", "view value", "V", "XP"), action("HKCU", "A", "change value", "V", "XP"), false},
+  };
+  for (const Case& c : cases) {
+    const std::string text = "tweak 7\nCategory: C\nTitle: T\n" + c.first + c.second;
+    const Lines problems = ProblemsOf(text);
+    if (!c.refused) {
+      EXPECT_EQ(problems, Lines{}) << text;
+      continue;
+    }
+    ASSERT_EQ(problems.size(), 1u) << text;
+    EXPECT_NE(problems[0].find("#T0007 action 2 Key: changes what action 1 changes"), std::string::npos) << problems[0];
+  }
+}
+
 TEST(CatalogueCheck, HexTextIsUpperCaseBytePairsSeparatedByOneBlank) {
   for (const char* good : {"", "00", "01 A0 FF", "9F"}) EXPECT_TRUE(IsHexText(good)) << good;
   for (const char* bad : {"0", "a0", "01  A0", " 01", "01 ", "01A0", "0G", "01-A0", "01 A"})

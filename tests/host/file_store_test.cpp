@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "support/crashing_file_store.h"
 #include "support/memory_file_store.h"
 #include "support/temp_dir.h"
 
@@ -23,6 +24,71 @@ TEST(FileStore, AtomicReplaceLeavesOldOrNewContentAtEveryCrashPoint) {
     const std::string now = files.Read("t.xml", 1000);
     EXPECT_TRUE(now == "old content" || now == "new content, longer") << crash << ": " << now;
   }
+}
+
+// The real file layers, with the one-step replacement and with the two renames
+// of Windows 95, 98 and ME: a crash at every step of a replacement, then a
+// restart, leaves the old or the new content, never a mix, never nothing, and
+// nothing beside the file.
+struct ReplacementPath {
+  const char* name;
+  FileStore& (*store)();
+};
+
+class FileReplacement : public ::testing::TestWithParam<ReplacementPath> {};
+
+TEST_P(FileReplacement, CrashAtEveryStepLeavesOldOrNewContent) {
+  for (const bool existed : {true, false}) {
+    bool finished = false;
+    for (int crashAt = 1; !finished; ++crashAt) {
+      ASSERT_LT(crashAt, 20) << "the replacement never finished";
+      testing::TempDir dir;
+      FileStore& files = GetParam().store();
+      const std::string path = dir.File("Undo.xml");
+      if (existed) ReplaceFileAtomically(files, path, "old content");
+      testing::CrashingFileStore crashing(files, crashAt);
+      try {
+        ReplaceFileAtomically(crashing, path, "new content, longer than the old");
+        finished = true;
+      } catch (const testing::SimulatedCrash&) {
+      }
+      RecoverInterruptedReplacement(files, path);  // the next start
+      const std::string context = std::string(existed ? "replacing" : "creating") + ", crash at step " +
+                                  std::to_string(crashAt);
+      if (files.Exists(path)) {
+        const std::string now = files.Read(path, 1000);
+        EXPECT_TRUE(now == "new content, longer than the old" || (existed && now == "old content"))
+            << context << ": " << now;
+      } else {
+        EXPECT_FALSE(existed) << context << ": the file is gone";
+      }
+      EXPECT_TRUE(!finished || files.Read(path, 1000) == "new content, longer than the old") << context;
+      EXPECT_FALSE(files.Exists(path + ".tmp")) << context;
+      EXPECT_FALSE(files.Exists(path + ".old")) << context;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, FileReplacement,
+                         ::testing::Values(ReplacementPath{"OneStep", &SystemFileStore},
+                                           ReplacementPath{"TwoRenames", &SystemFileStoreWithoutOneStepReplace}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FileStore, RecoveryWithNothingLeftOverChangesNothing) {
+  testing::MemoryFileStore files;
+  files.files["t.xml"] = "content";
+  RecoverInterruptedReplacement(files, "t.xml");
+  RecoverInterruptedReplacement(files, "absent.xml");
+  EXPECT_EQ(files.changes, 0);
+}
+
+TEST(FileStore, AFailedWriteLeavesNoTemporaryFile) {
+  testing::MemoryFileStore files;
+  files.files["t.xml"] = "old";
+  files.failAt = 1;
+  EXPECT_THROW(ReplaceFileAtomically(files, "t.xml", "new"), FileError);
+  EXPECT_EQ(files.files.count("t.xml.tmp"), 0u);
+  EXPECT_EQ(files.At("t.xml"), "old");
 }
 
 TEST(FileStore, SystemStoreReplacesAndMatchesNamesWithoutCase) {

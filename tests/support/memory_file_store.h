@@ -24,6 +24,7 @@ class MemoryFileStore final : public FileStore {
   std::optional<int> failAt;       // the changing operation (counted from 1) that fails with FileError
   std::optional<int> crashAt;      // the changing operation at which the process dies
   bool crashed = false;
+  bool oneStepReplace = true;     // false: as Windows 95, 98 and ME, two renames
 
   bool Exists(const std::string& path) override {
     Alive();
@@ -37,18 +38,27 @@ class MemoryFileStore final : public FileStore {
     return it->second;
   }
   void WriteDurably(const std::string& path, std::string_view bytes) override {
-    if (Change()) {
-      files[ToLowerAscii(path)] = std::string(bytes.substr(0, bytes.size() / 2));  // a torn write
+    const std::string torn(bytes.substr(0, bytes.size() / 2));
+    Alive();
+    ++changes;
+    if (failAt && *failAt == changes) {  // the disk filled up part-way
+      files[ToLowerAscii(path)] = torn;
+      throw FileError("Cannot write " + path + ": simulated failure of operation " + std::to_string(changes));
+    }
+    if (crashAt && *crashAt == changes) {
+      files[ToLowerAscii(path)] = torn;
       Die();
     }
     files[ToLowerAscii(path)] = std::string(bytes);
   }
-  void Replace(const std::string& from, const std::string& to) override {
+  bool ReplaceInOneStep(const std::string& from, const std::string& to) override {
+    if (!oneStepReplace) return false;
     if (Change()) Die();
     auto it = files.find(ToLowerAscii(from));
     if (it == files.end()) throw FileError("Cannot replace " + to + ": source missing");
     files[ToLowerAscii(to)] = it->second;
     files.erase(it);
+    return true;
   }
   bool MoveNoReplace(const std::string& from, const std::string& to) override {
     if (files.count(ToLowerAscii(to))) return false;
@@ -58,6 +68,12 @@ class MemoryFileStore final : public FileStore {
     files[ToLowerAscii(to)] = it->second;
     files.erase(it);
     return true;
+  }
+
+  void Remove(const std::string& path) override {
+    if (!files.count(ToLowerAscii(path))) return;
+    if (Change()) Die();
+    files.erase(ToLowerAscii(path));
   }
 
   std::string& At(const std::string& path) { return files.at(ToLowerAscii(path)); }

@@ -44,6 +44,7 @@ class Checker {
       CheckTweak(tweak);
       for (std::size_t i = 0; i < tweak.actions.size(); ++i)
         CheckAction(tweak, static_cast<int>(i) + 1, tweak.actions[i]);
+      CheckOverlaps(tweak);
     }
   }
 
@@ -190,6 +191,45 @@ class Checker {
       if (a.dataType == dtBinary && !IsHexText(data))
         ActionFault(p, "Data", what + Quoted(data) + " is not hex text (upper-case byte pairs separated by one blank)");
     }
+  }
+
+  // Undo replays a tweak's undo actions first recorded first. Two actions that
+  // change the same value, or that delete a key and change something inside
+  // it, would be undone wrongly: after "delete key K, then add key K", Undo
+  // puts K back and then deletes it. (Adding a key and setting values inside
+  // it is undone rightly: the key goes, and its values with it.) Such a pair
+  // may only share a tweak when no platform runs both.
+  void CheckOverlaps(const Tweak& t) {
+    for (std::size_t i = 0; i < t.actions.size(); ++i)
+      for (std::size_t j = i + 1; j < t.actions.size(); ++j) {
+        const Action& a = t.actions[i];
+        const Action& b = t.actions[j];
+        if ((a.verMask & b.verMask) == 0 || !Overlap(a, b)) continue;
+        tweak_ = &t;
+        action_ = &b;
+        ActionFault(static_cast<int>(j) + 1, "Key",
+                    "changes what action " + std::to_string(i + 1) + " changes (" + a.root + "\\" +
+                        (IsKeyAction(a) ? a.key : a.key + " " + Quoted(a.value)) +
+                        ") on a platform both apply to, so Undo would restore it wrongly");
+      }
+  }
+  static bool IsKeyAction(const Action& a) { return a.changeType == ctAddKey || a.changeType == ctDeleteKey; }
+  static bool Changes(const Action& a) { return a.changeType >= ctAddKey && a.changeType <= ctDeleteValue; }
+  static std::string KeyPath(const std::string& key) {
+    std::string path = ToLowerAscii(key);
+    while (!path.empty() && path.front() == '\\') path.erase(0, 1);
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+    return path;
+  }
+  static bool AtOrBelow(const std::string& path, const std::string& key) {
+    return path == key || (path.size() > key.size() && path.compare(0, key.size(), key) == 0 && path[key.size()] == '\\');
+  }
+  static bool Overlap(const Action& a, const Action& b) {
+    if (!Changes(a) || !Changes(b) || a.root != b.root || !IsValidRootCode(a.root)) return false;
+    const std::string ka = KeyPath(a.key), kb = KeyPath(b.key);
+    if (a.changeType == ctDeleteKey && AtOrBelow(kb, ka)) return true;
+    if (b.changeType == ctDeleteKey && AtOrBelow(ka, kb)) return true;
+    return !IsKeyAction(a) && !IsKeyAction(b) && ka == kb && EqualsIgnoreCase(a.value, b.value);
   }
 
   const Catalogue& catalogue_;

@@ -2,14 +2,13 @@
 // the message loop, in that order.
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <string>
 
 #include "app/win32/status_window.h"
 #include "db/dm1.h"
 #include "db/packet_engine.h"
 #include "host/file_store.h"
+#include "host/win32/system_libraries.h"
 #include "host/win32/win32_message_boxes.h"
 
 namespace {
@@ -28,8 +27,7 @@ int Run(HINSTANCE instance, int show) {
   Win32MessageBoxes boxes;
   if (!DatabasePreCheck(SystemFileStore(), boxes, folder)) return 0;
 
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
+  InitialiseCommonControls(RealSystemLibraries());
   Window::RegisterClass(instance, StatusWindow::kClassName, LoadIcon(instance, MAKEINTRESOURCE(1)));
   StatusWindow window(instance, boxes);
 

@@ -5,6 +5,16 @@
 #include "host/message_boxes.h"
 
 namespace cordalis {
+namespace {
+
+// The top-level window a window belongs to. GetAncestor is missing on Windows
+// 95 and NT 4.0; child windows lead to it through their parents.
+HWND TopLevelOf(HWND hwnd) {
+  while (hwnd != nullptr && (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD)) hwnd = GetParent(hwnd);
+  return hwnd;
+}
+
+}  // namespace
 
 void Window::RegisterClass(HINSTANCE instance, const char* className, HICON icon) {
   WNDCLASSEXA wc{};
@@ -47,9 +57,9 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     }
     return result;
   } catch (const std::exception& error) {
-    ReportUncaught(GetAncestor(hwnd, GA_ROOT), error);
+    ReportUncaught(TopLevelOf(hwnd), error);
   } catch (...) {
-    ReportUncaught(GetAncestor(hwnd, GA_ROOT), std::runtime_error("An unexpected error occurred."));
+    ReportUncaught(TopLevelOf(hwnd), std::runtime_error("An unexpected error occurred."));
   }
   return 0;
 }

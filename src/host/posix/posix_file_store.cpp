@@ -17,6 +17,26 @@ std::string Reason(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
 }
 
+// A file descriptor closed however the block ends; Close() reports the error.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  bool Close() {
+    int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
 std::string DirectoryOf(const std::string& path) {
   size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
@@ -28,10 +48,9 @@ std::string Resolve(const std::string& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) == 0) return path;
   size_t slash = path.find_last_of('/');
-  std::string dir = DirectoryOf(path);
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   std::string found = path;
-  if (DIR* d = ::opendir(dir.c_str())) {
+  if (DIR* d = ::opendir(DirectoryOf(path).c_str())) {
     while (dirent* e = ::readdir(d)) {
       if (::strcasecmp(e->d_name, name.c_str()) == 0) {
         found = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + e->d_name;
@@ -43,75 +62,60 @@ std::string Resolve(const std::string& path) {
   return found;
 }
 
+// A rename or removal is durable only once its folder is flushed.
 void SyncDirectory(const std::string& path) {
-  int fd = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
+  Descriptor dir(::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY));
+  if (dir.get() >= 0) ::fsync(dir.get());
 }
 
 class PosixFileStore final : public FileStore {
  public:
+  explicit PosixFileStore(bool oneStepReplace) : oneStepReplace_(oneStepReplace) {}
+
   bool Exists(const std::string& path) override {
     struct stat st;
     return ::stat(Resolve(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
   }
 
   std::string Read(const std::string& path, std::size_t maxBytes) override {
-    std::string real = Resolve(path);
-    int fd = ::open(real.c_str(), O_RDONLY);
-    if (fd < 0) throw FileError(Reason("Cannot open", path));
+    Descriptor file(::open(Resolve(path).c_str(), O_RDONLY));
+    if (file.get() < 0) throw FileError(Reason("Cannot open", path));
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-      ::close(fd);
+    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
       throw FileError("Cannot read " + path + ": not a regular file");
-    }
-    if (static_cast<std::size_t>(st.st_size) > maxBytes) {
-      ::close(fd);
+    if (static_cast<std::size_t>(st.st_size) > maxBytes)
       throw FileError("Cannot read " + path + ": the file is larger than " + std::to_string(maxBytes) + " bytes");
-    }
     std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
-      ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+      ssize_t n = ::read(file.get(), bytes.data() + done, bytes.size() - done);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        std::string message = n < 0 ? Reason("Cannot read", path) : "Cannot read " + path + ": the file shrank";
-        ::close(fd);
-        throw FileError(message);
-      }
+      if (n < 0) throw FileError(Reason("Cannot read", path));
+      if (n == 0) throw FileError("Cannot read " + path + ": the file shrank");
       done += static_cast<std::size_t>(n);
     }
-    ::close(fd);
     return bytes;
   }
 
   void WriteDurably(const std::string& path, std::string_view bytes) override {
-    std::string real = Resolve(path);
-    int fd = ::open(real.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) throw FileError(Reason("Cannot create", path));
+    Descriptor file(::open(Resolve(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+    if (file.get() < 0) throw FileError(Reason("Cannot create", path));
     std::size_t done = 0;
     while (done < bytes.size()) {
-      ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+      ssize_t n = ::write(file.get(), bytes.data() + done, bytes.size() - done);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        std::string message = Reason("Cannot write", path);
-        ::close(fd);
-        throw FileError(message);
-      }
+      if (n < 0) throw FileError(Reason("Cannot write", path));
       done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) {
-      std::string message = Reason("Cannot flush", path);
-      ::close(fd);
-      throw FileError(message);
-    }
-    if (::close(fd) != 0) throw FileError(Reason("Cannot close", path));
+    if (::fsync(file.get()) != 0) throw FileError(Reason("Cannot flush", path));
+    if (!file.Close()) throw FileError(Reason("Cannot close", path));
   }
 
-  void Replace(const std::string& from, const std::string& to) override {
+  bool ReplaceInOneStep(const std::string& from, const std::string& to) override {
+    if (!oneStepReplace_) return false;
     if (::rename(Resolve(from).c_str(), Resolve(to).c_str()) != 0) throw FileError(Reason("Cannot replace", to));
     SyncDirectory(to);
+    return true;
   }
 
   bool MoveNoReplace(const std::string& from, const std::string& to) override {
@@ -125,12 +129,28 @@ class PosixFileStore final : public FileStore {
     SyncDirectory(to);
     return true;
   }
+
+  void Remove(const std::string& path) override {
+    if (::unlink(Resolve(path).c_str()) != 0) {
+      if (errno == ENOENT) return;
+      throw FileError(Reason("Cannot delete", path));
+    }
+    SyncDirectory(path);
+  }
+
+ private:
+  const bool oneStepReplace_;
 };
 
 }  // namespace
 
 FileStore& SystemFileStore() {
-  static PosixFileStore store;
+  static PosixFileStore store(true);
+  return store;
+}
+
+FileStore& SystemFileStoreWithoutOneStepReplace() {
+  static PosixFileStore store(false);
   return store;
 }
 

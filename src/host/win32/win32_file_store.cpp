@@ -5,50 +5,36 @@
 
 #include "host/file_store.h"
 #include "host/win32/system_error_text.h"
+#include "host/win32/unique_handle.h"
 
 namespace cordalis {
 namespace {
 
-[[noreturn]] void Fail(const std::string& what, const std::string& path) {
-  DWORD code = GetLastError();
+[[noreturn]] void Fail(const std::string& what, const std::string& path, DWORD code = GetLastError()) {
   throw FileError(what + " " + path + ": " + SystemErrorText(code));
 }
 
-class HandleCloser {
- public:
-  explicit HandleCloser(HANDLE h) : h_(h) {}
-  ~HandleCloser() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  HANDLE get() const { return h_; }
-  HANDLE release() {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return h;
-  }
-  HandleCloser(const HandleCloser&) = delete;
-  HandleCloser& operator=(const HandleCloser&) = delete;
-
- private:
-  HANDLE h_;
-};
-
 class Win32FileStore final : public FileStore {
  public:
+  explicit Win32FileStore(bool oneStepReplace) : oneStepReplace_(oneStepReplace) {}
+
   bool Exists(const std::string& path) override {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
   std::string Read(const std::string& path, std::size_t maxBytes) override {
-    HandleCloser file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) Fail("Cannot open", path);
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.get(), &size)) Fail("Cannot read", path);
-    if (static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) Fail("Cannot open", path);
+    // GetFileSize, not GetFileSizeEx: Windows 95, 98 and ME have only this one.
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    DWORD low = GetFileSize(file.get(), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) Fail("Cannot read", path);
+    if (high != 0 || low > maxBytes)
       throw FileError("Cannot read " + path + ": the file is larger than " + std::to_string(maxBytes) + " bytes");
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::string bytes(low, '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
       DWORD n = 0;
@@ -61,9 +47,9 @@ class Win32FileStore final : public FileStore {
   }
 
   void WriteDurably(const std::string& path, std::string_view bytes) override {
-    HandleCloser file(
+    UniqueFile file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) Fail("Cannot create", path);
+    if (!file) Fail("Cannot create", path);
     std::size_t done = 0;
     while (done < bytes.size()) {
       DWORD n = 0;
@@ -72,26 +58,51 @@ class Win32FileStore final : public FileStore {
       done += n;
     }
     if (!FlushFileBuffers(file.get())) Fail("Cannot flush", path);
-    if (!CloseHandle(file.release())) Fail("Cannot close", path);
+    if (!CloseHandle(file.Release())) Fail("Cannot close", path);
   }
 
-  void Replace(const std::string& from, const std::string& to) override {
-    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      Fail("Cannot replace", to);
+  bool ReplaceInOneStep(const std::string& from, const std::string& to) override {
+    if (!oneStepReplace_) return false;
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DWORD code = GetLastError();
+    if (code != ERROR_CALL_NOT_IMPLEMENTED) Fail("Cannot replace", to, code);
+    oneStepReplace_ = false;  // Windows 95, 98 or ME: the two-rename path from now on
+    return false;
   }
 
   bool MoveNoReplace(const std::string& from, const std::string& to) override {
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
-    DWORD code = GetLastError();
+    BOOL moved = oneStepReplace_ ? MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) : FALSE;
+    DWORD code = moved ? NO_ERROR : GetLastError();
+    if (!moved && (!oneStepReplace_ || code == ERROR_CALL_NOT_IMPLEMENTED)) {
+      // MoveFileA exists everywhere and never replaces; on the systems without
+      // MoveFileEx it is the only rename there is.
+      moved = MoveFileA(from.c_str(), to.c_str());
+      code = moved ? NO_ERROR : GetLastError();
+    }
+    if (moved) return true;
     if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return false;
     throw FileError("Cannot rename " + from + " to " + to + ": " + SystemErrorText(code));
   }
+
+  void Remove(const std::string& path) override {
+    if (DeleteFileA(path.c_str())) return;
+    DWORD code = GetLastError();
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) Fail("Cannot delete", path, code);
+  }
+
+ private:
+  bool oneStepReplace_;
 };
 
 }  // namespace
 
 FileStore& SystemFileStore() {
-  static Win32FileStore store;
+  static Win32FileStore store(true);
+  return store;
+}
+
+FileStore& SystemFileStoreWithoutOneStepReplace() {
+  static Win32FileStore store(false);
   return store;
 }
 

@@ -1,0 +1,34 @@
+#pragma once
+// The one place for what Windows 95 or NT 4.0 may lack: libraries and
+// functions newer than those systems are found at run time, each with the
+// fallback the older systems need. Tests stand in a loader that hides some.
+#include <windows.h>
+
+namespace cordalis {
+
+class SystemLibraries {
+ public:
+  virtual ~SystemLibraries() = default;
+  // LoadLibraryA; nullptr when the library is not there. Loaded libraries
+  // stay loaded for the life of the process.
+  virtual HMODULE Load(const char* name) { return LoadLibraryA(name); }
+  // GetProcAddress; nullptr when the function is not there.
+  virtual FARPROC Find(HMODULE module, const char* name) { return GetProcAddress(module, name); }
+};
+
+SystemLibraries& RealSystemLibraries();
+
+// InitCommonControlsEx for the tree, tool bar, status bar and up-down classes
+// where comctl32 has it (4.70 and later), InitCommonControls otherwise.
+// Returns true when the newer call was used.
+bool InitialiseCommonControls(SystemLibraries& libraries);
+
+// The rich edit the panes use: RichEdit 2.0 or later (riched20.dll) where the
+// system has it, else RichEdit 1.0 (riched32.dll, on a plain Windows 95).
+struct RichEditClass {
+  const char* className = nullptr;  // nullptr when neither library loads
+  int version = 0;                  // 2 or 1
+};
+RichEditClass LoadRichEdit(SystemLibraries& libraries);
+
+}  // namespace cordalis
