@@ -87,7 +87,7 @@ void BM_DetailTextOf50Actions(benchmark::State& state) {
   world.dm->LocateTweak(1);
   for (auto _ : state) {
     RecordingRichText text;
-    BuildDetailText(DetailInputs{*world.dm, world.registry, world.facts, false, false, 0x0C20}, text);
+    BuildDetailText(DetailInputs{*world.dm, 1, world.registry, world.facts, false, false, 0x0C20}, text);
     benchmark::DoNotOptimize(text.Runs().size());
   }
 }

@@ -4,33 +4,12 @@
 
 #include "db/client_data_set.h"
 #include "db/schema.h"
+#include "db/writable_table.h"
 
 namespace cordalis {
 namespace {
 
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-// Clears the table's read-only mark for one change and sets it again (which
-// saves the table) however the change ends; a change cut short is dropped.
-class WritableTable {
- public:
-  explicit WritableTable(ClientDataSet& table) : table_(table) { table_.SetReadOnly(false); }
-  void Finish() { table_.SetReadOnly(true); }
-  ~WritableTable() {
-    if (table_.ReadOnly()) return;
-    table_.Cancel();
-    try {
-      table_.SetReadOnly(true);
-    } catch (...) {
-      // Already unwinding from the change's own error, which is the one to show.
-    }
-  }
-  WritableTable(const WritableTable&) = delete;
-  WritableTable& operator=(const WritableTable&) = delete;
-
- private:
-  ClientDataSet& table_;
-};
 
 std::size_t NoteWidth(const ClientDataSet& notes) {
   int f = notes.Data().FieldIndex(schema::kNote);

@@ -5,16 +5,6 @@
 #include "host/text.h"
 
 namespace cordalis {
-namespace {
-
-// Takes the next piece of data off its front.
-std::string NextPiece(std::string& data) {
-  FirstField split = TakeFirstField(data);
-  data = std::move(split.rest);
-  return std::move(split.field);
-}
-
-}  // namespace
 
 int PiecesTaken(int kind) {
   switch (kind) {
@@ -31,8 +21,8 @@ std::vector<ControlGroup> ReadControlGroups(std::string_view special, std::strin
   std::string keywords(special);
   std::string pieces(data);
   while (!keywords.empty()) {
-    const int kind = KeywordCode(NextPiece(keywords));
-    std::string first = NextPiece(pieces);
+    const int kind = KeywordCode(TakePiece(keywords));
+    std::string first = TakePiece(pieces);
     if (kind == ckNone) break;
     ControlGroup group;
     group.kind = kind;
@@ -43,15 +33,15 @@ std::vector<ControlGroup> ReadControlGroups(std::string_view special, std::strin
       default: group.prompt = std::move(first);
     }
     if (kind == ckFile) {
-      group.filterDescription = NextPiece(pieces);
-      group.filterPattern = NextPiece(pieces);
+      group.filterDescription = TakePiece(pieces);
+      group.filterPattern = TakePiece(pieces);
     } else if (kind == ckNum) {
-      group.num.minimum = NextPiece(pieces);
-      group.num.maximum = NextPiece(pieces);
-      group.num.increment = NextPiece(pieces);
-      group.num.defaultValue = NextPiece(pieces);
+      group.num.minimum = TakePiece(pieces);
+      group.num.maximum = TakePiece(pieces);
+      group.num.increment = TakePiece(pieces);
+      group.num.defaultValue = TakePiece(pieces);
     } else if (kind == ckToggle) {
-      group.dataWhenTicked = NextPiece(pieces);
+      group.dataWhenTicked = TakePiece(pieces);
     }
     groups.push_back(std::move(group));
   }

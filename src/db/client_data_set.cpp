@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "db/packet_engine.h"
+#include "host/int_text.h"
 
 namespace cordalis {
 
@@ -380,11 +381,10 @@ std::int32_t ClientDataSet::AsInteger(const std::string& field) const {
   std::size_t f = Field(field);
   if (data_.Fields()[f].type == FieldType::String) {
     std::string text = AsString(field);
-    try {
-      return text.empty() ? 0 : std::stoi(text);
-    } catch (const std::exception&) {
-      throw DataSetError(name_ + ": '" + text + "' in field " + field + " is not a number");
-    }
+    if (text.empty()) return 0;
+    std::optional<std::int32_t> number = ParseIntegerText(text);
+    if (!number) throw DataSetError(name_ + ": '" + text + "' in field " + field + " is not a number");
+    return *number;
   }
   if (state_ != State::Browse && pending_[f].set) return pending_[f].null ? 0 : pending_[f].number;
   if (state_ == State::Insert) return 0;

@@ -45,8 +45,6 @@ class ClientDataSet {
   void Open();           // loads FileName; throws what the engine throws
   void CreateDataSet();  // an empty table with FieldList, saved at once to FileName, then opened
   void Close();          // saves first when the data changed since the last save
-  bool LogChanges() const { return logChanges_; }
-  void SetLogChanges(bool on) { logChanges_ = on; }  // no change log is ever kept; kept for callers
   bool Changed() const { return changed_; }          // since loaded or last saved
   void Persist();                                    // saves now when changed
 
@@ -117,7 +115,6 @@ class ClientDataSet {
   TableData data_;
   bool active_ = false;
   bool readOnly_ = false;
-  bool logChanges_ = true;
   bool changed_ = false;
   State state_ = State::Browse;
   std::vector<PendingCell> pending_;

@@ -5,7 +5,6 @@
 #include "host/file_store.h"
 #include "host/format.h"
 #include "host/message_boxes.h"
-#include "host/text.h"
 
 namespace cordalis {
 namespace {
@@ -73,9 +72,13 @@ void Tdm1::Open() {
   try {
     cdsTwks.Open();
     RequireFields(cdsTwks, TweakFields(), "Twks.xml");
-  } catch (const std::exception& e) {
+  } catch (const EngineUnavailableError&) {
     cdsTwks.Close();
-    loadStatus_ = EqualsIgnoreCase(e.what(), "Error loading MIDAS.DLL") ? lsEngineFailed : lsTweaksFailed;
+    loadStatus_ = lsEngineFailed;
+    return;
+  } catch (const std::exception&) {
+    cdsTwks.Close();
+    loadStatus_ = lsTweaksFailed;
     return;
   }
   try {
@@ -89,7 +92,6 @@ void Tdm1::Open() {
   OpenUserTable(cdsUndo, UndoFields(), "stored undo actions", "undo.xml",
                 " You will not be able to undo tweaks that were used previously.");
   OpenUserTable(cdsNote, NoteFields(), "your notes", "note.xml", "");
-  for (ClientDataSet* table : {&cdsTwks, &cdsData, &cdsUndo, &cdsNote}) table->SetLogChanges(false);
 }
 
 void Tdm1::OpenUserTable(ClientDataSet& table, const FieldDefs& fields, const char* description,

@@ -1,5 +1,6 @@
 #pragma once
 // The table engine: loads a table file whole and saves it whole.
+#include <stdexcept>
 #include <string>
 
 #include "db/table_data.h"
@@ -7,6 +8,13 @@
 namespace cordalis {
 
 class FileStore;
+
+// The table engine itself cannot be loaded, so no table can be: the program
+// tells the user to reinstall rather than calling a file damaged.
+class EngineUnavailableError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class PacketEngine {
  public:

@@ -1,6 +1,9 @@
 #include "engine/apply_engine.h"
 
+#include "db/action_data.h"
 #include "db/dm1.h"
+#include "db/records.h"
+#include "db/writable_table.h"
 #include "db/record_codes.h"
 #include "engine/change_operations.h"
 #include "engine/registry_reads.h"
@@ -9,7 +12,6 @@
 #include "host/message_boxes.h"
 #include "host/platform.h"
 #include "host/roots.h"
-#include "host/text.h"
 
 namespace cordalis {
 namespace {
@@ -33,52 +35,27 @@ char ControlLetter(int kind) {
 const char* Ending(int k) { return k == 1 ? "" : "s"; }
 const char* Verb(int k) { return k == 1 ? "was" : "were"; }
 
-// Keeps the undo table writable for one DO IT run, and marks it read-only again
-// (which saves it) however the run ends.
-class UndoWriting {
- public:
-  explicit UndoWriting(ClientDataSet& undo) : undo_(undo) { undo_.SetReadOnly(false); }
-  void Finish() { undo_.SetReadOnly(true); }
-  ~UndoWriting() {
-    if (!undo_.ReadOnly()) {
-      try {
-        undo_.SetReadOnly(true);
-      } catch (...) {
-        // Already unwinding from the run's own error, which is the one to show;
-        // every Registry change was preceded by its undo actions on disk.
-      }
-    }
-  }
-
- private:
-  ClientDataSet& undo_;
-};
-
-int CarryOut(const ApplyInputs& in, UndoRecorder& undo, HKey root, int position, bool& isToggle) {
-  ClientDataSet& action = in.dm.cdsData;
-  const int changeType = action.AsInteger("ChangeType");
-  const int dataType = action.AsInteger("DataType");
-  const int kind = KeywordCode(action.AsString("Special"));
-  const std::string value = action.AsString("Value");
-  std::string key = action.AsString("Key");
-  std::string data = action.AsString("Data");
+int CarryOut(const ApplyInputs& in, const ActionRecord& action, UndoRecorder& undo, HKey root, int position,
+             bool& isToggle) {
+  const int kind = KeywordCode(action.special);
+  std::string key = action.key;
+  std::string data = action.data;
   ToggleState toggle;
 
   if (char letter = ControlLetter(kind)) {
     const std::string read = in.pane.ReadControl(letter, in.pane.FirstControlNumber(position));
     if (kind == ckToggle) {
-      FirstField caption = TakeFirstField(data);
-      FirstField ticked = TakeFirstField(caption.rest);
+      const TogglePieces pieces = SplitToggle(data);
       toggle.isToggle = true;
       toggle.notTicked = read != "1";
-      data = toggle.notTicked ? ticked.rest : ticked.field;
+      data = toggle.notTicked ? pieces.whenNotTicked : pieces.whenTicked;
     } else {
       data = read;
     }
   } else if (kind == ckReadKeyVar) {
-    FirstField split = TakeFirstField(data);
-    data = split.rest;
-    const std::string variable = LookUpVariable(in.registry, split.field);
+    VariableData split = SplitVariableData(data);
+    data = split.data;
+    const std::string variable = LookUpVariable(in.registry, split.source);
     if (variable.empty())
       throw EngineError("This action uses data drawn from specific Registry location. That data was not found.");
     key = KeyWithVariable(key, variable);
@@ -88,11 +65,11 @@ int CarryOut(const ApplyInputs& in, UndoRecorder& undo, HKey root, int position,
   isToggle = toggle.isToggle;
 
   ChangeOperations operations(in.registry, undo, in.boxes, root);
-  switch (changeType) {
+  switch (action.changeType) {
     case ctAddKey: return operations.AddKey(key);
-    case ctChangeValue: return operations.ChangeValue(key, value, dataType, data, toggle);
+    case ctChangeValue: return operations.ChangeValue(key, action.value, action.dataType, data, toggle);
     case ctDeleteKey: return operations.DeleteKey(key);
-    case ctDeleteValue: return operations.DeleteValue(key, value);
+    case ctDeleteValue: return operations.DeleteValue(key, action.value);
     default: return 0;  // viewing, or a code DO IT does not know
   }
 }
@@ -149,18 +126,17 @@ std::optional<ApplyCounts> ApplyTweak(const ApplyInputs& in, std::optional<std::
                          {RootListText(missing)}));
     return std::nullopt;
   }
-  UndoWriting writing(in.dm.cdsUndo);
-  ClientDataSet& action = in.dm.cdsData;
-  int position = 0;
-  for (action.First(); !action.Eof(); action.Next(), ++position) {
-    if (!PlatformApplies(static_cast<std::uint16_t>(action.AsInteger("VerMask")), in.currentMask)) continue;
+  WritableTable writing(in.dm.cdsUndo);
+  const std::vector<ActionRecord> actions = ActionsWithKey(in.dm.cdsData, *selectedTweak);
+  for (int position = 0; position < static_cast<int>(actions.size()); ++position) {
+    const ActionRecord& action = actions[static_cast<std::size_t>(position)];
+    if (!PlatformApplies(action.verMask, in.currentMask)) continue;
     ++counts.total;
-    const std::string rootCode = action.AsString("Root");
-    const HKey root = RootFromCode(rootCode);
+    const HKey root = RootFromCode(action.root);
     if (root == 0) continue;
-    UndoRecorder undo(in.dm.cdsUndo, *selectedTweak, rootCode);
+    UndoRecorder undo(in.dm.cdsUndo, *selectedTweak, action.root);
     bool isToggle = false;
-    const int outcome = CarryOut(in, undo, root, position, isToggle);
+    const int outcome = CarryOut(in, action, undo, root, position, isToggle);
     if (outcome & ocUnnecessary) ++counts.unnecessary;
     if (outcome & ocChanged) {
       ++counts.changed;

@@ -1,6 +1,8 @@
 #include "engine/detail_text.h"
 
+#include "db/action_data.h"
 #include "db/dm1.h"
+#include "db/records.h"
 #include "db/record_codes.h"
 #include "engine/registry_reads.h"
 #include "engine/rich_text.h"
@@ -16,16 +18,16 @@ void Words(RichTextPane& pane, const std::string& text) { pane.Insert(text, Face
 void Code(RichTextPane& pane, const std::string& text) { pane.Insert(text, Face::Courier, stNone); }
 
 // One row's paragraph, after the empty line that separates it from the last.
-void DescribeRow(const DetailInputs& in, ClientDataSet& rows, RichTextPane& pane) {
-  const int changeType = rows.AsInteger("ChangeType");
-  const int kind = KeywordCode(rows.AsString("Special"));
-  const std::string root = rows.AsString("Root");
-  const std::string value = rows.AsString("Value");
-  std::string key = rows.AsString("Key");
-  std::string data = rows.AsString("Data");
+void DescribeRow(const DetailInputs& in, const ActionRecord& row, RichTextPane& pane) {
+  const int changeType = row.changeType;
+  const int kind = KeywordCode(row.special);
+  const std::string& root = row.root;
+  const std::string& value = row.value;
+  std::string key = row.key;
+  std::string data = row.data;
   if (kind == ckExpand)
     data = ExpandDirectoryPlaceholders(data, in.facts.windowsDirectory, in.facts.systemDirectory);
-  const bool asHex = rows.AsInteger("DataType") == dtBinary;
+  const bool asHex = row.dataType == dtBinary;
 
   Words(pane, "\r\n\r\n");
   Words(pane, changeType == ctAddKey      ? "Add Registry key "
@@ -33,10 +35,10 @@ void DescribeRow(const DetailInputs& in, ClientDataSet& rows, RichTextPane& pane
                                           : "In Registry key ");
   if (kind == ckReadKeyVar) {
     Code(pane, Format("%s\\%s", {root, ReplaceAll(key, kVariableMarker, "[VAR]\\")}));
-    FirstField split = TakeFirstField(data);
-    data = split.rest;
-    const std::string variable = LookUpVariable(in.registry, split.field);
-    Words(pane, Format(" (where [VAR] is replaced by \"%s\", found at %s)", {variable, split.field}));
+    VariableData split = SplitVariableData(data);
+    data = split.data;
+    const std::string variable = LookUpVariable(in.registry, split.source);
+    Words(pane, Format(" (where [VAR] is replaced by \"%s\", found at %s)", {variable, split.source}));
     key = variable.empty() ? "*ERROR*" : KeyWithVariable(key, variable);
   } else {
     Code(pane, Format("%s\\%s", {root, key}));
@@ -55,11 +57,10 @@ void DescribeRow(const DetailInputs& in, ClientDataSet& rows, RichTextPane& pane
     Code(pane, current.empty() ? "(none)" : current);
     Words(pane, " to ");
     if (kind == ckToggle) {
-      FirstField caption = TakeFirstField(data);
-      FirstField ticked = TakeFirstField(caption.rest);
-      Code(pane, ticked.field);
+      const TogglePieces pieces = SplitToggle(data);
+      Code(pane, pieces.whenTicked);
       Words(pane, " if checked, ");
-      Code(pane, ticked.rest);
+      Code(pane, pieces.whenNotTicked);
       Words(pane, " if not.");
     } else if (kind >= ckDrive && kind <= ckView) {
       Words(pane, "a user-specified value.");
@@ -68,9 +69,7 @@ void DescribeRow(const DetailInputs& in, ClientDataSet& rows, RichTextPane& pane
       Words(pane, ".");
     }
   }
-  if (in.viewOnly)
-    pane.Insert(" Platforms: " + PlatformListText(static_cast<std::uint16_t>(rows.AsInteger("VerMask"))), Face::Pane,
-                stItalic);
+  if (in.viewOnly) pane.Insert(" Platforms: " + PlatformListText(row.verMask), Face::Pane, stItalic);
 }
 
 }  // namespace
@@ -79,14 +78,11 @@ void BuildDetailText(const DetailInputs& in, RichTextPane& pane) {
   pane.Clear();
   pane.SetParagraphIndents(8, 8, 0);
   const bool listingUndo = in.hasUndoData && !in.viewOnly;
-  ClientDataSet& rows = listingUndo ? in.dm.cdsUndo : in.dm.cdsData;
   int lastChangeType = -1;
-  for (rows.First(); !rows.Eof(); rows.Next()) {
-    if (!listingUndo && !in.viewOnly &&
-        !PlatformApplies(static_cast<std::uint16_t>(rows.AsInteger("VerMask")), in.currentMask))
-      continue;
-    lastChangeType = rows.AsInteger("ChangeType");
-    DescribeRow(in, rows, pane);
+  for (const ActionRecord& row : ActionsWithKey(listingUndo ? in.dm.cdsUndo : in.dm.cdsData, in.twkId)) {
+    if (!listingUndo && !in.viewOnly && !PlatformApplies(row.verMask, in.currentMask)) continue;
+    lastChangeType = row.changeType;
+    DescribeRow(in, row, pane);
   }
   pane.MoveToStart();
   pane.Insert(listingUndo                      ? "Undo action:"

@@ -11,7 +11,8 @@ class Tdm1;
 struct HostFacts;
 
 struct DetailInputs {
-  Tdm1& dm;  // its detail tables present the selected tweak's rows
+  Tdm1& dm;
+  std::int32_t twkId = 0;  // the selected tweak, whose actions or undo actions are listed
   RegistryApi& registry;
   const HostFacts& facts;
   bool hasUndoData = false;

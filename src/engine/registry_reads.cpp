@@ -1,5 +1,6 @@
 #include "engine/registry_reads.h"
 
+#include "db/action_data.h"
 #include "db/record_codes.h"
 #include "host/registry.h"
 #include "host/roots.h"
@@ -22,16 +23,15 @@ std::string ReadCurrentData(RegistryApi& registry, std::string_view rootCode, co
 }
 
 std::string LookUpVariable(RegistryApi& registry, std::string_view source) {
-  HKey root = RootFromCode(source.substr(0, 4));
+  std::optional<VariableSource> parsed = ParseVariableSource(source);
+  if (!parsed) return {};
+  HKey root = RootFromCode(parsed->rootCode);
   if (root == 0) return {};
-  std::string_view rest = source.size() > 5 ? source.substr(5) : std::string_view();
-  std::size_t split = rest.find("\\\\");
-  if (split == std::string_view::npos) return {};
   TSuperReg2 reg(registry);
   reg.SetRootKey(root);
-  if (!reg.OpenKeyReadOnly(std::string(rest.substr(0, split)))) return {};
+  if (!reg.OpenKeyReadOnly(parsed->key)) return {};
   try {
-    return reg.ReadValueText(std::string(rest.substr(split + 2)), "");
+    return reg.ReadValueText(parsed->valueName, "");
   } catch (const std::exception&) {
     return {};
   }

@@ -1,6 +1,7 @@
 #include "engine/undo_commands.h"
 
 #include "db/dm1.h"
+#include "db/writable_table.h"
 #include "db/record_codes.h"
 #include "engine/control_pane.h"
 #include "engine/undo_recorder.h"
@@ -35,18 +36,17 @@ void PutBack(TSuperReg2& reg, const std::string& value, int dataType, const std:
 
 }  // namespace
 
-void ReplayUndoAction(RegistryApi& registry, HKey root, int changeType, const std::string& key,
-                      const std::string& value, int dataType, const std::string& data, const std::string& special) {
+void ReplayUndoAction(RegistryApi& registry, HKey root, const UndoRecord& action) {
   TSuperReg2 reg(registry);
   reg.SetRootKey(root);
-  switch (changeType) {
-    case ctAddKey: reg.OpenKey(key, true); break;
+  switch (action.changeType) {
+    case ctAddKey: reg.OpenKey(action.key, true); break;
     case ctChangeValue:
-      if (reg.OpenKey(key, true)) PutBack(reg, value, dataType, data, special);
+      if (reg.OpenKey(action.key, true)) PutBack(reg, action.value, action.dataType, action.data, action.special);
       break;
-    case ctDeleteKey: reg.DeleteKey(key); break;
+    case ctDeleteKey: reg.DeleteKey(action.key); break;
     case ctDeleteValue:
-      if (reg.OpenKey(key, false)) reg.DeleteValue(value);
+      if (reg.OpenKey(action.key, false)) reg.DeleteValue(action.value);
       break;
     default: break;
   }
@@ -56,26 +56,16 @@ void UndoCommand(const UndoInputs& in, std::optional<std::int32_t> selectedTweak
                  const std::function<void()>& refreshSelection) {
   if (in.viewOnly || !selectedTweak || !in.dm.LocateTweak(*selectedTweak)) return;
   ClientDataSet& undo = in.dm.cdsUndo;
-  undo.SetReadOnly(false);
-  try {
-    // Replaying the whole list again is harmless, so removals are saved once at
-    // the end: a run cut short is simply undone again from the start.
-    while (!undo.IsEmpty()) {
-      undo.First();
-      if (HKey root = RootFromCode(undo.AsString("Root")))
-        ReplayUndoAction(in.registry, root, undo.AsInteger("ChangeType"), undo.AsString("Key"), undo.AsString("Value"),
-                         undo.AsInteger("DataType"), undo.AsString("Data"), undo.AsString("Special"));
-      undo.Delete();
-    }
-  } catch (...) {
-    try {
-      undo.SetReadOnly(true);
-    } catch (...) {
-      // The replay's own error is the one to show; the rows left are harmless to replay.
-    }
-    throw;
+  WritableTable writing(undo);
+  // Replaying the whole list again is harmless, so removals are saved once at
+  // the end: a run cut short is simply undone again from the start.
+  while (!undo.IsEmpty()) {
+    undo.First();
+    const UndoRecord action = ReadAction(undo);
+    if (HKey root = RootFromCode(action.root)) ReplayUndoAction(in.registry, root, action);
+    undo.Delete();
   }
-  undo.SetReadOnly(true);
+  writing.Finish();
   refreshSelection();
 }
 
@@ -84,8 +74,8 @@ void DeleteUndoDataCommand(const UndoInputs& in, bool enabled, std::optional<std
   if (!enabled || !selectedTweak || !in.dm.LocateTweak(*selectedTweak)) return;
   ClientDataSet& undo = in.dm.cdsUndo;
   int addKeys = 0, values = 0, deleteKeys = 0;
-  for (undo.First(); !undo.Eof(); undo.Next()) {
-    switch (undo.AsInteger("ChangeType")) {
+  for (const UndoRecord& action : ActionsWithKey(undo, *selectedTweak)) {
+    switch (action.changeType) {
       case ctAddKey: ++addKeys; break;
       case ctChangeValue:
       case ctDeleteValue: ++values; break;
@@ -110,12 +100,12 @@ void DeleteUndoDataCommand(const UndoInputs& in, bool enabled, std::optional<std
                                phrase + ". Please review the Undo detail to be sure you wish to " +
                                "proceed.\r\n\r\nProceed anyway?";
   if (in.boxes.Show(MsgOwner::MainWindow, MsgIcon::Question, question) != MsgAnswer::Yes) return;
-  undo.SetReadOnly(false);
+  WritableTable writing(undo);
   while (!undo.IsEmpty()) {
     undo.First();
     undo.Delete();
   }
-  undo.SetReadOnly(true);
+  writing.Finish();
   refreshSelection();
 }
 

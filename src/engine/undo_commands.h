@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "db/records.h"
 #include "host/registry_api.h"
 
 namespace cordalis {
@@ -13,11 +14,10 @@ class MessageBoxes;
 class Tdm1;
 class TreeOrder;
 
-// Replays one undo action against the Registry. A "Change value" action puts
-// back the value's recorded data with its recorded type, whatever became of
-// the value since.
-void ReplayUndoAction(RegistryApi& registry, HKey root, int changeType, const std::string& key,
-                      const std::string& value, int dataType, const std::string& data, const std::string& special);
+// Replays one undo action against the Registry, under the root of its root
+// code. A "Change value" action puts back the value's recorded data with its
+// recorded type, whatever became of the value since.
+void ReplayUndoAction(RegistryApi& registry, HKey root, const UndoRecord& action);
 
 struct UndoInputs {
   Tdm1& dm;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "db/client_data_set.h"
-#include "db/dm1.h"
+#include "db/schema.h"
 #include "host/int_text.h"
 #include "host/registry.h"
 
@@ -33,24 +33,25 @@ UndoRecorder::UndoRecorder(ClientDataSet& undo, std::int32_t twkId, std::string 
 void UndoRecorder::Add(int changeType, const std::string& key, const std::string& value, int dataType,
                        const std::string& data, const std::string& special) {
   // An action that cannot be kept whole is refused before anything changes.
-  const FieldDefs& fields = Tdm1::UndoFields();
-  if (key.size() > static_cast<std::size_t>(fields[2].width) ||
-      value.size() > static_cast<std::size_t>(fields[3].width) ||
-      data.size() > static_cast<std::size_t>(fields[7].width))
+  using namespace schema;
+  const FieldDefs& fields = UndoFields();
+  auto fits = [&](const char* field, const std::string& text) {
+    return text.size() <= static_cast<std::size_t>(WidthOf(fields, field));
+  };
+  if (!fits(kKey, key) || !fits(kValue, value) || !fits(kData, data))
     throw EngineError("The value " + value + " in " + key +
                       " holds more data than Cordalis can record for Undo, so it was not changed.");
   undo_.Append();
-  undo_.SetAsInteger("TwkID", twkId_);
-  undo_.SetAsString("Root", rootCode_);
-  undo_.SetAsString("Key", WithoutLeadingBackslash(key));
-  undo_.SetAsString("Value", value);
-  undo_.SetAsInteger("DataType", dataType);
-  undo_.SetAsInteger("ChangeType", changeType);
-  undo_.SetAsString("Special", special);
-  undo_.SetAsString("Data", data);
-  undo_.SetAsInteger("VerMask", 0);
+  undo_.SetAsInteger(kTwkID, twkId_);
+  undo_.SetAsString(kRoot, rootCode_);
+  undo_.SetAsString(kKey, WithoutLeadingBackslash(key));
+  undo_.SetAsString(kValue, value);
+  undo_.SetAsInteger(kDataType, dataType);
+  undo_.SetAsInteger(kChangeType, changeType);
+  undo_.SetAsString(kSpecial, special);
+  undo_.SetAsString(kData, data);
+  undo_.SetAsInteger(kVerMask, 0);
   undo_.Post();
-  ++added_;
 }
 
 void UndoRecorder::Persist() { undo_.Persist(); }

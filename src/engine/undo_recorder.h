@@ -36,13 +36,11 @@ class UndoRecorder {
   void Add(int changeType, const std::string& key, const std::string& value, int dataType, const std::string& data,
            const std::string& special = "");
   void Persist();
-  int Added() const { return added_; }
 
  private:
   ClientDataSet& undo_;
   std::int32_t twkId_;
   std::string rootCode_;
-  int added_ = 0;
 };
 
 // Removes one leading "\": undo actions name keys below their root without it.

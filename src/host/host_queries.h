@@ -38,6 +38,9 @@ class HostQueries {
   virtual std::string ExpandEnvironment(const std::string& text) = 0;
   // CoCreateGuid.
   virtual std::array<std::uint8_t, 16> NewGuid() = 0;
+  // The full path of the running program (GetModuleFileName), however long;
+  // empty when it cannot be had.
+  virtual std::string ProgramPath() = 0;
   virtual void CoInitialize() = 0;
   virtual void CoUninitialize() = 0;
 };
@@ -51,6 +54,7 @@ class ScriptedHostQueries final : public HostQueries {
   std::string windowsDirectory = "C:\\WINDOWS";
   std::string systemDirectory = "C:\\WINDOWS\\SYSTEM32";
   std::string expanded;  // what environment expansion returns; empty gives empty
+  std::string programPath = "C:\\Program Files\\Cordalis\\cordalis.exe";
   std::array<std::uint8_t, 16> nextGuid{};
   int coInitializeCalls = 0;
   int coUninitializeCalls = 0;
@@ -72,6 +76,7 @@ class ScriptedHostQueries final : public HostQueries {
       if (++nextGuid[i] != 0) break;
     return guid;
   }
+  std::string ProgramPath() override { return programPath; }
   void CoInitialize() override { ++coInitializeCalls; }
   void CoUninitialize() override { ++coUninitializeCalls; }
 };

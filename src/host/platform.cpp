@@ -48,15 +48,15 @@ CurrentPlatform ComputeCurrentPlatform(HostQueries& host, RegistryApi& registry)
   CurrentPlatform p;
   switch (WindowsVersionCode(host)) {
     case 0:
-      p = DesktopUpdatePresent(host) ? CurrentPlatform{0x0801, "95+WDU"} : CurrentPlatform{0x0001, "95"};
+      p = DesktopUpdatePresent(host) ? CurrentPlatform{pm95 | pmWDU, "95+WDU"} : CurrentPlatform{pm95, "95"};
       break;
-    case 1: p = {0x0802, "98"}; break;
-    case 2: p = {0x0804, "ME"}; break;
+    case 1: p = {pm98 | pmWDU, "98"}; break;
+    case 2: p = {pmME | pmWDU, "ME"}; break;
     case 3:
-      p = DesktopUpdatePresent(host) ? CurrentPlatform{0x0808, "NT+WDU"} : CurrentPlatform{0x0008, "NT"};
+      p = DesktopUpdatePresent(host) ? CurrentPlatform{pmNT4 | pmWDU, "NT+WDU"} : CurrentPlatform{pmNT4, "NT"};
       break;
-    case 4: p = {0x0810, "2000"}; break;
-    case 5: p = {0x0820, "XP"}; break;
+    case 4: p = {pm2000 | pmWDU, "2000"}; break;
+    case 5: p = {pmXP | pmWDU, "XP"}; break;
     default: break;
   }
   switch (InternetExplorerMajorVersion(registry)) {
@@ -85,11 +85,11 @@ std::string PlatformListText(std::uint16_t mask) {
   if (mask & pm2000) text += "2000, ";
   if (mask & pmXP) text += "XP, ";
   if (!text.empty()) text.resize(text.size() - 2);
-  const std::uint16_t ie = mask & 0x0700;
+  const std::uint16_t ie = mask & pmIEBits;
   if (ie == 0) return text;
   if (!text.empty()) text += "; ";
-  if (ie == 0x0600) return text + "IE5+";
-  if (ie == 0x0700) return text + "IE4+";
+  if (ie == (pmIE5 | pmIE6)) return text + "IE5+";
+  if (ie == pmIEBits) return text + "IE4+";
   std::string list;
   if (ie & pmIE4) list += "IE4, ";
   if (ie & pmIE5) list += "IE5, ";

@@ -21,6 +21,17 @@ enum PlatformBit : std::uint16_t {
   pmIE6 = 0x0400,
   pmWDU = 0x0800,
 };
+inline constexpr std::uint16_t pmIEBits = pmIE4 | pmIE5 | pmIE6;
+
+// The short name of each platform bit, as platform lists and the catalogue write them.
+struct PlatformName {
+  const char* name;
+  std::uint16_t bit;
+};
+inline constexpr PlatformName kPlatformNames[] = {
+    {"95", pm95},   {"98", pm98},   {"ME", pmME},   {"NT4", pmNT4}, {"2000", pm2000},
+    {"XP", pmXP},   {"IE4", pmIE4}, {"IE5", pmIE5}, {"IE6", pmIE6}, {"WDU", pmWDU},
+};
 
 // 0 = 95, 1 = 98, 2 = ME, 3 = NT4, 4 = 2000, 5 = XP, -1 = not recognised.
 int WindowsVersionCode(HostQueries& host);

@@ -104,9 +104,27 @@ bool TRegistry::DeleteKey(const std::string& key) {
   const std::string path = relative ? key : key.substr(1);
   const HKey base = BaseKey(relative);
   if (HKey doomed = GetKey(key)) {
-    const HKey oldKey = current_;
-    const std::string oldPath = currentPath_;
-    current_ = doomed;  // subkeys are named relative to the key being deleted
+    // Subkeys are named relative to the key being deleted, which stands in for
+    // the open key until the guard puts the open key back and closes it,
+    // however the deletion below ends.
+    class Descent {
+     public:
+      Descent(TRegistry& reg, HKey doomed) : reg_(reg), doomed_(doomed), key_(reg.current_), path_(reg.currentPath_) {
+        reg_.current_ = doomed;
+      }
+      ~Descent() {
+        reg_.current_ = key_;
+        reg_.currentPath_ = path_;
+        reg_.api_.CloseKey(doomed_);
+      }
+      Descent(const Descent&) = delete;
+      Descent& operator=(const Descent&) = delete;
+
+     private:
+      TRegistry& reg_;
+      HKey doomed_, key_;
+      std::string path_;
+    } descent(*this, doomed);
     RegKeyInfo info;
     if (api_.QueryInfoKey(doomed, &info) == kErrorSuccess) {
       for (std::uint32_t i = info.subKeys; i-- > 0;) {
@@ -114,9 +132,6 @@ bool TRegistry::DeleteKey(const std::string& key) {
         if (api_.EnumKey(doomed, i, &name) == kErrorSuccess) DeleteKey(name);
       }
     }
-    current_ = oldKey;
-    currentPath_ = oldPath;
-    api_.CloseKey(doomed);
   }
   return api_.DeleteKey(base, path) == kErrorSuccess;
 }

@@ -51,4 +51,21 @@ FirstField TakeFirstField(std::string_view text) {
   return {std::string(text.substr(0, bar)), std::string(text.substr(bar + 1))};
 }
 
+std::string TakePiece(std::string& text) {
+  FirstField split = TakeFirstField(text);
+  text = std::move(split.rest);
+  return std::move(split.field);
+}
+
+std::vector<std::string> SplitPieces(std::string_view text) {
+  std::vector<std::string> pieces;
+  if (text.empty()) return pieces;
+  for (std::size_t start = 0;;) {
+    const std::size_t bar = text.find('|', start);
+    pieces.emplace_back(text.substr(start, bar - start));
+    if (bar == std::string_view::npos) return pieces;
+    start = bar + 1;
+  }
+}
+
 }  // namespace cordalis

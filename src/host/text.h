@@ -2,6 +2,7 @@
 // Small text helpers on 8-bit ANSI strings.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cordalis {
 
@@ -22,5 +23,9 @@ struct FirstField {
   std::string rest;
 };
 FirstField TakeFirstField(std::string_view text);
+// Takes the next piece off the front of text, which keeps what follows the "|".
+std::string TakePiece(std::string& text);
+// Every piece of a text in order; an empty text has none, "a|" has two.
+std::vector<std::string> SplitPieces(std::string_view text);
 
 }  // namespace cordalis

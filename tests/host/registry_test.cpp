@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 
+#include "host/memory_registry.h"
 #include "support/registry_sandbox.h"
 
 namespace cordalis {
@@ -89,6 +90,27 @@ TEST_P(Accessor, DeleteKeyRemovesEverythingBelowIt) {
   EXPECT_FALSE(reg.KeyExists(sandbox.Path("T")));
   EXPECT_FALSE(reg.DeleteKey(sandbox.Path("T"))) << "nothing left to delete";
   EXPECT_TRUE(reg.KeyExists(sandbox.Path("V")));
+}
+
+// A deletion cut short (here by the Registry stopping the program) leaves the
+// accessor on the key it had open, and no handle behind.
+TEST(AccessorDeletion, AnInterruptedDeleteKeyRestoresTheOpenKeyAndClosesItsHandles) {
+  for (int crashAt = 1; crashAt <= 3; ++crashAt) {
+    MemoryRegistry registry;
+    {
+      TRegistry reg(registry);
+      reg.SetRootKey(kHkeyCurrentUser);
+      for (const char* path : {"T\\a\\x", "T\\b", "Kept"}) ASSERT_TRUE(reg.CreateKey(path));
+      ASSERT_TRUE(reg.OpenKey("Kept", false));
+      const HKey kept = reg.CurrentKey();
+      registry.crashAtChange = registry.changes + crashAt;
+      EXPECT_THROW(reg.DeleteKey("\\T"), RegistryCrash) << crashAt;
+      EXPECT_EQ(reg.CurrentKey(), kept) << crashAt;
+      EXPECT_EQ(reg.CurrentPath(), "Kept") << crashAt;
+      EXPECT_EQ(registry.OpenHandles(), 1u) << crashAt << ": only the open key's handle";
+    }
+    EXPECT_EQ(registry.OpenHandles(), 0u) << crashAt;
+  }
 }
 
 TEST_P(Accessor, TypedReadsRefuseOtherTypes) {

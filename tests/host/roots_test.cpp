@@ -127,5 +127,21 @@ TEST(Roots, TakeFirstField) {
   EXPECT_EQ(TakeFirstField(f.rest).field, "") << "two bars in a row give an empty field";
 }
 
+TEST(Roots, PiecesSplitAlikeWhicheverWayTheyAreTaken) {
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"", {}},
+      {"whole", {"whole"}},
+      {"a|", {"a", ""}},
+      {"|a", {"", "a"}},
+      {"a||b", {"a", "", "b"}},
+  };
+  for (const auto& [text, pieces] : cases) {
+    EXPECT_EQ(SplitPieces(text), pieces) << text;
+    std::string rest = text;
+    for (const std::string& piece : pieces) EXPECT_EQ(TakePiece(rest), piece) << text;
+    EXPECT_EQ(rest, "") << text;
+  }
+}
+
 }  // namespace
 }  // namespace cordalis

@@ -135,7 +135,7 @@ class EngineWorld {
   RecordingRichText Detail(std::int32_t id) {
     RecordingRichText text;
     EXPECT_TRUE(dm->LocateTweak(id));
-    BuildDetailText(DetailInputs{*dm, sandbox.Api(), facts, HasUndoData(id), viewOnly, currentMask}, text);
+    BuildDetailText(DetailInputs{*dm, id, sandbox.Api(), facts, HasUndoData(id), viewOnly, currentMask}, text);
     return text;
   }
 

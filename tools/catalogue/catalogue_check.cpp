@@ -3,6 +3,7 @@
 #include <map>
 
 #include "controls/control_groups.h"
+#include "db/action_data.h"
 #include "db/dm1.h"
 #include "db/record_codes.h"
 #include "host/int_text.h"
@@ -21,18 +22,6 @@ std::size_t WidthOf(const FieldDefs& fields, std::string_view name) {
   for (const FieldDef& f : fields)
     if (f.name == name) return static_cast<std::size_t>(f.width);
   return 0;
-}
-
-std::vector<std::string> AllPieces(std::string_view text) {
-  std::vector<std::string> pieces;
-  if (text.empty()) return pieces;
-  std::string rest(text);
-  for (;;) {
-    FirstField split = TakeFirstField(rest);
-    pieces.push_back(std::move(split.field));
-    if (rest.find('|') == std::string::npos) return pieces;
-    rest = std::move(split.rest);
-  }
 }
 
 class Checker {
@@ -112,7 +101,7 @@ class Checker {
   // True when every piece of Special is a keyword.
   bool CheckSpecial(int p, const Action& a) {
     bool allKeywords = true;
-    for (const std::string& piece : AllPieces(a.special)) {
+    for (const std::string& piece : SplitPieces(a.special)) {
       if (KeywordCode(piece) != ckNone) continue;
       ActionFault(p, "Special", Quoted(piece) + " is not a keyword");
       allKeywords = false;
@@ -121,8 +110,8 @@ class Checker {
   }
 
   void CheckControlData(int p, const Action& a, int kind) {
-    const std::vector<std::string> keywords = AllPieces(a.special);
-    const std::size_t have = AllPieces(a.data).size();
+    const std::vector<std::string> keywords = SplitPieces(a.special);
+    const std::size_t have = SplitPieces(a.data).size();
     std::size_t need = 0;
     for (const std::string& keyword : keywords) need += static_cast<std::size_t>(PiecesTaken(KeywordCode(keyword)));
     // DO IT reads more than the pane from a lone toggle or readkeyvar.
@@ -177,13 +166,12 @@ class Checker {
     std::vector<std::pair<std::string, std::string>> stored;  // (what, data)
     if (kind == ckNone || kind == ckView || kind == ckExpand) {
       stored.emplace_back("", a.data);
-    } else if (kind == ckToggle && AllPieces(a.data).size() >= 3) {
-      FirstField caption = TakeFirstField(a.data);
-      FirstField ticked = TakeFirstField(caption.rest);
-      stored.emplace_back("data when ticked ", ticked.field);
-      stored.emplace_back("data when not ticked ", ticked.rest);
+    } else if (kind == ckToggle && SplitPieces(a.data).size() >= 3) {
+      const TogglePieces pieces = SplitToggle(a.data);
+      stored.emplace_back("data when ticked ", pieces.whenTicked);
+      stored.emplace_back("data when not ticked ", pieces.whenNotTicked);
     } else if (kind == ckReadKeyVar && a.data.find('|') != std::string::npos) {
-      stored.emplace_back("", TakeFirstField(a.data).rest);
+      stored.emplace_back("", SplitVariableData(a.data).data);
     }
     for (const auto& [what, data] : stored) {
       if (a.dataType == dtDword && !ParseIntegerText(data))
@@ -257,16 +245,17 @@ bool IsHexText(std::string_view text) {
   return true;
 }
 
+// The program reads any source its way (ParseVariableSource); the catalogue
+// holds its own to the form it documents.
 std::string VariableSourceFault(std::string_view source) {
-  const std::string_view root = source.substr(0, 4);
+  const std::optional<VariableSource> parsed = ParseVariableSource(source);
+  const std::string root = parsed ? parsed->rootCode : std::string(source.substr(0, 4));
   if (root != "HKCR" && root != "HKCU" && root != "HKLM" && root != "HKCC")
     return "does not start with HKCR, HKCU, HKLM or HKCC";
   if (source.size() < 5 || source[4] != '\\') return "has no \\ after the root code";
-  const std::string_view rest = source.substr(5);
-  const std::size_t split = rest.find("\\\\");
-  if (split == std::string_view::npos) return "has no \\\\ before the value name";
-  if (split == 0) return "has no key path";
-  if (rest[0] == '\\') return "has more than one \\ after the root code";
+  if (!parsed) return "has no \\\\ before the value name";
+  if (parsed->key.empty()) return "has no key path";
+  if (parsed->key[0] == '\\') return "has more than one \\ after the root code";
   return "";
 }
 

@@ -56,13 +56,10 @@ std::string SummaryText(const Catalogue& catalogue) {
     ++categories[tweak.category][tweak.subCat];
     for (const Action& action : tweak.actions) {
       std::set<std::string> keywords;  // an action counts once under each keyword it carries
-      std::string rest = action.special;
-      if (rest.empty()) keywords.insert("(none)");
-      while (!rest.empty()) {
-        FirstField split = TakeFirstField(rest);
-        const int kind = KeywordCode(split.field);
+      if (action.special.empty()) keywords.insert("(none)");
+      for (const std::string& piece : SplitPieces(action.special)) {
+        const int kind = KeywordCode(piece);
         keywords.insert(kind ? std::string(ControlKeyword(kind)) : "(not a keyword)");
-        rest = std::move(split.rest);
       }
       for (const std::string& keyword : keywords) {
         ++kinds[keyword].actions;

@@ -8,6 +8,7 @@
 #include "db/dm1.h"
 #include "host/file_store.h"
 #include "host/int_text.h"
+#include "host/platform.h"
 #include "host/text.h"
 
 namespace cordalis::catalogue {
@@ -39,14 +40,6 @@ constexpr std::array<std::string_view, 5> kChangeNames = {"add key", "change val
                                                           "view value"};
 constexpr std::array<std::string_view, 5> kTypeNames = {"none", "string", "expand", "binary", "dword"};
 
-struct PlatformName {
-  std::string_view name;
-  std::int32_t bit;
-};
-constexpr std::array<PlatformName, 10> kPlatformNames = {{
-    {"95", 0x0001}, {"98", 0x0002}, {"ME", 0x0004}, {"NT4", 0x0008}, {"2000", 0x0010},
-    {"XP", 0x0020}, {"IE4", 0x0100}, {"IE5", 0x0200}, {"IE6", 0x0400}, {"WDU", 0x0800},
-}};
 
 std::string_view WithoutTrailingBlanks(std::string_view text) {
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n'))
@@ -89,9 +82,9 @@ std::int32_t PlatformMaskOf(std::string_view value, std::string& badName) {
     if (end == std::string_view::npos) end = value.size();
     std::string_view token = value.substr(i, end - i);
     ++tokens;
-    auto named = std::find_if(kPlatformNames.begin(), kPlatformNames.end(),
+    auto named = std::find_if(std::begin(kPlatformNames), std::end(kPlatformNames),
                               [&](const PlatformName& p) { return EqualsIgnoreCase(p.name, token); });
-    if (named != kPlatformNames.end()) {
+    if (named != std::end(kPlatformNames)) {
       mask |= named->bit;
     } else if (badName.empty()) {
       badName = std::string(token);

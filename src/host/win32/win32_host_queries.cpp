@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "host/host_queries.h"
+#include "host/win32/unique_handle.h"
 
 namespace cordalis {
 namespace {
@@ -25,19 +26,16 @@ class Win32HostQueries final : public HostQueries {
   }
 
   std::optional<DllVersionAnswer> ShellDllVersion() override {
-    HMODULE shell = LoadLibraryA("Shell32.dll");
-    if (reinterpret_cast<UINT_PTR>(shell) <= 32) return std::nullopt;
-    std::optional<DllVersionAnswer> answer;
+    // A failed LoadLibrary is NULL on Win32 (the "32 or less" rule was Win16's).
+    UniqueModule shell(LoadLibraryA("Shell32.dll"));
+    if (!shell) return std::nullopt;
     auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
-        reinterpret_cast<void*>(GetProcAddress(shell, "DllGetVersion")));
-    if (getVersion != nullptr) {
-      DLLVERSIONINFO info{};
-      info.cbSize = sizeof info;  // 20 bytes
-      HRESULT result = getVersion(&info);
-      answer = DllVersionAnswer{static_cast<long>(result), info.dwMajorVersion, info.dwMinorVersion};
-    }
-    FreeLibrary(shell);
-    return answer;
+        reinterpret_cast<void*>(GetProcAddress(shell.get(), "DllGetVersion")));
+    if (getVersion == nullptr) return std::nullopt;
+    DLLVERSIONINFO info{};
+    info.cbSize = sizeof info;  // 20 bytes
+    HRESULT result = getVersion(&info);
+    return DllVersionAnswer{static_cast<long>(result), info.dwMajorVersion, info.dwMinorVersion};
   }
 
   std::string WindowsDirectory() override {
@@ -68,6 +66,17 @@ class Win32HostQueries final : public HostQueries {
     static_assert(sizeof guid == 16);
     std::memcpy(bytes.data(), &guid, 16);
     return bytes;
+  }
+
+  std::string ProgramPath() override {
+    // A path that fills the buffer may have been cut short: ask again with more room.
+    for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
+      std::string path(size, '\0');
+      DWORD n = GetModuleFileNameA(nullptr, path.data(), size);
+      if (n == 0) return {};
+      if (n < size) return path.substr(0, n);
+    }
+    return {};
   }
 
   void CoInitialize() override { ::CoInitialize(nullptr); }

@@ -6,7 +6,19 @@
 namespace cordalis {
 namespace {
 
-HKEY Key(HKey key) { return reinterpret_cast<HKEY>(key); }
+// The predefined roots are sign-extended handles on 64-bit Windows
+// (0xFFFFFFFF80000001 for HKEY_CURRENT_USER), so the port's 32-bit values are
+// mapped to the system's own, never cast.
+HKEY Key(HKey key) {
+  switch (key) {
+    case kHkeyClassesRoot: return HKEY_CLASSES_ROOT;
+    case kHkeyCurrentUser: return HKEY_CURRENT_USER;
+    case kHkeyLocalMachine: return HKEY_LOCAL_MACHINE;
+    case kHkeyUsers: return HKEY_USERS;
+    case kHkeyCurrentConfig: return HKEY_CURRENT_CONFIG;
+    default: return reinterpret_cast<HKEY>(key);
+  }
+}
 
 class Win32Registry final : public RegistryApi {
  public:
