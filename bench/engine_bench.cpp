@@ -7,13 +7,13 @@
 #include "db/packet_engine.h"
 #include "engine/apply_engine.h"
 #include "engine/detail_text.h"
-#include "engine/rich_text.h"
+#include "doubles/recording_rich_text.h"
 #include "engine/undo_commands.h"
-#include "host/memory_registry.h"
+#include "doubles/memory_registry.h"
 #include "host/message_boxes.h"
 #include "host/platform.h"
 #include "host/registry.h"
-#include "support/memory_file_store.h"
+#include "doubles/memory_file_store.h"
 #include "support/table_files.h"
 
 namespace cordalis {

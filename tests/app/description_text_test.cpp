@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "doubles/recording_rich_text.h"
 #include "host/platform.h"
 #include "host/roots.h"
 

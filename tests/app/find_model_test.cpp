@@ -9,8 +9,8 @@
 #include "db/dm1.h"
 #include "db/packet_engine.h"
 #include "engine/control_pane.h"
-#include "support/memory_file_store.h"
-#include "support/recording_message_boxes.h"
+#include "doubles/memory_file_store.h"
+#include "doubles/recording_message_boxes.h"
 #include "support/table_files.h"
 
 namespace cordalis {

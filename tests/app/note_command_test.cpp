@@ -8,8 +8,8 @@
 #include "db/packet_engine.h"
 #include "db/records.h"
 #include "host/file_store.h"
-#include "support/memory_file_store.h"
-#include "support/recording_message_boxes.h"
+#include "doubles/memory_file_store.h"
+#include "doubles/recording_message_boxes.h"
 #include "support/table_files.h"
 
 namespace cordalis {

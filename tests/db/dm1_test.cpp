@@ -5,8 +5,8 @@
 #include "db/data_packet.h"
 #include "db/packet_engine.h"
 #include "db/records.h"
-#include "support/memory_file_store.h"
-#include "support/recording_message_boxes.h"
+#include "doubles/memory_file_store.h"
+#include "doubles/recording_message_boxes.h"
 #include "support/table_files.h"
 
 namespace cordalis {

@@ -6,7 +6,7 @@
 #include "host/file_store.h"
 #include "support/build_path.h"
 #include "support/child_process.h"
-#include "support/recording_message_boxes.h"
+#include "doubles/recording_message_boxes.h"
 #include "support/table_files.h"
 #include "support/temp_dir.h"
 

@@ -8,7 +8,7 @@
 #include "db/record_codes.h"
 #include "host/file_store.h"
 #include "support/build_path.h"
-#include "support/recording_message_boxes.h"
+#include "doubles/recording_message_boxes.h"
 #include "support/table_files.h"
 #include "support/temp_dir.h"
 

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "support/crashing_file_store.h"
-#include "support/memory_file_store.h"
+#include "doubles/memory_file_store.h"
 #include "support/temp_dir.h"
 
 namespace cordalis {

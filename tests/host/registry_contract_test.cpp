@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "host/memory_registry.h"
+#include "doubles/memory_registry.h"
 #include "host/registry_api.h"
 
 namespace cordalis {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <functional>
 
-#include "host/memory_registry.h"
+#include "doubles/memory_registry.h"
 #include "support/registry_sandbox.h"
 
 namespace cordalis {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "host/host_queries.h"
-#include "host/memory_registry.h"
+#include "doubles/scripted_host_queries.h"
+#include "doubles/memory_registry.h"
 #include "host/registry.h"
 #include "host/text.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "host/file_store.h"
-#include "support/memory_file_store.h"
+#include "doubles/memory_file_store.h"
 
 namespace cordalis::testing {
 

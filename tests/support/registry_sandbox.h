@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "host/memory_registry.h"
+#include "doubles/memory_registry.h"
 #include "host/registry.h"
 
 namespace cordalis::testing {

@@ -1,4 +1,4 @@
-#include "engine/rich_text.h"
+#include "doubles/recording_rich_text.h"
 
 namespace cordalis {
 

@@ -1,4 +1,4 @@
-#include "host/memory_registry.h"
+#include "doubles/memory_registry.h"
 
 #include <algorithm>
 #include <cstdio>
