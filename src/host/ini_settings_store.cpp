@@ -12,12 +12,6 @@ namespace {
 // Far beyond any settings file this program writes; a larger file is not read.
 constexpr std::size_t kMaxSettingsFileBytes = std::size_t{4} << 20;
 
-// The profile functions drop trailing spaces from the default they are given.
-std::string WithoutTrailingSpaces(std::string text) {
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
 }  // namespace
 
 IniSettingsStore::IniSettingsStore(std::string path, FileStore& files) : path_(std::move(path)), files_(files) {}
@@ -30,7 +24,7 @@ std::string IniSettingsStore::ReadString(const std::string& section, const std::
   } catch (const FileError&) {
     // A missing or unreadable file reads as one without the key.
   }
-  return value ? *value : WithoutTrailingSpaces(fallback);
+  return value ? *value : IniDefault(fallback);
 }
 
 bool IniSettingsStore::WriteString(const std::string& section, const std::string& key, const std::string& value) {

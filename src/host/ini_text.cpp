@@ -15,6 +15,15 @@ bool IsIniBlank(char c) {
   return (u >= 0x09 && u <= 0x0D) || u == 0x1A || u == ' ';
 }
 
+// The text without the blanks the profile functions ignore at either end.
+std::string_view TrimIniBlanks(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && IsIniBlank(text[begin])) ++begin;
+  while (end > begin && IsIniBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
 // One line of the text: its content [begin, end) and its line end [end, next).
 struct Line {
   std::size_t begin;
@@ -97,12 +106,9 @@ std::string_view WithoutQuotes(std::string_view value) {
 
 }  // namespace
 
-std::string_view TrimIniBlanks(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsIniBlank(text[begin])) ++begin;
-  while (end > begin && IsIniBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
+std::string IniDefault(std::string_view fallback) {
+  std::size_t end = fallback.find_last_not_of(' ');
+  return std::string(WithoutQuotes(fallback.substr(0, end == std::string_view::npos ? 0 : end + 1)));
 }
 
 std::optional<std::string> FindIniValue(std::string_view text, std::string_view section, std::string_view key) {

@@ -26,7 +26,8 @@ std::optional<std::string> FindIniValue(std::string_view text, std::string_view 
 std::string SetIniValue(std::string_view text, std::string_view section, std::string_view key,
                         std::string_view value);
 
-// The text without the blanks the profile functions ignore at either end.
-std::string_view TrimIniBlanks(std::string_view text);
+// A default value as the profile functions give it back for a missing key:
+// without its trailing spaces, then without quotes enclosing it.
+std::string IniDefault(std::string_view fallback);
 
 }  // namespace cordalis

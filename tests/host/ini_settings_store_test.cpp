@@ -65,6 +65,12 @@ TEST(IniText, FindsOnlyInTheFirstSectionOfAName) {
   EXPECT_EQ(FindIniValue("[]\r\na=1\r\n", "", "a"), "1");
 }
 
+TEST(IniText, ADefaultOfSpacesOnlyBecomesEmpty) {
+  // Wine's profile functions keep one space here; Windows strips every trailing blank.
+  EXPECT_EQ(IniDefault("   "), "");
+  EXPECT_EQ(IniDefault("\" \"  "), " ");
+}
+
 TEST_F(IniSettingsStoreTest, ReadsTheFileAtEveryCall) {
   EXPECT_EQ(store_.ReadString("S", "a", "none"), "none");
   files_.files[ToLowerAscii(kPath)] = "[S]\r\na=1\r\n";
