@@ -11,7 +11,10 @@ namespace cordalis {
 class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
-  // The value's text, or fallback when the file, the section or the key is missing.
+  // The value's text, or fallback when the file, the section or the key is
+  // missing or the file cannot be read. As with the profile functions, blanks
+  // around the value and a pair of quotes enclosing it are not part of it, and
+  // the fallback loses its trailing spaces and then such quotes.
   virtual std::string ReadString(const std::string& section, const std::string& key,
                                  const std::string& fallback) = 0;
   // Writes the value, creating the file and the section as needed; false when
