@@ -13,6 +13,18 @@ using testing::ActionRow;
 using testing::EngineWorld;
 using testing::Tweaks;
 
+// A pane that answers only the completeness scan.
+class ScannedPane final : public ControlPane {
+ public:
+  explicit ScannedPane(PaneCompleteness outcome) : outcome_(outcome) {}
+  int FirstControlNumber(int) const override { return -1; }
+  std::string ReadControl(char, int) const override { return {}; }
+  PaneCompleteness Completeness() const override { return outcome_; }
+
+ private:
+  PaneCompleteness outcome_;
+};
+
 TEST(ResultSummary, WordingFollowsTheCounts) {
   struct Case {
     ApplyCounts counts;
@@ -177,7 +189,7 @@ TEST(DoItCommand, NeedsDataRefusesAndViewOnlyDoesNothing) {
   EXPECT_EQ(world.sandbox.Memory()->Dump(), before);
 
   world.viewOnly = false;
-  world.pane.Number(world.ActionsOf(1), world.currentMask, false);
+  world.BuildPane(1);
   world.pane.values[{'E', 0}] = "typed";
   DoItCommand(world.Inputs(), 0, 1, [&] { ++refreshed; });
   EXPECT_EQ(refreshed, 1) << "the selection handling runs before the summary";
@@ -202,8 +214,7 @@ TEST(CommandStates, FollowTheSelectionAndThePane) {
       {true, false, false, P::DisplayOnly, 1, {false, false, true, false, true, 0}},
   };
   for (const Case& c : cases) {
-    testing::ControlPaneModel pane;
-    pane.completeness = c.pane;
+    const ScannedPane pane(c.pane);
     CommandStates s = UpdateCommandStates(c.tweak, c.viewOnly, c.undoData, pane, c.markBefore);
     EXPECT_EQ(s.apply, c.expected.apply);
     EXPECT_EQ(s.undo, c.expected.undo);

@@ -1,23 +1,26 @@
 #pragma once
 // A whole engine to test against: tables on an in-memory disk, a Registry (in
-// memory, or the real one confined to a sandbox), scripted message boxes, a
+// memory, or the real one confined to a sandbox), scripted message boxes, the
 // controls pane model and the host facts.
 #include <map>
 #include <memory>
 #include <optional>
 
-#include "controls/control_groups.h"
+#include "controls/controls_pane.h"
 #include "db/dm1.h"
 #include "db/packet_engine.h"
 #include "db/record_codes.h"
 #include "engine/apply_engine.h"
 #include "engine/detail_text.h"
-#include "doubles/recording_rich_text.h"
 #include "engine/undo_commands.h"
+#include "host/int_text.h"
 #include "host/platform.h"
 #include "host/text.h"
 #include "doubles/memory_file_store.h"
 #include "doubles/recording_message_boxes.h"
+#include "doubles/recording_rich_text.h"
+#include "doubles/scripted_host_queries.h"
+#include "support/fixed_text_measure.h"
 #include "support/registry_sandbox.h"
 #include "support/table_files.h"
 
@@ -40,38 +43,54 @@ struct TweakRows {
 };
 using Tweaks = std::vector<TweakRows>;
 
-// The controls pane as DO IT sees it: it numbers the keywords of the actions it
-// processed as the real pane does, and answers what a test typed.
-class ControlPaneModel final : public ControlPane {
+// The controls pane model, built as a selection builds it, with what a test
+// typed pushed into its controls as the window view pushes the user's input.
+// Records which controls DO IT read.
+class TestPane final : public ControlPane {
  public:
-  void Number(const std::vector<ActionRow>& actions, std::uint16_t currentMask, bool viewOnly) {
-    first_.clear();
-    int number = 0;
-    for (std::size_t p = 0; p < actions.size(); ++p) {
-      const ActionRow& a = actions[p];
-      if (!viewOnly && !PlatformApplies(static_cast<std::uint16_t>(a.verMask), currentMask)) continue;
-      const auto groups = ReadControlGroups(a.special, a.data, number);
-      if (!groups.empty()) first_[static_cast<int>(p)] = number;
-      number += static_cast<int>(groups.size());
-    }
+  TestPane(RegistryApi& registry, HostQueries& host) : registry_(registry), host_(host) {}
+
+  void Build(const std::vector<ActionRecord>& actions, bool hasUndoData, bool viewOnly, std::uint16_t currentMask) {
+    model.Clear();
+    model.RunActionPass({actions, registry_, host_, measure_, geometry_, hasUndoData, viewOnly, currentMask});
   }
-  int FirstControlNumber(int position) const override {
-    auto it = first_.find(position);
-    return it == first_.end() ? -1 : it->second;
-  }
+  int FirstControlNumber(int position) const override { return model.FirstControlNumber(position); }
   std::string ReadControl(char kind, int number) const override {
     reads.push_back(std::string(1, kind) + std::to_string(number));
-    auto it = values.find({kind, number});
-    return it != values.end() ? it->second : kind == 'C' ? "0" : "";
+    Type();
+    return model.ReadControl(kind, number);
   }
-  PaneCompleteness Completeness() const override { return completeness; }
+  PaneCompleteness Completeness() const override {
+    Type();
+    return model.Completeness();
+  }
 
-  std::map<std::pair<char, int>, std::string> values;  // what the user typed, by letter and number
-  PaneCompleteness completeness = PaneCompleteness::Complete;
+  // What the user typed, by the letter and number DO IT reads the control by;
+  // it reaches a control only if the pane built one there.
+  std::map<std::pair<char, int>, std::string> values;
   mutable std::vector<std::string> reads;
+  mutable ControlsPaneModel model;
 
  private:
-  std::map<int, int> first_;
+  void Type() const {
+    for (const auto& [where, text] : values) {
+      const std::string n = std::to_string(where.second);
+      switch (where.first) {
+        case 'E': model.TextChanged("cEdit" + n, text); break;
+        case 'M': model.TextChanged("cMemo" + n, text); break;
+        case 'C': model.TickChanged("cCheckBox" + n, text == "1"); break;
+        case 'U': model.PositionChanged("cUpDown" + n, IntegerText(text, 0)); break;
+        case 'L':
+          if (model.Find("cLabel" + n)) model.BrowseSucceeded(where.second, text, measure_);
+          break;
+      }
+    }
+  }
+
+  RegistryApi& registry_;
+  HostQueries& host_;
+  FixedTextMeasure measure_;
+  PaneGeometry geometry_;
 };
 
 class EngineWorld {
@@ -122,9 +141,13 @@ class EngineWorld {
   }
   int ReferencedRoots() const { return referencedRoots ? *referencedRoots : 31; }
 
-  // DO IT on a tweak, with the controls numbered as the pane numbers them.
+  // Fills the controls pane for a tweak, as selecting it does.
+  void BuildPane(std::int32_t id) {
+    pane.Build(ActionsWithKey(dm->cdsData, id), HasUndoData(id), viewOnly, currentMask);
+  }
+  // DO IT on a tweak, with the controls pane built for it.
   std::optional<ApplyCounts> DoIt(std::int32_t id) {
-    pane.Number(ActionsOf(id), currentMask, viewOnly);
+    BuildPane(id);
     return ApplyTweak(Inputs(), id);
   }
   void Undo(std::int32_t id) {
@@ -204,7 +227,8 @@ class EngineWorld {
   XmlPacketEngine engine{files};
   RecordingMessageBoxes boxes;
   std::unique_ptr<Tdm1> dm;
-  ControlPaneModel pane;
+  ScriptedHostQueries host;
+  TestPane pane{sandbox.Api(), host};
   HostFacts facts;
   std::uint16_t currentMask = 0x0C20;  // Windows XP with IE6
   int writableRoots = 31;
