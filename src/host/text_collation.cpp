@@ -1,14 +1,22 @@
 #include "host/text_collation.h"
 
-#include "host/text.h"
-
 namespace cordalis {
+namespace {
+
+// Kept here, inline, because the tree sorts every title with it.
+unsigned char Folded(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
+
+}  // namespace
 
 int AsciiCollation::Compare(std::string_view a, std::string_view b) const {
   const std::size_t n = a.size() < b.size() ? a.size() : b.size();
   for (std::size_t i = 0; i < n; ++i) {
-    const auto x = static_cast<unsigned char>(ToLowerAscii(a[i]));
-    const auto y = static_cast<unsigned char>(ToLowerAscii(b[i]));
+    if (a[i] == b[i]) continue;
+    const unsigned char x = Folded(a[i]);
+    const unsigned char y = Folded(b[i]);
     if (x != y) return x < y ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
