@@ -1,7 +1,8 @@
 #pragma once
 // The rich-text panes (description, detail): text inserted as runs, each with
 // a face and a style, in paragraphs with indents. The Win32 rich edit and a
-// recording model for tests stand behind this port.
+// recording model for tests stand behind this port, and one contract suite
+// holds both to the same answers.
 #include <string>
 
 namespace cordalis {
@@ -15,6 +16,8 @@ enum Style : unsigned {
   stUnderline = 4,
 };
 
+// Positions and lengths count characters of the text as written, in which a
+// line break is the two characters "\r\n".
 class RichTextPane {
  public:
   virtual ~RichTextPane() = default;
@@ -26,6 +29,19 @@ class RichTextPane {
   virtual void MoveToEnd() = 0;
   // Inserts text at the insertion point, which then follows it.
   virtual void Insert(const std::string& text, Face face, unsigned style) = 0;
+  // What was written since Clear is complete, and the pane shows it; a pane
+  // may gather the writes until then.
+  virtual void Present() = 0;
+
+  virtual std::string Text() const = 0;
+  // The pane keeps showing its selection when it does not have the focus.
+  virtual void Select(int start, int length) = 0;
+  virtual void SelectAll() = 0;
+  virtual std::string SelectedText() const = 0;
+  // Puts the selected text on the clipboard.
+  virtual void Copy() = 0;
+  // The height in pixels the content asks for at the pane's present width.
+  virtual int RequestedHeight() = 0;
 };
 
 // One run of text with its attributes, as the panes are written.

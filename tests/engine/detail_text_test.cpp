@@ -76,8 +76,7 @@ TEST(DetailText, OneParagraphPerAction) {
 TEST(DetailText, FacesStylesAndIndents) {
   EngineWorld world(Tweaks{{1, {{"HKCU", "{S}\\K", "s", 1, 1, "toggle", "Cap|1|0"}}}});
   RecordingRichText text = world.Detail(1);
-  EXPECT_EQ(text.leftIndent, 8);
-  EXPECT_EQ(text.rightIndent, 8);
+  EXPECT_EQ(text.document.Indents(), (ParagraphIndents{8, 8, 0}));
   const std::vector<TextRun> expected = {
       {"DO IT action:", Face::Pane, stUnderline},
       {"\r\n\r\nIn Registry key ", Face::Pane, stNone},

@@ -1,58 +1,94 @@
-// Program entry: the database pre-check, the main window, the data module and
-// the message loop, in that order.
+// Program entry: the database pre-check, the single-instance test, the main
+// window, the data module and the message loop, in that order.
 #include <windows.h>
 
 #include <string>
 
-#include "app/win32/status_window.h"
+#include "app/command_line.h"
+#include "app/program_files.h"
+#include "app/win32/main_window.h"
+#include "app/win32/single_instance.h"
 #include "db/dm1.h"
 #include "db/packet_engine.h"
 #include "host/file_store.h"
+#include "host/host_queries.h"
+#include "host/platform.h"
+#include "host/registry_api.h"
+#include "host/win32/profile_settings_store.h"
 #include "host/win32/system_libraries.h"
 #include "host/win32/win32_message_boxes.h"
+#include "host/win32/win32_text_collation.h"
+#include "host/win32/window.h"
 
+namespace cordalis {
 namespace {
 
-std::string ProgramFolder() {
-  char path[MAX_PATH * 4];
-  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string folder(path, n);
-  size_t slash = folder.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : folder.substr(0, slash);
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-int Run(HINSTANCE instance, int show) {
-  using namespace cordalis;
-  const std::string folder = ProgramFolder();
-  Win32MessageBoxes boxes;
-  if (!DatabasePreCheck(SystemFileStore(), boxes, folder)) return 0;
-
-  InitialiseCommonControls(RealSystemLibraries());
-  Window::RegisterClass(instance, StatusWindow::kClassName, LoadIcon(instance, MAKEINTRESOURCE(1)));
-  StatusWindow window(instance, boxes);
-
-  XmlPacketEngine engine(SystemFileStore());
-  Tdm1 dm(engine, SystemFileStore(), boxes, folder);
-  boxes.SetMainWindow(window.Handle());
-  window.Attach(dm);
-  ShowWindow(window.Handle(), show);
-
+// Messages go to the Find dialog while it is open, then to the accelerators,
+// then to the window; the command states are brought up to date whenever the
+// queue runs dry.
+int RunMessageLoop(TMainForm& form) {
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  for (;;) {
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) form.Idle();
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got <= 0) return got == 0 ? static_cast<int>(message.wParam) : 1;
+    if (message.message == WM_MOUSEMOVE) form.MouseMoved(message.hwnd, message.pt);
+    if (form.FindDialog() != nullptr && IsDialogMessageA(form.FindDialog(), &message)) continue;
+    if (form.Handle() != nullptr && TranslateAcceleratorA(form.Handle(), form.Accelerators(), &message)) continue;
+    if (form.Handle() != nullptr && IsDialogMessageA(form.Handle(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
+}
+
+int Run(HINSTANCE instance, int show) {
+  HostQueries& host = SystemHostQueries();
+  const std::string programPath = host.ProgramPath();
+  const std::string folder = FolderOf(programPath);
+  Win32MessageBoxes boxes;
+  SetUncaughtErrorBoxes(&boxes);
+  if (!DatabasePreCheck(SystemFileStore(), boxes, folder)) return 0;
+  if (SingleInstance::HandOverToFirstCopy()) return 0;
+  SingleInstance record;
+  record.Create();
+
+  InitialiseCommonControls(RealSystemLibraries());
+  HostEnvironment environment(host);
+  ProfileSettingsStore settings(SettingsPathFor(programPath));
+  Win32TextCollation collation;
+  TMainForm::RegisterClasses(instance);
+  std::vector<std::string> arguments = SplitCommandLine(GetCommandLineA());
+  if (!arguments.empty()) arguments.erase(arguments.begin());  // the program's own name
+  TMainForm form({instance, SystemRegistry(), host, environment.Facts(), boxes, settings, collation, arguments,
+                  programPath});
+  boxes.SetMainWindow(form.Handle());
+
+  XmlPacketEngine engine(SystemFileStore());
+  Tdm1 dm(engine, SystemFileStore(), boxes, folder);
+  form.Model().Attach(dm);
+  record.Store(form.Handle(), form.Handle());  // the main window is also the one on the taskbar
+  ShowWindow(form.Handle(), show);
+  const int result = RunMessageLoop(form);
+  boxes.SetMainWindow(nullptr);
   dm.Close();
-  return 0;
+  return result;
 }
 
 }  // namespace
+}  // namespace cordalis
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   try {
-    return Run(instance, show);
+    return cordalis::Run(instance, show);
   } catch (const std::exception& error) {
-    cordalis::Window::ReportUncaught(nullptr, error);
-    return 1;
+    cordalis::ReportUncaught(error);
+  } catch (...) {
+    cordalis::ReportUncaught(std::runtime_error("An unexpected error occurred."));
   }
+  return 1;
 }

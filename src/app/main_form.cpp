@@ -1,0 +1,371 @@
+#include "app/main_form.h"
+
+#include <algorithm>
+
+#include "app/command_line.h"
+#include "app/description_text.h"
+#include "app/note_command.h"
+#include "app/program_files.h"
+#include "db/dm1.h"
+#include "db/records.h"
+#include "db/schema.h"
+#include "db/writable_table.h"
+#include "engine/detail_text.h"
+#include "engine/rich_text.h"
+#include "engine/undo_commands.h"
+#include "host/message_boxes.h"
+#include "host/platform.h"
+#include "host/roots.h"
+
+namespace cordalis {
+namespace {
+
+constexpr const char* kFirstRunNotice =
+    "Please bear in mind that many of Cordalis's tweaks do not take effect immediately. Some require you to log off "
+    "and on again, while others may require a full Windows restart. If you apply a tweak and it seems to have had no "
+    "effect, first try logging off, then try a full restart.\r\n\r\nThis notification will not be repeated.";
+
+std::uint16_t MaskOf(const std::vector<ActionRecord>& actions) {
+  std::uint16_t mask = 0;
+  for (const ActionRecord& action : actions) mask |= action.verMask;
+  return mask;
+}
+
+}  // namespace
+
+// The tree order Find tweak with Undo walks; selecting goes through the window.
+class MainFormModel::Order final : public TreeOrder {
+ public:
+  explicit Order(MainFormModel& form) : form_(form) {}
+  int NodeCount() const override { return form_.tree_.NodeCount(); }
+  std::int32_t TweakAt(int index) const override { return form_.tree_.TweakAt(index); }
+  int SelectedIndex() const override { return form_.tree_.Selected(); }
+  void Select(int index) override { form_.SelectNode(index); }
+
+ private:
+  MainFormModel& form_;
+};
+
+MainFormModel::MainFormModel(const MainFormPorts& ports, MainFormView& view, const std::vector<std::string>& arguments,
+                             const std::string& programPath, const MainFormMetrics& metrics)
+    : ports_(ports), view_(view), metrics_(metrics) {
+  viewOnly_ = HasViewOnlySwitch(arguments);
+  writableRoots_ = WritableRootSet(ports.registry, ports.host);
+  settingsPath_ = SettingsPathFor(programPath);
+  settings_.Load(ports.settings);
+  lastTip_ = settings_.lastTip;
+  treeWidth_ = std::max(settings_.split1, kMinTreeWidth);
+  find_.findText = settings_.findWhat;
+  find_.dialogX = settings_.findX;
+  find_.dialogY = settings_.findY;
+  treePending_ = true;
+  const CurrentPlatform platform = ComputeCurrentPlatform(ports.host, ports.registry);
+  platformMask_ = platform.mask;
+  platformText_ = platform.text;
+  pane_.Clear();
+  helpPath_ = HelpPathFor(programPath);
+}
+
+void MainFormModel::Activated() {
+  if (dm_ == nullptr || terminating_) return;
+  if (dm_->LoadStatus() != lsLoaded) {
+    // Once: the window is active again when the box closes, and the program is ending.
+    terminating_ = true;
+    ports_.boxes.Show(MsgOwner::MainWindow, MsgIcon::Error, LoadFailureMessage(dm_->LoadStatus()));
+    view_.Terminate();
+    return;
+  }
+  if (!treePending_) return;
+  BuildTree();
+  treePending_ = false;
+  if (ReadVeryFirst(ports_.settings)) ports_.boxes.Show(MsgOwner::MainWindow, MsgIcon::Information, kFirstRunNotice);
+  ClearVeryFirst(ports_.settings);
+}
+
+void MainFormModel::Destroying() {
+  // A window that never showed its tree has nothing to remember, and must not
+  // overwrite what the last good run remembered.
+  if (treePending_) return;
+  const std::optional<std::int32_t> tweak = SelectedTweak();
+  settings_.lastTip = tweak ? *tweak : -1;
+  settings_.findX = find_.dialogX;
+  settings_.findY = find_.dialogY;
+  settings_.findWhat = find_.findText;
+  settings_.split1 = treeWidth_;
+  settings_.Save(ports_.settings);  // a settings file that cannot be written loses only the settings
+}
+
+std::optional<std::int32_t> MainFormModel::SelectedTweak() const {
+  if (!TweakSelected()) return std::nullopt;
+  return tree_.TweakAt(tree_.Selected());
+}
+
+// The whole tree from the tables, selecting the tweak LastTip names (or the
+// first), which fills the panes.
+void MainFormModel::BuildTree() {
+  std::vector<TreeTweak> tweaks;
+  for (TweakRecord& tweak : AllTweaks(dm_->cdsTwks)) {
+    const std::uint16_t mask = MaskOf(ActionsWithKey(dm_->cdsData, tweak.twkId));
+    tweaks.push_back({std::move(tweak), mask});
+  }
+  const std::int32_t lastTip = lastTip_;
+  lastTip_ = -1;  // consumed, also when the build fails half-way
+  tree_ = TweakTree(tweaks, {viewOnly_, platformMask_, lastTip}, ports_.collation);
+  view_.ShowTree(tree_);
+  if (tree_.Selected() >= 0) SelectNode(tree_.Selected());
+}
+
+void MainFormModel::SelectNode(int node) { ApplyTree(tree_.Select(node)); }
+
+void MainFormModel::ApplyTree(const TreeUpdate& update) { view_.ApplyTreeUpdate(tree_, update); }
+
+void MainFormModel::SelectionChanged(int node) {
+  if (node < 0) {
+    tree_.Select(-1);
+    return;  // nothing at all happens for no node
+  }
+  if (tree_.Selected() != node) tree_.Select(node);
+  FillPanes(node);
+}
+
+void MainFormModel::Refresh() {
+  if (tree_.Selected() >= 0) FillPanes(tree_.Selected());
+}
+
+// The selection handling, in its order.
+void MainFormModel::FillPanes(int node) {
+  pane_.Clear();
+  hasUndoData_ = false;
+  const bool isTweak = tree_.IsTweak(node);
+  view_.ShowTweakPaneState(isTweak);
+  if (!isTweak) {
+    ports_.description.Clear();
+    ports_.detail.Clear();
+    ports_.description.Present();
+    ports_.detail.Present();
+  } else {
+    const std::int32_t twkId = tree_.TweakAt(node);
+    if (!dm_->LocateTweak(twkId)) {
+      WriteMissingTweak(ports_.description, twkId);
+      ports_.description.Present();
+      return;
+    }
+    const TweakRecord tweak = ReadTweak(dm_->cdsTwks);
+    WriteTitleAndDescription(ports_.description, tweak);
+    hasUndoData_ = dm_->cdsUndo.KeyCount(twkId) > 0;
+    const std::vector<ActionRecord> actions = ActionsWithKey(dm_->cdsData, twkId);
+    const ActionPassResult pass = pane_.RunActionPass(
+        {actions, ports_.registry, ports_.host, ports_.measure, metrics_.pane, hasUndoData_, viewOnly_, platformMask_});
+    referencedRoots_ = pass.referencedRoots;
+    WriteNote(ports_.description, NoteWithKey(dm_->cdsNote, twkId));
+    WritePlatforms(ports_.description, pass.platformMask, referencedRoots_, ports_.facts.ntFamily);
+    ports_.description.MoveToStart();
+    ports_.description.Present();
+    BuildDetailText({*dm_, twkId, ports_.registry, ports_.facts, hasUndoData_, viewOnly_, platformMask_},
+                    ports_.detail);
+    ports_.detail.Present();
+  }
+  SizeControls();
+  UpdateCommandStates();
+  ContentResized();
+}
+
+void MainFormModel::SizeControls() {
+  const ControlsGroupSize size = pane_.SizeControlsGroup(metrics_.pane);
+  wants_.controls = {size.desiredHeight, size.minimumHeight};
+  view_.ShowControls(pane_, size);
+}
+
+void MainFormModel::UpdateCommandStates() {
+  states_ = cordalis::UpdateCommandStates(TweakSelected(), viewOnly_, hasUndoData_, pane_, states_.needsDataMark);
+  view_.ShowCommandStates();
+}
+
+bool MainFormModel::Enabled(CommandId id) const {
+  switch (id) {
+    case cmdApply: return states_.apply;
+    case cmdUndo: return states_.undo;
+    case cmdDeleteUndo: return states_.deleteUndo;
+    case cmdNote: return states_.note;
+    case cmdHide: return states_.hide;
+    case cmdFindNext: return FindNextEnabled(find_, windowEnabled_);
+    default: return true;
+  }
+}
+
+void MainFormModel::NodeExpanded(int node) { ApplyTree(tree_.Expand(node)); }
+void MainFormModel::NodeCollapsed(int node) { ApplyTree(tree_.Collapse(node)); }
+void MainFormModel::RightClicked(int node) { SelectNode(node); }
+
+void MainFormModel::Execute(CommandId id) {
+  if (!Enabled(id)) return;
+  switch (id) {
+    case cmdExit: view_.Close(); break;
+    case cmdCopy: view_.CopyFocused(); break;
+    case cmdSelectAll: view_.SelectAllFocused(); break;
+    case cmdFind: view_.ShowFindDialog(find_); break;
+    case cmdFindNext: FindNext(); break;
+    case cmdFindUndo: {
+      Order order(*this);
+      if (dm_) FindTweakWithUndoCommand(*dm_, ports_.boxes, order);
+      break;
+    }
+    case cmdExpandAll: ApplyTree(tree_.ExpandAll()); break;
+    case cmdCollapseAll: ApplyTree(tree_.CollapseAll()); break;
+    case cmdExpandCategory: ApplyTree(tree_.ExpandCategory()); break;
+    case cmdCollapseCategory: ApplyTree(tree_.CollapseCategory()); break;
+    case cmdNextTweak: ApplyTree(tree_.GoNextTweak()); break;
+    case cmdPreviousTweak: ApplyTree(tree_.GoPreviousTweak()); break;
+    case cmdTop: ApplyTree(tree_.GoTop()); break;
+    case cmdBottom: ApplyTree(tree_.GoBottom()); break;
+    case cmdApply: ApplyAndRefresh(); break;
+    case cmdUndo: UndoCommand({*dm_, ports_.registry, ports_.boxes, viewOnly_}, SelectedTweak(), [&] { Refresh(); }); break;
+    case cmdDeleteUndo:
+      DeleteUndoDataCommand({*dm_, ports_.registry, ports_.boxes, viewOnly_}, states_.deleteUndo, SelectedTweak(),
+                            [&] { Refresh(); });
+      break;
+    case cmdNote: NoteCommand(); break;
+    case cmdHide: HideCommand(); break;
+    case cmdReveal: RevealCommand(); break;
+    case cmdHelp: view_.ShowHelp(helpPath_); break;
+    case cmdAbout: view_.ShowAbout(platformText_); break;
+    case cmdNone: break;
+  }
+}
+
+void MainFormModel::ApplyAndRefresh() {
+  const ApplyInputs in{*dm_,          ports_.registry, ports_.boxes,    ports_.facts, pane_,
+                       platformMask_, writableRoots_,  referencedRoots_, viewOnly_};
+  DoItCommand(in, states_.needsDataMark, SelectedTweak(), [&] { Refresh(); });
+}
+
+void MainFormModel::WriteDescription(std::int32_t twkId, const TweakRecord& tweak) {
+  WriteTitleAndDescription(ports_.description, tweak);
+  WriteNote(ports_.description, NoteWithKey(dm_->cdsNote, twkId));
+  WritePlatforms(ports_.description, MaskOf(ActionsWithKey(dm_->cdsData, twkId)), referencedRoots_,
+                 ports_.facts.ntFamily);
+  ports_.description.MoveToStart();
+  ports_.description.Present();
+}
+
+void MainFormModel::NoteCommand() {
+  const std::optional<std::int32_t> twkId = SelectedTweak();
+  if (!twkId || !dm_->LocateTweak(*twkId)) return;
+  const std::optional<NoteRecord> note = NoteWithKey(dm_->cdsNote, *twkId);
+  const std::optional<std::string> text =
+      view_.EditNote(std::string(tree_.Label(tree_.Selected())), note ? note->note : std::string());
+  if (text) SaveNote(dm_->cdsNote, *twkId, *text);
+  WriteDescription(*twkId, ReadTweak(dm_->cdsTwks));
+  ContentResized();
+}
+
+void MainFormModel::HideCommand() {
+  const std::optional<std::int32_t> twkId = SelectedTweak();
+  if (!twkId || !dm_->LocateTweak(*twkId)) return;
+  int neighbour = tree_.NextTweak(tree_.Selected());
+  if (neighbour < 0) neighbour = tree_.PreviousTweak(tree_.Selected());
+  if (neighbour >= 0) lastTip_ = tree_.TweakAt(neighbour);
+  WritableTable writing(dm_->cdsTwks);
+  dm_->cdsTwks.Edit();
+  dm_->cdsTwks.SetAsBoolean(schema::kHide, true);
+  dm_->cdsTwks.Post();
+  writing.Finish();
+  BuildTree();
+}
+
+void MainFormModel::RevealCommand() {
+  if (const std::optional<std::int32_t> twkId = SelectedTweak()) lastTip_ = *twkId;
+  ClientDataSet& tweaks = dm_->cdsTwks;
+  WritableTable writing(tweaks);
+  for (tweaks.First(); !tweaks.Eof(); tweaks.Next()) {
+    tweaks.Edit();
+    tweaks.SetAsBoolean(schema::kHide, false);
+    tweaks.Post();
+  }
+  writing.Finish();
+  BuildTree();
+}
+
+void MainFormModel::FindRequested(const std::string& dialogText, FindOptions options) {
+  if (dm_ == nullptr) return;
+  Order order(*this);
+  const TweakTextLookup lookup = TableTextLookup(*dm_);
+  if (std::optional<FindResult> result = FindFromDialog(find_, dialogText, options, {order, lookup, ports_.search}))
+    ShowFindResult(*result);
+}
+
+void MainFormModel::FindDialogClosed(int x, int y) {
+  find_.dialogX = x;
+  find_.dialogY = y;
+}
+
+void MainFormModel::FindNext() {
+  if (dm_ == nullptr) return;
+  Order order(*this);
+  const TweakTextLookup lookup = TableTextLookup(*dm_);
+  ShowFindResult(FindNextStep(find_, {order, lookup, ports_.search}));
+}
+
+void MainFormModel::ShowFindResult(const FindResult& result) {
+  if (!result.found) {
+    ports_.boxes.Show(MsgOwner::MainWindow, MsgIcon::Information, result.message);
+    return;
+  }
+  SelectNode(result.nodeIndex);
+  ports_.description.Select(result.matchStart, result.matchLength);
+}
+
+void MainFormModel::ColumnResized(int columnHeight, int clientWidth) {
+  column_.column = columnHeight;
+  clientWidth_ = clientWidth;
+  if (!VSplitAccepts(treeWidth_, clientWidth_)) {
+    // A narrower window gives the tree what the column leaves, down to its minimum.
+    treeWidth_ = std::max(kMinTreeWidth, clientWidth_ - kVSplitWidth - kMinColumnWidth);
+  }
+  ContentResized();
+}
+
+void MainFormModel::ContentResized() {
+  wants_.description.desired =
+      DesiredPaneHeight(ports_.description.RequestedHeight(), metrics_.descriptionOverhead, kMinPaneHeight);
+  wants_.detail.desired = DesiredPaneHeight(ports_.detail.RequestedHeight(), metrics_.detailOverhead, kMinPaneHeight);
+  Layout();
+}
+
+void MainFormModel::Layout() {
+  column_ = DivideColumn(column_, wants_);
+  view_.ShowLayout(treeWidth_, column_);
+}
+
+bool MainFormModel::TreeSplitterMoved(int proposedTreeWidth) {
+  if (!VSplitAccepts(proposedTreeWidth, clientWidth_)) return false;
+  treeWidth_ = proposedTreeWidth;
+  ContentResized();
+  return true;
+}
+
+bool MainFormModel::DescSplitterMoved(int proposedDetCon) {
+  if (!DescSplitterAccepts(proposedDetCon, column_, wants_)) return false;
+  ColumnSizes moved = column_;
+  moved.detCon = proposedDetCon;
+  column_ = AfterDescSplitterMoved(moved, wants_);
+  view_.ShowLayout(treeWidth_, column_);
+  return true;
+}
+
+bool MainFormModel::CtrlsSplitterMoved(int proposedControls) {
+  if (!CtrlsSplitterAccepts(proposedControls, column_, wants_)) return false;
+  column_.controls = proposedControls;
+  view_.ShowLayout(treeWidth_, column_);
+  return true;
+}
+
+std::string MainFormModel::CommandPanelHint(const std::vector<ButtonPlace>& buttons, int x, int y) {
+  std::string hint;
+  for (const ButtonPlace& b : buttons)
+    if (x >= b.left && x < b.left + b.width && y >= b.top && y < b.top + b.height)
+      hint = std::string(LongHint(CommandOf(b.command).hint));
+  return hint;
+}
+
+}  // namespace cordalis

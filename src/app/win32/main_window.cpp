@@ -1,0 +1,523 @@
+#include "app/win32/main_window.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "app/commands.h"
+#include "app/window_font.h"
+#include "app/window_placement.h"
+#include "app/win32/rich_edit_search.h"
+#include "host/message_boxes.h"
+#include "host/platform.h"
+#include "host/win32/system_libraries.h"
+
+namespace cordalis {
+namespace {
+
+constexpr int kTreeId = 300;
+constexpr int kDescId = 301;
+constexpr int kDetailId = 302;
+constexpr int kHiddenId = 303;
+constexpr int kDesignWidth = 592, kDesignHeight = 501;
+constexpr int kMinWidth = 620, kMinHeight = 480;
+constexpr int kCommandPanelHeight = 39;
+constexpr int kBevelHeight = 4;
+
+// The numbered 16 x 16 bitmaps of the resources, magenta transparent.
+HIMAGELIST ImageList(HINSTANCE instance, int first, int last) {
+  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLORDDB | ILC_MASK, last - first + 1, 0);
+  for (int id = first; id <= last; ++id) {
+    HBITMAP bitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(id));
+    if (bitmap == nullptr) continue;
+    ImageList_AddMasked(list, bitmap, RGB(255, 0, 255));
+    DeleteObject(bitmap);
+  }
+  return list;
+}
+
+HWND Button(HWND parent, HINSTANCE instance, CommandId id) {
+  return CreateWindowExA(0, WC_BUTTONA, CommandOf(id).caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
+                         0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+}
+
+RECT RectIn(HWND window, HWND parent) {
+  RECT r;
+  GetWindowRect(window, &r);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+}  // namespace
+
+void TMainForm::RegisterClasses(HINSTANCE instance) {
+  RegisterWindowClass(instance, kClassName, LoadIconA(instance, MAKEINTRESOURCEA(1)));
+  Panel::RegisterClasses(instance);
+  Splitter::RegisterClasses(instance);
+  ControlsPaneView::RegisterClasses(instance);
+}
+
+TMainForm::TMainForm(const MainWindowSetup& setup) : instance_(setup.instance), setup_(setup) {
+  HDC screen = GetDC(nullptr);
+  ppi_ = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  Create(kClassName, "Cordalis", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, CW_USEDEFAULT, CW_USEDEFAULT,
+         Scale(kDesignWidth), Scale(kDesignHeight), nullptr, instance_);
+  CreateFonts();
+  CreateImageLists();
+  CreateMenuAndToolBar();
+  CreateChildren();
+
+  MainFormMetrics metrics;
+  metrics.pane.pixelsPerInch = ppi_;
+  metrics.pane.applyLeft = Scale(8);
+  metrics.pane.applyWidth = Scale(75);
+  metrics.pane.applyHeight = Scale(25);
+  metrics.pane.commandPanelHeight = Scale(kCommandPanelHeight);
+  metrics.pane.horizontalScrollBar = GetSystemMetrics(SM_CXHSCROLL);
+  const TextSize text = measure_.Measure("Xg");
+  metrics.pane.editHeight = text.height + 8;
+  metrics.pane.checkBoxHeight = std::max(text.height + 4, 17);
+  metrics.pane.upDownWidth = GetSystemMetrics(SM_CXVSCROLL);
+  metrics.descriptionOverhead = gbDesc_->Overhead();
+  metrics.detailOverhead = gbDetail_->Overhead();
+  const MainFormPorts ports{setup.registry, setup.host,  setup.facts, setup.boxes,  setup.settings,
+                            setup.collation, measure_,   *search_,    *reDesc_,     *reDetail_};
+  MainFormView& view = *this;
+  model_ = std::make_unique<MainFormModel>(ports, view, setup.arguments, setup.programPath, metrics);
+  SetWindowTextA(Handle(), model_->Caption().c_str());
+
+  sbCtrls_ = std::make_unique<ControlsPaneView>(gbCtrls_->Handle(), instance_, model_->Pane(), measure_);
+  sbCtrls_->SetFont(static_cast<HFONT>(font_.get()));
+  sbCtrls_->onBrowse = [this](PaneHandler handler, int number) { Browse(handler, number); };
+  SetWindowPos(sbCtrls_->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);  // first in the tab order
+
+  RestorePlacement();
+  LayoutWindow();
+  ShowTweakPaneState(false);
+  ShowCommandStates();
+}
+
+TMainForm::~TMainForm() {
+  model_.reset();
+  if (accelerators_) DestroyAcceleratorTable(accelerators_);
+  for (HIMAGELIST list : {iltv_, ilHot_, ilDim_})
+    if (list) ImageList_Destroy(list);
+}
+
+// The system's message font, kept to 8 to 12 points.
+void TMainForm::CreateFonts() {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;  // 340 bytes: the size every system from Windows 95 on knows
+  LOGFONTA font{};
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    font = metrics.lfMessageFont;
+  } else {
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  }
+  font.lfHeight = WindowFontHeight(font.lfHeight, ppi_);
+  font_.Reset(CreateFontIndirectA(&font));
+  fontFace_ = font.lfFaceName;
+  fontPoints_ = FontPointSize(font.lfHeight, ppi_);
+  measure_.SetFont(static_cast<HFONT>(font_.get()));
+}
+
+void TMainForm::CreateImageLists() {
+  iltv_ = ImageList(instance_, 2, 6);
+  ilHot_ = ImageList(instance_, 7, 21);
+  ilDim_ = ImageList(instance_, 22, 31);
+}
+
+void TMainForm::CreateMenuAndToolBar() {
+  HMENU bar = CreateMenu();
+  for (const Menu& menu : MainMenu()) {
+    HMENU popup = CreatePopupMenu();
+    for (CommandId id : menu.items) {
+      if (id == cmdNone) {
+        AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+        continue;
+      }
+      const Command& command = CommandOf(id);
+      std::string item = command.caption;
+      if (const std::string keys = ShortcutText(command.shortcut); !keys.empty()) item += "\t" + keys;
+      AppendMenuA(popup, MF_STRING, static_cast<UINT_PTR>(id), item.c_str());
+    }
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), menu.caption);
+  }
+  SetMenu(Handle(), bar);
+
+  std::vector<ACCEL> keys;
+  for (const Command& command : Commands()) {
+    if (command.shortcut.key == vkNone) continue;
+    BYTE flags = FVIRTKEY;
+    if (command.shortcut.ctrl) flags |= FCONTROL;
+    if (command.shortcut.shift) flags |= FSHIFT;
+    if (command.shortcut.alt) flags |= FALT;
+    keys.push_back({flags, static_cast<WORD>(command.shortcut.key), static_cast<WORD>(command.id)});
+  }
+  accelerators_ = CreateAcceleratorTableA(keys.data(), static_cast<int>(keys.size()));
+
+  toolBar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER, 0, 0,
+                             0, 0, Handle(), nullptr, instance_, nullptr);
+  SendMessageA(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageA(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ilDim_));
+  SendMessageA(toolBar_, TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(ilHot_));
+  std::vector<TBBUTTON> buttons;
+  for (CommandId id : ToolBarButtons()) {
+    TBBUTTON b{};
+    b.iBitmap = id == cmdNone ? 0 : CommandOf(id).image;
+    b.idCommand = id;
+    b.fsState = TBSTATE_ENABLED;
+    b.fsStyle = id == cmdNone ? TBSTYLE_SEP : TBSTYLE_BUTTON;
+    buttons.push_back(b);
+  }
+  SendMessageA(toolBar_, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  SendMessageA(toolBar_, TB_AUTOSIZE, 0, 0);
+
+  statusBar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, Handle(),
+                               nullptr, instance_, nullptr);
+  SendMessageA(statusBar_, SB_SIMPLE, TRUE, 0);
+  bevel_ = CreateWindowExA(0, WC_STATICA, "", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, 0, 0, Handle(), nullptr,
+                           instance_, nullptr);
+}
+
+void TMainForm::CreateChildren() {
+  const HFONT font = static_cast<HFONT>(font_.get());
+  gbTweaks_ = std::make_unique<GroupBox>(Handle(), instance_, "Tweaks");
+  tv1_ = std::make_unique<TreeView>(gbTweaks_->Handle(), instance_, kTreeId);
+  tv1_->SetStateImages(iltv_);
+  tv1_->onSelectionChanged = [this](int node) { model_->SelectionChanged(node); };
+  tv1_->onExpanded = [this](int node) { model_->NodeExpanded(node); };
+  tv1_->onCollapsed = [this](int node) { model_->NodeCollapsed(node); };
+  tv1_->onRightClick = [this](int node) { model_->RightClicked(node); };
+  vSplit_ = std::make_unique<Splitter>(Handle(), instance_, Splitter::Direction::Vertical, 0);
+  pnlDesc_ = std::make_unique<Panel>(Handle(), instance_);
+  gbDesc_ = std::make_unique<GroupBox>(pnlDesc_->Handle(), instance_, "Description");
+  const RichEditClass richEdit = LoadRichEdit(RealSystemLibraries());
+  reDesc_ = std::make_unique<RichEditPane>(gbDesc_->Handle(), instance_, richEdit, kDescId);
+  hSplitDD_ = std::make_unique<Splitter>(pnlDesc_->Handle(), instance_, Splitter::Direction::Horizontal, 0);
+  pnlDetCon_ = std::make_unique<Panel>(pnlDesc_->Handle(), instance_);
+  gbDetail_ = std::make_unique<GroupBox>(pnlDetCon_->Handle(), instance_, "Detail");
+  reDetail_ = std::make_unique<RichEditPane>(gbDetail_->Handle(), instance_, richEdit, kDetailId);
+  hsplitCd_ = std::make_unique<Splitter>(pnlDetCon_->Handle(), instance_, Splitter::Direction::Horizontal, 0);
+  gbCtrls_ = std::make_unique<GroupBox>(pnlDetCon_->Handle(), instance_, "Controls");
+  pnlAct_ = std::make_unique<Panel>(gbCtrls_->Handle(), instance_);
+  bvBtns_ = CreateWindowExA(0, WC_STATICA, "", WS_CHILD | SS_ETCHEDHORZ, 0, 0, 0, 0, pnlAct_->Handle(), nullptr,
+                            instance_, nullptr);
+  btnApply_ = Button(pnlAct_->Handle(), instance_, cmdApply);
+  btnUndo_ = Button(pnlAct_->Handle(), instance_, cmdUndo);
+  btnNote_ = Button(pnlAct_->Handle(), instance_, cmdNote);
+  reHiddenForFind_ = std::make_unique<RichEditPane>(Handle(), instance_, richEdit, kHiddenId);
+  ShowWindow(reHiddenForFind_->Handle(), SW_HIDE);
+  search_ = std::make_unique<RichEditSearch>(reHiddenForFind_->Handle(), richEdit.version >= 2);
+
+  for (GroupBox* box : {gbTweaks_.get(), gbDesc_.get(), gbDetail_.get(), gbCtrls_.get()}) box->SetFont(font);
+  for (HWND w : {tv1_->Handle(), btnApply_, btnUndo_, btnNote_, statusBar_, reHiddenForFind_->Handle()})
+    SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  for (RichEditPane* pane : {reDesc_.get(), reDetail_.get()}) {
+    pane->SetFont(font, fontFace_, fontPoints_);
+    pane->SetParagraphIndents(0, 8, 8);
+  }
+
+  vSplit_->onDragStart = [this] { dragTreeWidth_ = model_->TreeWidth(); };
+  vSplit_->onDrag = [this](int moved) { model_->TreeSplitterMoved(dragTreeWidth_ + moved); };
+  hSplitDD_->onDragStart = [this] { dragStart_ = model_->Column(); };
+  hSplitDD_->onDrag = [this](int moved) { model_->DescSplitterMoved(dragStart_.detCon - moved); };
+  hsplitCd_->onDragStart = [this] { dragStart_ = model_->Column(); };
+  hsplitCd_->onDrag = [this](int moved) { model_->CtrlsSplitterMoved(dragStart_.controls - moved); };
+}
+
+void TMainForm::RestorePlacement() {
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  WINDOWPLACEMENT now{};
+  now.length = sizeof now;
+  GetWindowPlacement(Handle(), &now);
+  // A placement's rectangle is in workspace coordinates: the work area's own.
+  const WindowRect area{0, 0, work.right - work.left, work.bottom - work.top};
+  const WindowPlacement current{static_cast<std::int32_t>(now.flags), static_cast<std::int32_t>(now.showCmd),
+                                now.ptMinPosition.x, now.ptMinPosition.y, now.ptMaxPosition.x, now.ptMaxPosition.y,
+                                {now.rcNormalPosition.left, now.rcNormalPosition.top, now.rcNormalPosition.right,
+                                 now.rcNormalPosition.bottom}};
+  // The designed width is below the window's minimum, which wins.
+  const WindowPlacement p =
+      cordalis::RestorePlacement(setup_.settings, PlacementSection("MainForm"), current,
+                                 std::max(Scale(kDesignWidth), Scale(kMinWidth)),
+                                 std::max(Scale(kDesignHeight), Scale(kMinHeight)), area);
+  WINDOWPLACEMENT next{};
+  next.length = sizeof next;
+  next.flags = static_cast<UINT>(p.flags);
+  next.showCmd = static_cast<UINT>(p.showCmd);
+  next.ptMinPosition = {p.minX, p.minY};
+  next.ptMaxPosition = {p.maxX, p.maxY};
+  next.rcNormalPosition = {p.normal.left, p.normal.top, p.normal.right, p.normal.bottom};
+  SetWindowPlacement(Handle(), &next);
+}
+
+void TMainForm::SavePlacement() {
+  WINDOWPLACEMENT now{};
+  now.length = sizeof now;
+  if (!GetWindowPlacement(Handle(), &now)) return;
+  cordalis::SavePlacement(setup_.settings, PlacementSection("MainForm"),
+                          {static_cast<std::int32_t>(now.flags), static_cast<std::int32_t>(now.showCmd),
+                           now.ptMinPosition.x, now.ptMinPosition.y, now.ptMaxPosition.x, now.ptMaxPosition.y,
+                           {now.rcNormalPosition.left, now.rcNormalPosition.top, now.rcNormalPosition.right,
+                            now.rcNormalPosition.bottom}});
+}
+
+void TMainForm::LayoutWindow() {
+  if (!model_) return;
+  RECT client;
+  GetClientRect(Handle(), &client);
+  SendMessageA(toolBar_, TB_AUTOSIZE, 0, 0);
+  SendMessageA(statusBar_, WM_SIZE, 0, 0);
+  const RECT tools = RectIn(toolBar_, Handle());
+  const RECT status = RectIn(statusBar_, Handle());
+  const int top = tools.bottom;
+  const int bottom = status.top - kBevelHeight;
+  MoveWindow(bevel_, 0, bottom + 1, client.right, 2, TRUE);
+  model_->ColumnResized(std::max<int>(bottom - top, 0), client.right);
+}
+
+void TMainForm::ShowLayout(int treeWidth, const ColumnSizes& column) {
+  RECT client;
+  GetClientRect(Handle(), &client);
+  const int top = RectIn(toolBar_, Handle()).bottom;
+  const int height = column.column;
+  gbTweaks_->Place(0, top, treeWidth, height);
+  const RECT treeArea = gbTweaks_->ContentRect();
+  MoveWindow(tv1_->Handle(), treeArea.left, treeArea.top, treeArea.right - treeArea.left,
+             treeArea.bottom - treeArea.top, TRUE);
+  vSplit_->Place(treeWidth, top, kVSplitWidth, height);
+  const int width = client.right - treeWidth - kVSplitWidth;
+  pnlDesc_->Place(treeWidth + kVSplitWidth, top, width, height);
+  gbDesc_->Place(0, 0, width, column.Description());
+  hSplitDD_->Place(0, column.DescSplitterTop(), width, kDescSplitterHeight);
+  pnlDetCon_->Place(0, column.DetConTop(), width, column.detCon);
+  gbDetail_->Place(0, 0, width, column.Detail());
+  hsplitCd_->Place(0, column.CtrlsSplitterTop(), width, kCtrlsSplitterHeight);
+  gbCtrls_->Place(0, column.ControlsTop(), width, column.controls);
+  for (auto [box, pane] : {std::pair{gbDesc_.get(), reDesc_.get()}, std::pair{gbDetail_.get(), reDetail_.get()}}) {
+    const RECT r = box->ContentRect();
+    MoveWindow(pane->Handle(), r.left, r.top, r.right - r.left, std::max<int>(r.bottom - r.top, 0), TRUE);
+  }
+  const RECT ctrls = gbCtrls_->ContentRect();
+  const int actHeight = Scale(kCommandPanelHeight);
+  const int ctrlsWidth = ctrls.right - ctrls.left;
+  pnlAct_->Place(ctrls.left, ctrls.bottom - actHeight, ctrlsWidth, actHeight);
+  sbCtrls_->Place(ctrls.left, ctrls.top, ctrlsWidth, ctrls.bottom - ctrls.top - actHeight);
+  model_->PaneResized(sbCtrls_->ClientWidth());
+  MoveWindow(bvBtns_, 0, 0, ctrlsWidth, 2, TRUE);
+  int left = Scale(8);
+  for (HWND button : {btnApply_, btnUndo_, btnNote_}) {
+    MoveWindow(button, left, Scale(9), Scale(75), Scale(25), TRUE);
+    left += Scale(80);
+  }
+}
+
+void TMainForm::ShowTree(const TweakTree& tree) { tv1_->Show(tree); }
+
+void TMainForm::ApplyTreeUpdate(const TweakTree& tree, const TreeUpdate& update) { tv1_->Apply(tree, update); }
+
+void TMainForm::ShowTweakPaneState(bool tweakSelected) {
+  for (GroupBox* box : {gbDesc_.get(), gbDetail_.get(), gbCtrls_.get()}) box->SetCaptionGreyed(!tweakSelected);
+  for (HWND w : {gbDesc_->Handle(), gbDetail_->Handle(), hSplitDD_->Handle(), hsplitCd_->Handle()})
+    EnableWindow(w, tweakSelected);
+  for (RichEditPane* pane : {reDesc_.get(), reDetail_.get()}) {
+    pane->SetBackground(tweakSelected ? COLOR_WINDOW : COLOR_BTNFACE);
+    EnableWindow(pane->Handle(), tweakSelected);
+  }
+}
+
+void TMainForm::ShowControls(const ControlsPaneModel&, const ControlsGroupSize& size) {
+  ShowWindow(bvBtns_, size.separatorVisible ? SW_SHOW : SW_HIDE);
+  sbCtrls_->Show();
+}
+
+void TMainForm::ShowCommandStates() {
+  if (!model_) return;
+  for (auto [button, id] : {std::pair{btnApply_, cmdApply}, std::pair{btnUndo_, cmdUndo}, std::pair{btnNote_, cmdNote}})
+    EnableWindow(button, model_->Enabled(id));
+  for (CommandId id : ToolBarButtons())
+    if (id != cmdNone) SendMessageA(toolBar_, TB_ENABLEBUTTON, id, MAKELPARAM(model_->Enabled(id) ? TRUE : FALSE, 0));
+}
+
+void TMainForm::Terminate() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
+
+void TMainForm::Idle() {
+  if (!model_) return;
+  model_->SetWindowEnabled(IsWindowEnabled(Handle()) != FALSE);
+  model_->UpdateCommandStates();
+}
+
+void TMainForm::SetHint(const std::string& hint) {
+  if (hint == hint_) return;
+  hint_ = hint;
+  SendMessageA(statusBar_, SB_SETTEXTA, 255, reinterpret_cast<LPARAM>(hint_.c_str()));
+}
+
+void TMainForm::MouseMoved(HWND over, POINT screen) {
+  if (inMenu_ || over == toolBar_) return;
+  if (over == pnlAct_->Handle() || over == btnApply_ || over == btnUndo_ || over == btnNote_) {
+    // A disabled button does not see the mouse, so the panel carries its hint.
+    POINT at = screen;
+    ScreenToClient(pnlAct_->Handle(), &at);
+    std::vector<MainFormModel::ButtonPlace> places;
+    for (auto [button, id] : {std::pair{btnApply_, cmdApply}, std::pair{btnUndo_, cmdUndo}, std::pair{btnNote_, cmdNote}}) {
+      const RECT r = RectIn(button, pnlAct_->Handle());
+      places.push_back({id, r.left, r.top, r.right - r.left, r.bottom - r.top});
+    }
+    SetHint(MainFormModel::CommandPanelHint(places, at.x, at.y));
+    return;
+  }
+  SetHint("");
+}
+
+void TMainForm::InitMenu(HMENU menu) {
+  for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+    const UINT id = GetMenuItemID(menu, i);
+    if (id != 0 && id != static_cast<UINT>(-1))
+      EnableMenuItem(menu, id, MF_BYCOMMAND | (model_->Enabled(static_cast<CommandId>(id)) ? MF_ENABLED : MF_GRAYED));
+  }
+}
+
+void TMainForm::RichEditMenu(HWND richEdit, LPARAM at) {
+  RichEditPane* pane = richEdit == reDesc_->Handle() ? reDesc_.get() : reDetail_.get();
+  HMENU menu = CreatePopupMenu();
+  for (CommandId id : cordalis::RichEditMenu()) {
+    if (id == cmdNone) {
+      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    const Command& command = CommandOf(id);
+    AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(id),
+                (std::string(command.caption) + "\t" + ShortcutText(command.shortcut)).c_str());
+  }
+  POINT p{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+  if (p.x == -1 && p.y == -1) GetCursorPos(&p);  // from the keyboard
+  const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0, Handle(), nullptr);
+  DestroyMenu(menu);
+  if (chosen == cmdCopy) pane->Copy();
+  if (chosen == cmdSelectAll) pane->SelectAll();
+}
+
+std::optional<std::string> TMainForm::EditNote(const std::string&, const std::string&) { return std::nullopt; }
+
+void TMainForm::ShowAbout(const std::string& platformText) {
+  MessageBoxA(Handle(), ("Cordalis\r\nPlatform: " + platformText).c_str(), "About Cordalis", MB_OK);
+}
+
+void TMainForm::ShowFindDialog(const FindState&) {}
+
+void TMainForm::ShowHelp(const std::string& helpPath) { WinHelpA(Handle(), helpPath.c_str(), HELP_FINDER, 0); }
+
+void TMainForm::CopyFocused() {
+  HWND focus = GetFocus();
+  if (focus == reDesc_->Handle()) reDesc_->Copy();
+  else if (focus == reDetail_->Handle()) reDetail_->Copy();
+  else if (focus) SendMessageA(focus, WM_COPY, 0, 0);
+}
+
+void TMainForm::SelectAllFocused() {
+  HWND focus = GetFocus();
+  if (focus == reDesc_->Handle()) reDesc_->SelectAll();
+  else if (focus == reDetail_->Handle()) reDetail_->SelectAll();
+  else if (focus) SendMessageA(focus, EM_SETSEL, 0, -1);
+}
+
+void TMainForm::Close() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
+
+void TMainForm::Browse(PaneHandler, int) {}
+
+void TMainForm::FindMessage(LPARAM) {}
+
+LRESULT TMainForm::Notify(const NMHDR& header) {
+  LRESULT result = 0;
+  if (tv1_ && tv1_->Notify(header, result)) return result;
+  if (header.code == EN_REQUESTRESIZE) {
+    const auto& request = reinterpret_cast<const REQRESIZE&>(header);
+    if (header.hwndFrom == reDesc_->Handle()) reDesc_->OnRequestResize(request);
+    if (header.hwndFrom == reDetail_->Handle()) reDetail_->OnRequestResize(request);
+    return 0;
+  }
+  if (header.code == TTN_GETDISPINFOA) {
+    auto& info = const_cast<NMTTDISPINFOA&>(reinterpret_cast<const NMTTDISPINFOA&>(header));
+    static std::string tip;
+    tip = std::string(ShortHint(CommandOf(static_cast<CommandId>(header.idFrom)).hint));
+    info.lpszText = tip.data();
+    return 0;
+  }
+  if (header.hwndFrom == toolBar_ && header.code == TBN_HOTITEMCHANGE) {
+    const auto& hot = reinterpret_cast<const NMTBHOTITEM&>(header);
+    SetHint(hot.dwFlags & HICF_LEAVING ? std::string()
+                                       : std::string(LongHint(CommandOf(static_cast<CommandId>(hot.idNew)).hint)));
+  }
+  return 0;
+}
+
+LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      LayoutWindow();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      info->ptMinTrackSize = {Scale(kMinWidth), Scale(kMinHeight)};
+      return 0;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && model_) model_->Activated();
+      break;
+    case WM_COMMAND:
+      if (lParam == 0 || reinterpret_cast<HWND>(lParam) == toolBar_ || GetParent(reinterpret_cast<HWND>(lParam)) == pnlAct_->Handle()) {
+        if (HIWORD(wParam) <= 1 || HIWORD(wParam) == BN_CLICKED) model_->Execute(static_cast<CommandId>(LOWORD(wParam)));
+        return 0;
+      }
+      break;
+    case WM_NOTIFY:
+      return Notify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_INITMENUPOPUP:
+      InitMenu(reinterpret_cast<HMENU>(wParam));
+      return 0;
+    case WM_MENUSELECT: {
+      const UINT flags = HIWORD(wParam);
+      if (flags == 0xFFFF && lParam == 0) {
+        SetHint("");
+      } else if (!(flags & MF_POPUP) && !(flags & MF_SEPARATOR)) {
+        const auto id = static_cast<CommandId>(LOWORD(wParam));
+        SetHint(id >= cmdExit && id <= cmdAbout ? std::string(LongHint(CommandOf(id).hint)) : std::string());
+      }
+      return 0;
+    }
+    case WM_ENTERMENULOOP:
+      inMenu_ = true;
+      break;
+    case WM_EXITMENULOOP:
+      inMenu_ = false;
+      SetHint("");
+      break;
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) == reDesc_->Handle() || reinterpret_cast<HWND>(wParam) == reDetail_->Handle()) {
+        RichEditMenu(reinterpret_cast<HWND>(wParam), lParam);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      DestroyWindow(Handle());
+      return 0;
+    case WM_DESTROY:
+      SavePlacement();
+      if (model_) model_->Destroying();
+      PostQuitMessage(0);
+      return 0;
+  }
+  if (findMessage_ != 0 && message == findMessage_) {
+    FindMessage(lParam);
+    return 0;
+  }
+  return Default(message, wParam, lParam);
+}
+
+}  // namespace cordalis

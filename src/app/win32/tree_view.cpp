@@ -1,0 +1,169 @@
+#include "app/win32/tree_view.h"
+
+#include <stdexcept>
+
+namespace cordalis {
+namespace {
+
+// Counts a change made by program, so the events it raises are not taken for
+// the user's, however the change ends.
+class Quiet {
+ public:
+  explicit Quiet(int& depth) : depth_(depth) { ++depth_; }
+  ~Quiet() { --depth_; }
+  Quiet(const Quiet&) = delete;
+  Quiet& operator=(const Quiet&) = delete;
+
+ private:
+  int& depth_;
+};
+
+}  // namespace
+
+TreeView::TreeView(HWND parent, HINSTANCE instance, int id) {
+  hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                              TVS_SHOWSELALWAYS,
+                          0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  if (hwnd_ == nullptr) throw std::runtime_error("Cordalis cannot create its tree control");
+  SendMessageA(hwnd_, TVM_SETINDENT, 19, 0);
+}
+
+TreeView::~TreeView() {
+  if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+}
+
+void TreeView::SetStateImages(HIMAGELIST images) {
+  SendMessageA(hwnd_, TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(images));
+}
+
+int TreeView::NodeOf(HTREEITEM item) const {
+  if (item == nullptr) return -1;
+  TVITEMA tv{};
+  tv.mask = TVIF_PARAM | TVIF_HANDLE;
+  tv.hItem = item;
+  if (!SendMessageA(hwnd_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv))) return -1;
+  return static_cast<int>(tv.lParam);
+}
+
+HTREEITEM TreeView::Insert(int node, HTREEITEM parentItem) {
+  const TreeNode& n = tree_->Node(node);
+  TVINSERTSTRUCTA insert{};
+  insert.hParent = parentItem;
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE | TVIF_CHILDREN;
+  insert.item.pszText = const_cast<char*>(tree_->LabelText(node));
+  insert.item.lParam = node;
+  insert.item.cChildren = n.firstChild >= 0 ? 1 : 0;
+  insert.item.stateMask = TVIS_STATEIMAGEMASK;
+  insert.item.state = INDEXTOSTATEIMAGEMASK(n.stateImage);
+  HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageA(hwnd_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+  items_[static_cast<std::size_t>(node)] = item;
+  return item;
+}
+
+void TreeView::InsertChildren(int node) {
+  if (childrenIn_[static_cast<std::size_t>(node)]) return;
+  childrenIn_[static_cast<std::size_t>(node)] = true;
+  HTREEITEM parentItem = items_[static_cast<std::size_t>(node)];
+  for (int child = tree_->Node(node).firstChild; child >= 0; child = tree_->Node(child).nextSibling)
+    Insert(child, parentItem);
+}
+
+HTREEITEM TreeView::EnsureInserted(int node) {
+  if (HTREEITEM item = items_[static_cast<std::size_t>(node)]) return item;
+  const int parent = tree_->Node(node).parent;
+  EnsureInserted(parent);
+  InsertChildren(parent);
+  return items_[static_cast<std::size_t>(node)];
+}
+
+void TreeView::SetState(int node) {
+  const TreeNode& n = tree_->Node(node);
+  HTREEITEM item = EnsureInserted(node);
+  if (n.expanded) InsertChildren(node);
+  SendMessageA(hwnd_, TVM_EXPAND, n.expanded ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
+  TVITEMA tv{};
+  tv.mask = TVIF_STATE | TVIF_HANDLE;
+  tv.hItem = item;
+  tv.stateMask = TVIS_STATEIMAGEMASK;
+  tv.state = INDEXTOSTATEIMAGEMASK(n.stateImage);
+  SendMessageA(hwnd_, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
+void TreeView::Show(const TweakTree& tree) {
+  Quiet quiet(quiet_);
+  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(hwnd_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  tree_ = &tree;
+  items_.assign(static_cast<std::size_t>(tree.NodeCount()), nullptr);
+  childrenIn_.assign(static_cast<std::size_t>(tree.NodeCount()), false);
+  if (tree.NodeCount() > 0) {
+    Insert(0, TVI_ROOT);
+    // What the model holds open, parents first: in tree order.
+    for (int node = 0; node < tree.NodeCount(); ++node)
+      if (tree.Node(node).expanded) SetState(node);
+  }
+  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TreeView::Apply(const TweakTree& tree, const TreeUpdate& update) {
+  tree_ = &tree;
+  {
+    Quiet quiet(quiet_);
+    for (int node : update.expansionChanged) SetState(node);
+  }
+  if (update.select) {
+    // Selecting raises the control's selection change, which is the model's
+    // selection handling: it must reach the model, whoever selected.
+    HTREEITEM item = *update.select >= 0 ? EnsureInserted(*update.select) : nullptr;
+    SendMessageA(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    if (item) {
+      SendMessageA(hwnd_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+      // A long title would leave the tree scrolled sideways, its start hidden.
+      SendMessageA(hwnd_, WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0);
+    }
+  }
+}
+
+bool TreeView::Notify(const NMHDR& header, LRESULT& result) {
+  if (header.hwndFrom != hwnd_) return false;
+  result = 0;
+  switch (header.code) {
+    case TVN_ITEMEXPANDINGA: {
+      const auto& change = reinterpret_cast<const NMTREEVIEWA&>(header);
+      const int node = static_cast<int>(change.itemNew.lParam);
+      if (tree_ && (change.action & TVE_EXPAND) && node >= 0) InsertChildren(node);
+      return true;
+    }
+    case TVN_ITEMEXPANDEDA: {
+      if (quiet_ > 0) return true;
+      const auto& change = reinterpret_cast<const NMTREEVIEWA&>(header);
+      const int node = static_cast<int>(change.itemNew.lParam);
+      if ((change.action & TVE_EXPAND) && onExpanded) onExpanded(node);
+      if ((change.action & TVE_COLLAPSE) && onCollapsed) onCollapsed(node);
+      return true;
+    }
+    case TVN_SELCHANGEDA: {
+      if (quiet_ > 0) return true;  // the rebuild removing the old items
+      const auto& change = reinterpret_cast<const NMTREEVIEWA&>(header);
+      if (onSelectionChanged) onSelectionChanged(change.itemNew.hItem ? static_cast<int>(change.itemNew.lParam) : -1);
+      return true;
+    }
+    case NM_RCLICK: {
+      TVHITTESTINFO hit{};
+      GetCursorPos(&hit.pt);
+      ScreenToClient(hwnd_, &hit.pt);
+      HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageA(hwnd_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+      if (!(hit.flags & (TVHT_ONITEM | TVHT_ONITEMBUTTON | TVHT_ONITEMINDENT | TVHT_ONITEMRIGHT))) item = nullptr;
+      if (onRightClick) onRightClick(NodeOf(item));
+      result = 1;  // the tree has no pop-up menu
+      return true;
+    }
+    default:
+      return true;
+  }
+}
+
+}  // namespace cordalis

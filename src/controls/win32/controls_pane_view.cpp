@@ -1,0 +1,288 @@
+#include "controls/win32/controls_pane_view.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "host/text.h"
+
+namespace cordalis {
+namespace {
+
+constexpr int kFirstId = 1000;
+constexpr const char* kOldProcedure = "CordalisOldProc";
+
+// The "drive" box admits letters only: a typed character that AlphaKeyPress
+// refuses never reaches the edit box.
+LRESULT CALLBACK DriveBoxProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto old = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOldProcedure));
+  if (message == WM_CHAR && !AlphaKeyPress(static_cast<unsigned>(wParam))) return 0;
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    RemovePropA(hwnd, kOldProcedure);
+  }
+  return CallWindowProcA(old, hwnd, message, wParam, lParam);
+}
+
+bool Has(const PaneControl& control, PaneHandler handler) {
+  return std::find(control.handlers.begin(), control.handlers.end(), handler) != control.handlers.end();
+}
+
+std::optional<PaneHandler> BrowseHandler(const PaneControl& control) {
+  for (PaneHandler h : {PaneHandler::btnFileClick, PaneHandler::btnFolderClick, PaneHandler::btnIconClick})
+    if (Has(control, h)) return h;
+  return std::nullopt;
+}
+
+}  // namespace
+
+void ControlsPaneView::RegisterClasses(HINSTANCE instance) {
+  RegisterWindowClass(instance, kClassName, nullptr, 0);
+}
+
+ControlsPaneView::ControlsPaneView(HWND parent, HINSTANCE instance, ControlsPaneModel& model,
+                                   const TextMeasure& measure)
+    : instance_(instance), model_(model), measure_(measure) {
+  Create(kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, WS_EX_CONTROLPARENT, 0, 0,
+         0, 0, parent, instance);
+  ShowScrollBar(Handle(), SB_BOTH, FALSE);
+}
+
+ControlsPaneView::~ControlsPaneView() { DestroyControls(); }
+
+void ControlsPaneView::DestroyControls() {
+  for (auto it = created_.rbegin(); it != created_.rend(); ++it) DestroyWindow(it->hwnd);  // the last first
+  created_.clear();
+}
+
+HWND ControlsPaneView::CreateControl(const PaneControl& c, int id) {
+  const char* className = WC_EDITA;
+  DWORD style = WS_CHILD | WS_VISIBLE;
+  DWORD exStyle = 0;
+  std::string text = c.text;
+  switch (c.kind) {
+    case PaneControlKind::Label:
+      className = WC_STATICA;
+      style |= SS_NOPREFIX | (c.rightAligned ? SS_RIGHT : SS_LEFT);
+      break;
+    case PaneControlKind::Edit:
+    case PaneControlKind::View:
+      style |= WS_TABSTOP | ES_AUTOHSCROLL | (c.upperCase ? ES_UPPERCASE : 0) | (c.readOnly ? ES_READONLY : 0);
+      exStyle = WS_EX_CLIENTEDGE;
+      break;
+    case PaneControlKind::Memo:
+      style |= WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | (c.verticalScrollBar ? WS_VSCROLL : 0) |
+               (c.wordWrap ? 0 : ES_AUTOHSCROLL);
+      exStyle = WS_EX_CLIENTEDGE;
+      break;
+    case PaneControlKind::UpDown:
+      className = UPDOWN_CLASSA;
+      style |= UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
+      text.clear();
+      break;
+    case PaneControlKind::Button:
+      className = WC_BUTTONA;
+      style |= WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
+      break;
+    case PaneControlKind::CheckBox:
+      className = WC_BUTTONA;
+      style |= WS_TABSTOP | BS_AUTOCHECKBOX | BS_NOTIFY;
+      break;
+  }
+  HWND hwnd = CreateWindowExA(exStyle, className, text.c_str(), style, c.bounds.left - scrollX_, c.bounds.top - scrollY_,
+                              c.bounds.width, c.bounds.height, Handle(),
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  if (hwnd == nullptr) throw std::runtime_error("Cordalis cannot create the control " + c.name);
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  if (c.maxLength > 0) SendMessageA(hwnd, EM_LIMITTEXT, static_cast<WPARAM>(c.maxLength), 0);
+  if (c.kind == PaneControlKind::CheckBox) SendMessageA(hwnd, BM_SETCHECK, c.ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (c.kind == PaneControlKind::UpDown) {
+    SendMessageA(hwnd, UDM_SETBUDDY, reinterpret_cast<WPARAM>(ControlWindow(c.buddy)), 0);
+    SendMessageA(hwnd, UDM_SETRANGE, 0, MAKELPARAM(static_cast<short>(c.maximum), static_cast<short>(c.minimum)));
+    UDACCEL step{0, static_cast<UINT>(c.increment > 0 ? c.increment : 1)};
+    SendMessageA(hwnd, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&step));
+    SendMessageA(hwnd, UDM_SETPOS, 0, MAKELPARAM(static_cast<short>(c.position), 0));
+  }
+  if (Has(c, PaneHandler::AlphaKeyPress)) {
+    SetPropA(hwnd, kOldProcedure, reinterpret_cast<HANDLE>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)));
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DriveBoxProcedure));
+  }
+  return hwnd;
+}
+
+void ControlsPaneView::Show() {
+  showing_ = true;
+  SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+  DestroyControls();
+  ScrollTo(0, 0);
+  const std::vector<PaneControl>& controls = model_.Controls();
+  created_.reserve(controls.size());
+  for (std::size_t i = 0; i < controls.size(); ++i)
+    created_.push_back({CreateControl(controls[i], kFirstId + static_cast<int>(i)), &controls[i]});
+  SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+  showing_ = false;
+  UpdateScrollBars();
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+HWND ControlsPaneView::ControlWindow(const std::string& name) const {
+  for (const Created& c : created_)
+    if (EqualsIgnoreCase(c.control->name, name)) return c.hwnd;
+  return nullptr;
+}
+
+void ControlsPaneView::LabelChanged(int buttonNumber) {
+  const std::string name = "cLabel" + std::to_string(buttonNumber);
+  HWND label = ControlWindow(name);
+  const PaneControl* control = model_.Find(name);
+  if (label == nullptr || control == nullptr) return;
+  SetWindowTextA(label, control->text.c_str());
+  SetWindowPos(label, nullptr, control->bounds.left - scrollX_, control->bounds.top - scrollY_, control->bounds.width,
+               control->bounds.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  UpdateScrollBars();
+}
+
+void ControlsPaneView::Place(int x, int y, int width, int height) {
+  MoveWindow(Handle(), x, y, std::max(width, 0), std::max(height, 0), TRUE);
+  UpdateScrollBars();
+}
+
+int ControlsPaneView::ClientWidth() const {
+  RECT r;
+  GetClientRect(Handle(), &r);
+  return r.right;
+}
+
+int ControlsPaneView::ContentWidth() const {
+  int right = 0;
+  for (const Created& c : created_)
+    if (!c.control->stretches) right = std::max(right, c.control->bounds.left + c.control->bounds.width);
+  return right > 0 ? right + 8 : 0;
+}
+
+int ControlsPaneView::ContentHeight() const {
+  int bottom = 0;
+  for (const Created& c : created_) bottom = std::max(bottom, c.control->bounds.top + c.control->bounds.height);
+  return bottom > 0 ? bottom + 8 : 0;
+}
+
+// Scroll bars appear when the controls do not fit; controls anchored right
+// follow the width that is left.
+void ControlsPaneView::UpdateScrollBars() {
+  RECT client;
+  GetClientRect(Handle(), &client);
+  for (int bar : {SB_VERT, SB_HORZ}) {
+    const int content = bar == SB_VERT ? ContentHeight() : ContentWidth();
+    const int page = bar == SB_VERT ? client.bottom : client.right;
+    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, content > page ? content - 1 : 0,
+                    static_cast<UINT>(content > page ? page : 0), bar == SB_VERT ? scrollY_ : scrollX_, 0};
+    SetScrollInfo(Handle(), bar, &info, TRUE);
+  }
+  GetClientRect(Handle(), &client);
+  const int maxX = std::max(0, ContentWidth() - static_cast<int>(client.right));
+  const int maxY = std::max(0, ContentHeight() - static_cast<int>(client.bottom));
+  ScrollTo(std::min(scrollX_, maxX), std::min(scrollY_, maxY));
+  for (const Created& c : created_)
+    if (c.control->stretches)
+      SetWindowPos(c.hwnd, nullptr, 0, 0, std::max(0, static_cast<int>(client.right) + scrollX_ - c.control->bounds.left - 8),
+                   c.control->bounds.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ControlsPaneView::ScrollTo(int x, int y) {
+  if (x == scrollX_ && y == scrollY_) return;
+  ScrollWindowEx(Handle(), scrollX_ - x, scrollY_ - y, nullptr, nullptr, nullptr, nullptr,
+                 SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  scrollX_ = x;
+  scrollY_ = y;
+  SetScrollPos(Handle(), SB_HORZ, x, TRUE);
+  SetScrollPos(Handle(), SB_VERT, y, TRUE);
+}
+
+void ControlsPaneView::ScrollBy(int bar, int action, int thumb) {
+  SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+  GetScrollInfo(Handle(), bar, &info);
+  int pos = info.nPos;
+  const int line = 16, page = static_cast<int>(info.nPage);
+  switch (action) {
+    case SB_LINEUP: pos -= line; break;
+    case SB_LINEDOWN: pos += line; break;
+    case SB_PAGEUP: pos -= page; break;
+    case SB_PAGEDOWN: pos += page; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: pos = thumb; break;
+    case SB_TOP: pos = 0; break;
+    case SB_BOTTOM: pos = info.nMax; break;
+    default: return;
+  }
+  pos = std::clamp(pos, 0, std::max(0, info.nMax - page + 1));
+  if (bar == SB_VERT) ScrollTo(scrollX_, pos);
+  else ScrollTo(pos, scrollY_);
+}
+
+void ControlsPaneView::EnsureVisible(HWND control) {
+  RECT r;
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  if (r.top < 0) ScrollTo(scrollX_, scrollY_ + r.top - 4);
+  else if (r.bottom > client.bottom) ScrollTo(scrollX_, scrollY_ + std::min(r.bottom - client.bottom + 4, r.top));
+}
+
+void ControlsPaneView::Command(int id, int code, HWND from) {
+  const int index = id - kFirstId;
+  if (showing_ || index < 0 || index >= static_cast<int>(created_.size()) || created_[index].hwnd != from) return;
+  const PaneControl& control = *created_[static_cast<std::size_t>(index)].control;
+  if (code == EN_SETFOCUS || code == BN_SETFOCUS) {
+    EnsureVisible(from);
+    return;
+  }
+  switch (control.kind) {
+    case PaneControlKind::Edit:
+    case PaneControlKind::Memo:
+      if (code != EN_CHANGE) return;
+      model_.TextChanged(control.name, WindowText(from));
+      if (HWND arrows = ControlWindow("cUpDown" + std::to_string(control.number))) {
+        const LRESULT pos = SendMessageA(arrows, UDM_GETPOS, 0, 0);
+        model_.PositionChanged("cUpDown" + std::to_string(control.number), static_cast<short>(LOWORD(pos)));
+      }
+      return;
+    case PaneControlKind::CheckBox:
+      if (code == BN_CLICKED) model_.TickChanged(control.name, SendMessageA(from, BM_GETCHECK, 0, 0) == BST_CHECKED);
+      return;
+    case PaneControlKind::Button:
+      if (code == BN_CLICKED && onBrowse)
+        if (std::optional<PaneHandler> handler = BrowseHandler(control)) onBrowse(*handler, control.number);
+      return;
+    default:
+      return;
+  }
+}
+
+LRESULT ControlsPaneView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      return 0;
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+      if (lParam == 0) ScrollBy(message == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(wParam), HIWORD(wParam));
+      return 0;  // the arrows' own scrolling reaches the model through their box
+    case WM_MOUSEWHEEL:
+      ScrollBy(SB_VERT, static_cast<short>(HIWORD(wParam)) > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
+      return 0;
+    case WM_SIZE:
+      UpdateScrollBars();
+      return 0;
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+      return SendMessageA(GetParent(Handle()), message, wParam, lParam);
+  }
+  return Default(message, wParam, lParam);
+}
+
+}  // namespace cordalis

@@ -1,0 +1,13 @@
+#pragma once
+// The user's locale's comparison without regard to letter case (CompareString
+// with NORM_IGNORECASE), by which the tree sorts its lists.
+#include "host/text_collation.h"
+
+namespace cordalis {
+
+class Win32TextCollation final : public TextCollation {
+ public:
+  int Compare(std::string_view a, std::string_view b) const override;
+};
+
+}  // namespace cordalis
