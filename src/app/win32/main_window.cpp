@@ -436,12 +436,7 @@ void TMainForm::FindMessage(LPARAM) {}
 LRESULT TMainForm::Notify(const NMHDR& header) {
   LRESULT result = 0;
   if (tv1_ && tv1_->Notify(header, result)) return result;
-  if (header.code == EN_REQUESTRESIZE) {
-    const auto& request = reinterpret_cast<const REQRESIZE&>(header);
-    if (header.hwndFrom == reDesc_->Handle()) reDesc_->OnRequestResize(request);
-    if (header.hwndFrom == reDetail_->Handle()) reDetail_->OnRequestResize(request);
-    return 0;
-  }
+  if (RichEditPane::RouteNotify(header)) return 0;
   if (header.code == TTN_GETDISPINFOA) {
     auto& info = const_cast<NMTTDISPINFOA&>(reinterpret_cast<const NMTTDISPINFOA&>(header));
     static std::string tip;

@@ -7,6 +7,8 @@
 namespace cordalis {
 namespace {
 
+constexpr const char* kPaneProperty = "CordalisRichEditPane";
+
 struct StreamSource {
   const std::string* text;
   std::size_t done;
@@ -57,10 +59,21 @@ RichEditPane::RichEditPane(HWND parent, HINSTANCE instance, const RichEditClass&
                           0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   if (hwnd_ == nullptr) throw std::runtime_error("Cordalis cannot create a rich edit control");
   SendMessageA(hwnd_, EM_SETEVENTMASK, 0, ENM_REQUESTRESIZE);
+  SetPropA(hwnd_, kPaneProperty, reinterpret_cast<HANDLE>(this));
 }
 
 RichEditPane::~RichEditPane() {
-  if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  if (!IsWindow(hwnd_)) return;
+  RemovePropA(hwnd_, kPaneProperty);
+  DestroyWindow(hwnd_);
+}
+
+bool RichEditPane::RouteNotify(const NMHDR& header) {
+  if (header.code != EN_REQUESTRESIZE) return false;
+  auto* pane = reinterpret_cast<RichEditPane*>(GetPropA(header.hwndFrom, kPaneProperty));
+  if (pane == nullptr) return false;
+  pane->requestedBottom_ = reinterpret_cast<const REQRESIZE&>(header).rc.bottom;
+  return true;
 }
 
 void RichEditPane::SetFont(HFONT font, const std::string& faceName, int pointSize) {

@@ -30,8 +30,9 @@ class RichEditPane final : public RichTextPane {
   void SetFont(HFONT font, const std::string& faceName, int pointSize);
   // The window colour, or the button-face colour when no tweak is selected.
   void SetBackground(int sysColour);
-  // The control's EN_REQUESTRESIZE, which its parent passes on.
-  void OnRequestResize(const REQRESIZE& request) { requestedBottom_ = request.rc.bottom; }
+  // The parent of a pane hands its WM_NOTIFY here: a pane's EN_REQUESTRESIZE
+  // reaches the pane that sent it. True when it was one.
+  static bool RouteNotify(const NMHDR& header);
 
   void Clear() override;
   void SetParagraphIndents(int leftPoints, int rightPoints, int firstLinePoints) override;

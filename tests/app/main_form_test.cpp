@@ -1,0 +1,309 @@
+// Whole runs of the program through the main window's logic, with the
+// in-memory ports: start with given files, select, DO IT, restart, Undo,
+// notes, hiding, Find, view-only mode.
+#include "app/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <tuple>
+
+#include "db/records.h"
+#include "support/main_form_world.h"
+
+namespace cordalis {
+namespace {
+
+using testing::MainFormWorld;
+
+const char kKey[] = "Software\\CordalisScenario";
+
+class MainForm : public ::testing::Test {
+ protected:
+  MainForm() {
+    // Desktop: Alpha (1), Icons > Beta (2); Explorer: Gamma (3, Windows 95 only),
+    // Delta (4, hidden), Menus > Epsilon (5).
+    world.WriteCatalogue({{"1", "FALSE", "Desktop", "", "Alpha tweak", "About alpha"},
+                          {"2", "FALSE", "Desktop", "Icons", "Beta", "About beta"},
+                          {"3", "FALSE", "Explorer", "", "Gamma", "About gamma"},
+                          {"4", "TRUE", "Explorer", "", "Delta", "About delta"},
+                          {"5", "FALSE", "Explorer", "Menus", "Epsilon", "About epsilon"}},
+                         {{"1", "HKCU", std::string(kKey) + "\\A", "Alpha", "1", "1", "", "on", "63"},
+                          {"2", "HKCU", std::string(kKey) + "\\B", "Beta", "1", "1", "textb", "Your name", "63"},
+                          {"3", "HKCU", std::string(kKey) + "\\C", "Gamma", "1", "1", "", "x", "1"},
+                          {"4", "HKCU", std::string(kKey) + "\\D", "Delta", "1", "1", "", "x", "63"},
+                          {"5", "HKCU", std::string(kKey) + "\\E", "", "0", "0", "", "", "63"}});
+  }
+  std::vector<std::string> TreeLines() const {
+    std::vector<std::string> lines;
+    const TweakTree& tree = world.model->Tree();
+    for (int n = 0; n < tree.NodeCount(); ++n)
+      lines.push_back(std::string(static_cast<std::size_t>(tree.Node(n).depth) * 2, ' ') + std::string(tree.Label(n)));
+    return lines;
+  }
+  std::vector<std::string> Boxes() const {
+    std::vector<std::string> texts;
+    for (const auto& box : world.boxes.shown) texts.push_back(box.text.substr(0, 40));
+    return texts;
+  }
+  MainFormWorld world;
+};
+
+TEST_F(MainForm, StartUpBuildsTheTreeSelectsTheFirstTweakAndGivesTheFirstRunNoticeOnce) {
+  world.Start();
+  EXPECT_EQ(TreeLines(), (std::vector<std::string>{"Categories", "  Desktop", "    Alpha tweak", "    Icons",
+                                                   "      Beta", "  Explorer", "    Menus", "      Epsilon"}));
+  EXPECT_EQ(world.SelectedTweak(), 1);
+  EXPECT_EQ(world.view->tweakPaneState, true);
+  EXPECT_EQ(world.description.Text().substr(0, 33), "Alpha tweak (#T0001)\r\nAbout alpha");
+  EXPECT_EQ(world.detail.Text().substr(0, 13), "DO IT action:");
+  EXPECT_EQ(world.model->Caption(), "Cordalis");
+  ASSERT_EQ(world.boxes.shown.size(), 3u) << "undo.xml and note.xml missing, then the notice";
+  EXPECT_EQ(world.boxes.shown[2].text.substr(0, 41), "Please bear in mind that many of Cordalis");
+  EXPECT_EQ(world.boxes.shown[2].owner, MsgOwner::MainWindow);
+
+  world.boxes.shown.clear();
+  world.Start();
+  EXPECT_TRUE(world.boxes.shown.empty()) << "the notice is shown once per settings file";
+  EXPECT_EQ(world.SelectedTweak(), 1);
+}
+
+TEST_F(MainForm, DoItThenRestartThenUndoRestoresTheRegistry) {
+  world.Start();
+  world.boxes.shown.clear();
+  ASSERT_TRUE(world.model->Enabled(cmdApply));
+  world.model->Execute(cmdApply);
+  EXPECT_EQ(world.Value(std::string(kKey) + "\\A", "Alpha"), std::string("on\0", 3));
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, "This tweak's 1 action was performed successfully.");
+  EXPECT_EQ(world.detail.Text().substr(0, 12), "Undo action:") << "the panes are filled again";
+  EXPECT_FALSE(world.model->Enabled(cmdApply));
+  EXPECT_TRUE(world.model->Enabled(cmdUndo));
+
+  world.Start();  // LastTip brings the tweak back, with its undo data
+  EXPECT_EQ(world.SelectedTweak(), 1);
+  EXPECT_TRUE(world.model->HasUndoData());
+  world.model->Execute(cmdUndo);
+  EXPECT_EQ(world.Value(std::string(kKey) + "\\A", "Alpha"), "(no key)");
+  EXPECT_FALSE(world.model->HasUndoData());
+  EXPECT_EQ(world.detail.Text().substr(0, 13), "DO IT action:");
+  EXPECT_TRUE(world.model->Enabled(cmdApply));
+}
+
+TEST_F(MainForm, DoItWaitsForRequiredInputThenWritesWhatWasTyped) {
+  world.Start();
+  world.Select(2);
+  world.boxes.shown.clear();
+  ASSERT_NE(world.model->Pane().Find("cEdit0"), nullptr);
+  world.model->UpdateCommandStates();
+  EXPECT_EQ(world.model->NeedsDataMark(), 1);
+  world.model->Execute(cmdApply);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, kNeedsDataMessage);
+  EXPECT_EQ(world.Value(std::string(kKey) + "\\B", "Beta"), "(no key)");
+
+  world.model->Pane().TextChanged("cEdit0", "Bob");
+  world.model->UpdateCommandStates();  // the idle update
+  EXPECT_EQ(world.model->NeedsDataMark(), 0);
+  world.model->Execute(cmdApply);
+  EXPECT_EQ(world.Value(std::string(kKey) + "\\B", "Beta"), std::string("Bob\0", 4));
+  EXPECT_EQ(world.model->Pane().Controls().size(), 0u) << "a tweak with undo data shows no controls";
+}
+
+TEST_F(MainForm, ACategoryEmptiesThePanesDisablesTheTweakCommandsAndIsNotRemembered) {
+  world.Start();
+  world.view->ApplyTreeUpdate(world.model->Tree(), {1, {}});  // "Desktop"
+  EXPECT_EQ(world.view->tweakPaneState, false);
+  EXPECT_EQ(world.description.Text(), "");
+  EXPECT_EQ(world.detail.Text(), "");
+  world.model->UpdateCommandStates();
+  for (CommandId id : {cmdApply, cmdUndo, cmdNote, cmdHide, cmdDeleteUndo})
+    EXPECT_FALSE(world.model->Enabled(id)) << CommandOf(id).name;
+  EXPECT_TRUE(world.model->Enabled(cmdReveal));
+  world.Stop();
+  EXPECT_EQ(world.settings->ReadInteger("Settings", "LastTip", 99), -1);
+}
+
+TEST_F(MainForm, ViewOnlyShowsEverythingAndChangesNothing) {
+  world.Start({"/VIEWONLY"});
+  EXPECT_EQ(world.model->Caption(), "Cordalis (view only)");
+  const TweakTree& tree = world.model->Tree();
+  ASSERT_GE(world.NodeOfTweak(3), 0) << "a tweak for another platform";
+  EXPECT_EQ(tree.Node(world.NodeOfTweak(3)).stateImage, kRedTweakImage);
+  ASSERT_GE(world.NodeOfTweak(4), 0) << "a hidden tweak";
+  EXPECT_EQ(tree.Node(world.NodeOfTweak(4)).stateImage, kTweakImage);
+  world.model->UpdateCommandStates();
+  for (CommandId id : {cmdApply, cmdUndo, cmdNote, cmdHide, cmdDeleteUndo})
+    EXPECT_FALSE(world.model->Enabled(id)) << CommandOf(id).name;
+  world.model->Execute(cmdApply);
+  EXPECT_EQ(world.Value(std::string(kKey) + "\\A", "Alpha"), "(no key)");
+  EXPECT_NE(world.detail.Text().find(" Platforms: 95, 98, ME, NT4, 2000, XP"), std::string::npos);
+}
+
+TEST_F(MainForm, HidingTheLastTweakSelectsTheOneBeforeAndLastsUntilRevealAll) {
+  world.Start();
+  world.Select(5);
+  world.model->Execute(cmdHide);
+  EXPECT_LT(world.NodeOfTweak(5), 0);
+  EXPECT_EQ(world.SelectedTweak(), 2) << "the previous tweak, there being no next";
+  world.Start();
+  EXPECT_LT(world.NodeOfTweak(5), 0) << "the hidden flag reached Twks.xml";
+  world.model->Execute(cmdReveal);
+  EXPECT_GE(world.NodeOfTweak(5), 0);
+  EXPECT_GE(world.NodeOfTweak(4), 0) << "hidden in the shipped file, revealed too";
+  EXPECT_EQ(world.SelectedTweak(), 2) << "the selection survives the rebuild";
+}
+
+TEST_F(MainForm, HidingTheOnlyTweakLeavesNothingSelected) {
+  world.WriteCatalogue({{"7", "FALSE", "Only", "", "Lonely", "x"}},
+                       {{"7", "HKCU", std::string(kKey), "V", "1", "1", "", "x", "63"}});
+  world.Start();
+  world.model->Execute(cmdHide);
+  EXPECT_EQ(world.model->Tree().NodeCount(), 1) << "only \"Categories\"";
+  EXPECT_EQ(world.model->Tree().Selected(), -1);
+}
+
+TEST_F(MainForm, ANoteIsTrimmedShownAndKeptAndCancellingChangesNothing) {
+  world.Start();
+  world.view->noteAnswer = "  my note \r\n";
+  world.model->Execute(cmdNote);
+  EXPECT_EQ(world.view->noteTitle, "Alpha tweak");
+  EXPECT_NE(world.description.Text().find("\r\n\r\nMy notes: my note\r\n\r\nPlatforms: "), std::string::npos);
+  world.Start();
+  EXPECT_NE(world.description.Text().find("My notes: my note"), std::string::npos) << "Note.xml holds it";
+  world.view->noteAnswer.reset();
+  world.model->Execute(cmdNote);
+  EXPECT_EQ(world.view->noteShown, "my note");
+  EXPECT_NE(world.description.Text().find("My notes: my note"), std::string::npos);
+  world.view->noteAnswer = " \r\n ";
+  world.model->Execute(cmdNote);
+  EXPECT_EQ(world.description.Text().find("My notes:"), std::string::npos) << "an empty note deletes it";
+}
+
+TEST_F(MainForm, FindSelectsTheNextTweakWithTheTextAndSaysWhenThereIsNoMore) {
+  world.Start();
+  world.boxes.shown.clear();
+  EXPECT_FALSE(world.model->Enabled(cmdFindNext)) << "nothing searched for yet";
+  world.model->FindRequested("about", {});
+  EXPECT_EQ(world.SelectedTweak(), 2) << "the selected tweak itself is not examined";
+  world.model->Execute(cmdFindNext);
+  EXPECT_EQ(world.SelectedTweak(), 5);
+  EXPECT_EQ(world.description.SelectedText(), "About");
+  world.model->Execute(cmdFindNext);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, "\"about\" not found.");
+  EXPECT_EQ(world.SelectedTweak(), 5) << "the selection stays";
+  world.model->FindDialogClosed(120, 80);
+  world.Start();
+  EXPECT_EQ(world.model->Find().findText, "about");
+  EXPECT_EQ(world.model->Find().dialogX, 120);
+  EXPECT_TRUE(world.model->Enabled(cmdFindNext));
+}
+
+TEST_F(MainForm, FindTweakWithUndoWalksTheTreeFromTheSelection) {
+  world.Start();
+  world.Select(5);
+  world.model->Execute(cmdApply);
+  world.model->Execute(cmdTop);
+  EXPECT_EQ(world.SelectedTweak(), 1);
+  world.boxes.shown.clear();
+  world.model->Execute(cmdFindUndo);
+  EXPECT_EQ(world.SelectedTweak(), 5);
+  world.model->Execute(cmdFindUndo);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, "There are no more tweaks that have Undo data stored.");
+}
+
+TEST_F(MainForm, ADamagedTweakFileIsReportedOnceAndTheSettingsAreKept) {
+  world.Start();
+  world.Select(5);
+  world.Stop();
+  ReplaceFileAtomically(world.files, PathInFolder(MainFormWorld::kFolder, "Twks.xml"), "<DATAPACKET");
+  world.boxes.shown.clear();
+  world.Start();
+  world.model->Activated();  // the window is active again when the box closes
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, LoadFailureMessage(lsTweaksFailed));
+  EXPECT_EQ(world.boxes.shown[0].owner, MsgOwner::MainWindow);
+  EXPECT_TRUE(world.view->terminated);
+  EXPECT_EQ(world.view->treeBuilds, 0);
+  world.Stop();
+  EXPECT_EQ(world.settings->ReadInteger("Settings", "LastTip", 0), 5) << "not overwritten by the failed run";
+}
+
+TEST_F(MainForm, TheTreeCommandsMoveTheSelection) {
+  world.Start();
+  world.model->Execute(cmdBottom);
+  EXPECT_EQ(world.SelectedTweak(), 5);
+  world.model->Execute(cmdPreviousTweak);
+  EXPECT_EQ(world.SelectedTweak(), 2);
+  world.model->Execute(cmdNextTweak);
+  EXPECT_EQ(world.SelectedTweak(), 5);
+  world.model->Execute(cmdNextTweak);
+  EXPECT_EQ(world.SelectedTweak(), 5) << "nothing after the last tweak";
+  world.model->Execute(cmdCollapseAll);
+  EXPECT_EQ(std::string(world.model->Tree().Label(world.model->Tree().Selected())), "Explorer");
+  world.model->RightClicked(-1);
+  EXPECT_EQ(world.model->Tree().Selected(), -1) << "right-click below the last node";
+  EXPECT_EQ(world.description.Text(), "") << "the panes as they were for the category";
+}
+
+TEST_F(MainForm, CommandsReachTheWindow) {
+  world.Start();
+  world.model->Execute(cmdAbout);
+  EXPECT_EQ(world.view->aboutPlatform, "XP, IE6");
+  world.model->Execute(cmdHelp);
+  EXPECT_EQ(world.view->helpPath, "C:\\Program Files\\Cordalis\\cordalis.HLP");
+  world.model->Execute(cmdFind);
+  EXPECT_EQ(world.view->findDialogs, 1);
+  world.model->Execute(cmdExit);
+  EXPECT_TRUE(world.view->closed);
+}
+
+TEST_F(MainForm, TheSplitSettingSetsTheTreeWidthWithinItsLimits) {
+  world.Start();
+  EXPECT_EQ(world.view->treeWidth, 250);
+  EXPECT_FALSE(world.model->TreeSplitterMoved(150)) << "below the tree's minimum";
+  EXPECT_FALSE(world.model->TreeSplitterMoved(800 - 13 - 309)) << "leaves the column less than 310";
+  EXPECT_TRUE(world.model->TreeSplitterMoved(320));
+  world.Stop();
+  EXPECT_EQ(world.settings->ReadInteger("Settings", "Split1", 0), 320);
+}
+
+TEST(CommandTable, EveryCommandIsReachableAndNoIdOrShortcutIsUsedTwice) {
+  std::set<int> ids, inMenus;
+  std::set<std::tuple<unsigned, bool, bool, bool>> shortcuts;
+  for (const Command& c : Commands()) {
+    EXPECT_TRUE(ids.insert(c.id).second) << c.name;
+    if (c.shortcut.key != vkNone) {
+      EXPECT_TRUE(shortcuts.insert({c.shortcut.key, c.shortcut.ctrl, c.shortcut.shift, c.shortcut.alt}).second)
+          << c.name;
+    }
+  }
+  for (const Menu& menu : MainMenu())
+    for (CommandId id : menu.items)
+      if (id != cmdNone) inMenus.insert(CommandOf(id).id);
+  for (const Command& c : Commands())
+    EXPECT_TRUE(inMenus.count(c.id) || c.shortcut.key != vkNone) << c.name << " cannot be reached";
+  for (CommandId id : ToolBarButtons()) {
+    if (id != cmdNone) {
+      EXPECT_GE(CommandOf(id).image, 0) << CommandOf(id).name;
+    }
+  }
+  EXPECT_EQ(ShortcutText(CommandOf(cmdFindUndo).shortcut), "Ctrl+Shift+F");
+  EXPECT_EQ(ShortcutText(CommandOf(cmdExpandAll).shortcut), "Shift+Num *");
+  EXPECT_EQ(ShortcutText(CommandOf(cmdFindNext).shortcut), "F3");
+  EXPECT_EQ(ShortHint(CommandOf(cmdApply).hint), "Apply");
+  EXPECT_EQ(LongHint(CommandOf(cmdApply).hint), "Apply the current tweak to your system");
+}
+
+TEST(CommandPanel, TheLastButtonUnderThePointerGivesTheHint) {
+  const std::vector<MainFormModel::ButtonPlace> buttons = {
+      {cmdApply, 8, 9, 75, 25}, {cmdUndo, 88, 9, 75, 25}, {cmdNote, 168, 9, 75, 25}};
+  EXPECT_EQ(MainFormModel::CommandPanelHint(buttons, 10, 10), "Apply the current tweak to your system");
+  EXPECT_EQ(MainFormModel::CommandPanelHint(buttons, 100, 20), "Undo the current tweak");
+  EXPECT_EQ(MainFormModel::CommandPanelHint(buttons, 85, 20), "") << "between the buttons";
+}
+
+}  // namespace
+}  // namespace cordalis
