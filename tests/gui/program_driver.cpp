@@ -11,7 +11,8 @@ std::string ProgramPath() { return BuildPath(CORDALIS_EXE); }
 
 ProgramDriver::ProgramDriver(const std::string& folder, const std::string& arguments) {
   const std::string exe = (std::filesystem::path(folder) / "cordalis.exe").string();
-  std::filesystem::copy_file(ProgramPath(), exe, std::filesystem::copy_options::overwrite_existing);
+  // A second copy runs the very program the first one runs, which is in use.
+  std::filesystem::copy_file(ProgramPath(), exe, std::filesystem::copy_options::skip_existing);
   std::string commandLine = "\"" + exe + "\" " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -81,6 +82,88 @@ std::string ProgramDriver::ChildText(HWND parent, int id) {
 std::string ProgramDriver::MessageBoxText(HWND box) { return ChildText(box, 0xFFFF); }
 
 void ProgramDriver::Press(HWND dialog, int buttonId) { PostMessageA(dialog, WM_COMMAND, buttonId, 0); }
+
+namespace {
+
+struct DescendantSearch {
+  std::string className;
+  std::string text;
+  int nth;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchDescendant(HWND hwnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<DescendantSearch*>(lParam);
+  char name[256] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  const bool match = search->className.empty() ? ProgramDriver::Text(hwnd) == search->text : search->className == name;
+  if (match && search->nth-- == 0) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND ProgramDriver::Descendant(HWND parent, const std::string& className, int nth) {
+  DescendantSearch search{className, "", nth};
+  EnumChildWindows(parent, MatchDescendant, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND ProgramDriver::DescendantById(HWND parent, int id) {
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND hwnd, LPARAM lParam) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lParam);
+        if (GetDlgCtrlID(hwnd) != s->id) return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND ProgramDriver::DescendantWithText(HWND parent, const std::string& text) {
+  DescendantSearch search{"", text, 0};
+  EnumChildWindows(parent, MatchDescendant, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string ProgramDriver::Text(HWND window) {
+  const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const LRESULT got = SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(got));
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) {
+      out += "\r\n";
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::vector<std::string> ProgramDriver::AnswerBoxes(HWND mainWindow) {
+  std::vector<std::string> texts;
+  for (;;) {
+    Settle(mainWindow);  // a box shown from the window's own handling is up by now
+    WindowInfo box{};
+    for (const WindowInfo& w : TopLevelWindows())
+      if (w.className == "#32770") box = w;
+    if (box.hwnd == nullptr) return texts;
+    texts.push_back(MessageBoxText(box.hwnd));
+    Press(box.hwnd, IDOK);
+    for (int i = 0; i < 400 && IsWindow(box.hwnd); ++i) WaitForSingleObject(process_.hProcess, 25);
+  }
+}
 
 int ProgramDriver::WaitForExit(DWORD timeoutMs) {
   if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;

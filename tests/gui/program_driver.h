@@ -28,6 +28,20 @@ class ProgramDriver {
   static std::string MessageBoxText(HWND box);
   static std::string ChildText(HWND parent, int id);
   static void Press(HWND dialog, int buttonId);
+  // The nth window of a class below a window (depth first, in creation order).
+  static HWND Descendant(HWND parent, const std::string& className, int nth = 0);
+  // The window below a window with this control id.
+  static HWND DescendantById(HWND parent, int id);
+  // The window below a window whose text is this one.
+  static HWND DescendantWithText(HWND parent, const std::string& text);
+  // Any window's text, however long; a rich edit's line breaks read "\r\n".
+  static std::string Text(HWND window);
+  // Waits until the program has handled everything sent to it so far.
+  static void Settle(HWND window) { SendMessageA(window, WM_NULL, 0, 0); }
+  // Answers each message box the program shows with OK and returns their texts,
+  // until its main window is active and no box is left.
+  std::vector<std::string> AnswerBoxes(HWND mainWindow);
+  HANDLE Process() const { return process_.hProcess; }
   // Waits for the process to end; returns its exit code, or -1 on timeout.
   int WaitForExit(DWORD timeoutMs = 20000);
 

@@ -1,0 +1,277 @@
+// The real program's main window under Wine, driven from outside as a user
+// would drive it: its size on the first start, the tree of the shipped
+// catalogue, the panes of a tweak, DO IT and Undo on the Registry, the
+// settings across a restart, a second copy, view-only mode, and older Windows.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/commands.h"
+#include "app/description_text.h"
+#include "app/tweak_tree.h"
+#include "db/dm1.h"
+#include "db/packet_engine.h"
+#include "db/records.h"
+#include "doubles/recording_message_boxes.h"
+#include "doubles/recording_rich_text.h"
+#include "engine/detail_text.h"
+#include "gui/program_driver.h"
+#include "gui/remote_tree.h"
+#include "host/file_store.h"
+#include "host/host_queries.h"
+#include "host/platform.h"
+#include "host/registry.h"
+#include "host/roots.h"
+#include "host/win32/win32_text_collation.h"
+#include "support/registry_sandbox.h"
+#include "support/table_files.h"
+#include "support/temp_dir.h"
+
+namespace cordalis {
+namespace {
+
+using testing::ProgramDriver;
+using testing::RemoteTree;
+using testing::TempDir;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// A folder holding the program and its tables.
+class Installation {
+ public:
+  explicit Installation(bool shippedCatalogue = true, bool firstRun = false) {
+    if (shippedCatalogue) {
+      for (const char* name : {"Twks.xml", "Data.xml"})
+        std::filesystem::copy_file(std::string(CORDALIS_SOURCE_DIR) + "/catalogue/" + name, dir.File(name));
+    }
+    testing::WriteTable(SystemFileStore(), dir.File("Undo.xml"), Tdm1::UndoFields(), {});
+    testing::WriteTable(SystemFileStore(), dir.File("Note.xml"), Tdm1::NoteFields(), {});
+    if (!firstRun) WriteIni("[Settings]\r\nVeryFirst=0\r\n");
+  }
+  void WriteIni(const std::string& text) { std::ofstream(dir.File("cordalis.INI"), std::ios::binary) << text; }
+  std::string Ini() const { return ReadFile(dir.File("cordalis.INI")); }
+  TempDir dir;
+};
+
+struct MainWindow {
+  explicit MainWindow(ProgramDriver& program) : program(program) {
+    hwnd = program.WaitForWindow("TMainForm").hwnd;
+    if (hwnd == nullptr) throw std::runtime_error("no main window");
+    boxes = program.AnswerBoxes(hwnd);
+  }
+  // The window's control ids: tv1 300, reDesc 301, reDetail 302.
+  HWND Tree() const { return ProgramDriver::DescendantById(hwnd, 300); }
+  std::string Description() const { return ProgramDriver::Text(ProgramDriver::DescendantById(hwnd, 301)); }
+  std::string Detail() const { return ProgramDriver::Text(ProgramDriver::DescendantById(hwnd, 302)); }
+  HWND Button(CommandId id) const { return ProgramDriver::DescendantWithText(hwnd, CommandOf(id).caption); }
+  // A command that may show a box: posted, so the box does not block the test.
+  void Command(CommandId id) const { PostMessageA(hwnd, WM_COMMAND, id, 0); }
+  void Close() const { PostMessageA(hwnd, WM_CLOSE, 0, 0); }
+  ProgramDriver& program;
+  HWND hwnd = nullptr;
+  std::vector<std::string> boxes;
+};
+
+// The tree the shipped catalogue gives on this system, as the model builds it.
+std::vector<std::string> ExpectedOutline(const std::string& folder) {
+  testing::RecordingMessageBoxes boxes;
+  XmlPacketEngine engine(SystemFileStore());
+  Tdm1 dm(engine, SystemFileStore(), boxes, folder);
+  std::vector<TreeTweak> tweaks;
+  for (TweakRecord& t : AllTweaks(dm.cdsTwks)) {
+    std::uint16_t mask = 0;
+    for (const ActionRecord& a : ActionsWithKey(dm.cdsData, t.twkId)) mask |= a.verMask;
+    tweaks.push_back({std::move(t), mask});
+  }
+  const CurrentPlatform platform = ComputeCurrentPlatform(SystemHostQueries(), SystemRegistry());
+  const TweakTree tree(tweaks, {false, platform.mask, -1}, Win32TextCollation());
+  std::vector<std::string> lines;
+  for (int n = 0; n < tree.NodeCount(); ++n)
+    lines.push_back(std::string(static_cast<std::size_t>(tree.Node(n).depth) * 2, ' ') + std::string(tree.Label(n)));
+  return lines;
+}
+
+TEST(MainWindowGui, TheFirstStartOpensCentredAtItsSizeAndGivesTheNoticeOnce) {
+  Installation install(true, true);
+  {
+    ProgramDriver program(install.dir.Str());
+    MainWindow window(program);
+    ASSERT_EQ(window.boxes.size(), 1u);
+    EXPECT_EQ(window.boxes[0].substr(0, 41), "Please bear in mind that many of Cordalis");
+    RECT r, work;
+    GetWindowRect(window.hwnd, &r);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    // The designed 592 x 501, no narrower than the window's minimum width of 620.
+    EXPECT_EQ(r.right - r.left, 620);
+    EXPECT_EQ(r.bottom - r.top, 501);
+    EXPECT_EQ(r.left - work.left, (work.right - work.left - 620) / 2);
+    EXPECT_EQ(r.top - work.top, (work.bottom - work.top - 501) / 2);
+    EXPECT_EQ(ProgramDriver::Text(window.hwnd), "Cordalis");
+    window.Close();
+    EXPECT_EQ(program.WaitForExit(), 0);
+  }
+  EXPECT_NE(install.Ini().find("VeryFirst=0"), std::string::npos);
+  ProgramDriver again(install.dir.Str());
+  MainWindow window(again);
+  EXPECT_TRUE(window.boxes.empty()) << "the notice is shown once";
+  window.Close();
+  EXPECT_EQ(again.WaitForExit(), 0);
+}
+
+TEST(MainWindowGui, TheTreeHoldsTheShippedCatalogueForThisSystemAndATweakFillsThePanes) {
+  Installation install;
+  ProgramDriver program(install.dir.Str());
+  MainWindow window(program);
+  RemoteTree tree(window.Tree(), program.Process());
+  EXPECT_EQ(tree.Outline(), ExpectedOutline(install.dir.Str()));
+
+  // The panes of a tweak: exactly what the description and detail writers give.
+  HTREEITEM item = tree.Find("Show the Windows version on the desktop");
+  ASSERT_NE(item, nullptr);
+  tree.Select(item);
+  testing::RecordingMessageBoxes boxes;
+  XmlPacketEngine engine(SystemFileStore());
+  Tdm1 dm(engine, SystemFileStore(), boxes, install.dir.Str());
+  ASSERT_TRUE(dm.LocateTweak(19));
+  RecordingRichText description, detail;
+  HostEnvironment environment(SystemHostQueries());
+  const CurrentPlatform platform = ComputeCurrentPlatform(SystemHostQueries(), SystemRegistry());
+  std::uint16_t mask = 0;
+  int roots = 0;
+  for (const ActionRecord& a : ActionsWithKey(dm.cdsData, 19)) {
+    mask |= a.verMask;
+    if (PlatformApplies(a.verMask, platform.mask)) roots |= RootBitOfCode(a.root);
+  }
+  WriteTitleAndDescription(description, ReadTweak(dm.cdsTwks));
+  WritePlatforms(description, mask, roots, environment.Facts().ntFamily);
+  BuildDetailText({dm, 19, SystemRegistry(), environment.Facts(), false, false, platform.mask}, detail);
+  EXPECT_EQ(window.Description(), description.Text());
+  EXPECT_EQ(window.Detail(), detail.Text());
+  EXPECT_TRUE(IsWindowEnabled(window.Button(cmdApply)));
+  EXPECT_FALSE(IsWindowEnabled(window.Button(cmdUndo)));
+  window.Close();
+  EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+TEST(MainWindowGui, DoItAndUndoChangeAndRestoreTheRegistry) {
+  testing::RegistrySandbox sandbox(testing::RegistryKind::System);
+  Installation install(false);
+  testing::WriteTable(SystemFileStore(), install.dir.File("Twks.xml"), Tdm1::TweakFields(),
+                      {{"1", "FALSE", "Test", "", "Set the sandbox value", "A test tweak"}});
+  testing::WriteTable(SystemFileStore(), install.dir.File("Data.xml"), Tdm1::ActionFields(),
+                      {{"1", "HKCU", sandbox.Path("Tweak"), "Setting", "4", "1", "", "42", "63"}});
+  ProgramDriver program(install.dir.Str());
+  MainWindow window(program);
+  TRegistry reg(SystemRegistry());
+  reg.SetRootKey(kHkeyCurrentUser);
+
+  PostMessageA(window.Button(cmdApply), BM_CLICK, 0, 0);
+  auto box = program.WaitForWindow("#32770");
+  ASSERT_NE(box.hwnd, nullptr);
+  EXPECT_EQ(ProgramDriver::MessageBoxText(box.hwnd), "This tweak's 1 action was performed successfully.");
+  ProgramDriver::Press(box.hwnd, IDOK);
+  program.AnswerBoxes(window.hwnd);
+  ASSERT_TRUE(reg.OpenKey(sandbox.Path("Tweak"), false));
+  EXPECT_EQ(reg.ReadInteger("Setting"), 42);
+  reg.CloseKey();
+  EXPECT_EQ(window.Detail().substr(0, 12), "Undo action:");
+  EXPECT_FALSE(IsWindowEnabled(window.Button(cmdApply)));
+
+  window.Command(cmdUndo);
+  program.AnswerBoxes(window.hwnd);
+  EXPECT_FALSE(reg.KeyExists(sandbox.Path("Tweak"))) << "the key DO IT made is gone again";
+  EXPECT_EQ(window.Detail().substr(0, 13), "DO IT action:");
+  window.Close();
+  EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+TEST(MainWindowGui, TheSettingsBringBackTheSelectedTweakAndTheTreeWidth) {
+  Installation install;
+  {
+    ProgramDriver program(install.dir.Str());
+    MainWindow window(program);
+    RemoteTree tree(window.Tree(), program.Process());
+    HTREEITEM item = tree.Find("Show the Windows version on the desktop");
+    ASSERT_NE(item, nullptr);
+    tree.Select(item);
+    window.Close();
+    EXPECT_EQ(program.WaitForExit(), 0);
+  }
+  const std::string ini = install.Ini();
+  EXPECT_NE(ini.find("LastTip=19"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("Split1=250"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("[MainForm Settings]"), std::string::npos) << ini;
+  ProgramDriver program(install.dir.Str());
+  MainWindow window(program);
+  RemoteTree tree(window.Tree(), program.Process());
+  EXPECT_EQ(tree.Label(tree.Selected()), "Show the Windows version on the desktop");
+  EXPECT_EQ(window.Description().substr(0, 39), "Show the Windows version on the desktop");
+  window.Close();
+  EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+TEST(MainWindowGui, ASecondCopyBringsTheFirstForwardAndEnds) {
+  Installation install;
+  ProgramDriver first(install.dir.Str());
+  MainWindow window(first);
+  ShowWindow(window.hwnd, SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(window.hwnd));
+  {
+    ProgramDriver second(install.dir.Str());
+    EXPECT_EQ(second.WaitForExit(), 0);
+    EXPECT_TRUE(second.TopLevelWindows().empty());
+  }
+  EXPECT_FALSE(IsIconic(window.hwnd)) << "restored";
+  window.Close();
+  EXPECT_EQ(first.WaitForExit(), 0);
+}
+
+TEST(MainWindowGui, ViewOnlyShowsEveryTweakAndDisablesTheCommands) {
+  Installation install;
+  ProgramDriver program(install.dir.Str(), "-ViewOnly");
+  MainWindow window(program);
+  EXPECT_EQ(ProgramDriver::Text(window.hwnd), "Cordalis (view only)");
+  RemoteTree tree(window.Tree(), program.Process());
+  bool red = false;
+  for (HTREEITEM category : tree.Children(tree.Root()))
+    for (HTREEITEM child : tree.Children(category)) {
+      red = red || tree.StateImage(child) == 4;
+      for (HTREEITEM grandchild : tree.Children(child)) red = red || tree.StateImage(grandchild) == 4;
+    }
+  EXPECT_TRUE(red) << "a tweak not for this platform is shown with the red image";
+  for (CommandId id : {cmdApply, cmdUndo, cmdNote}) EXPECT_FALSE(IsWindowEnabled(window.Button(id))) << id;
+  window.Close();
+  EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+// Windows 95, 98 and NT 4.0, as Wine reports them to the program.
+TEST(MainWindowGui, TheProgramStartsOnOlderWindows) {
+  const std::string key = "Software\\Wine\\AppDefaults\\cordalis.exe";
+  TRegistry reg(SystemRegistry());
+  reg.SetRootKey(kHkeyCurrentUser);
+  ASSERT_FALSE(reg.KeyExists(key));
+  for (const char* version : {"win95", "win98", "nt40"}) {
+    ASSERT_TRUE(reg.OpenKey(key, true));
+    reg.WriteString("Version", version);
+    reg.CloseKey();
+    Installation install;
+    ProgramDriver program(install.dir.Str());
+    MainWindow window(program);
+    RemoteTree tree(window.Tree(), program.Process());
+    EXPECT_EQ(tree.Label(tree.Root()), "Categories") << version;
+    EXPECT_GT(tree.Children(tree.Root()).size(), 3u) << version;
+    window.Close();
+    EXPECT_EQ(program.WaitForExit(), 0) << version;
+  }
+  reg.DeleteKey(key);
+}
+
+}  // namespace
+}  // namespace cordalis
