@@ -96,6 +96,7 @@ class MainFormModel {
   bool ViewOnly() const { return viewOnly_; }
   std::string Caption() const { return viewOnly_ ? "Cordalis (view only)" : "Cordalis"; }
   const std::string& SettingsPath() const { return settingsPath_; }
+  const std::string& HelpPath() const { return helpPath_; }
   std::uint16_t PlatformMask() const { return platformMask_; }
   const std::string& PlatformText() const { return platformText_; }
   int WritableRoots() const { return writableRoots_; }

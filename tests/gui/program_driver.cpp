@@ -151,6 +151,15 @@ std::string ProgramDriver::Text(HWND window) {
   return out;
 }
 
+LRESULT ProgramDriver::SendText(HWND window, UINT message, WPARAM wParam, const std::string& text) const {
+  void* remote = VirtualAllocEx(process_.hProcess, nullptr, text.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (remote == nullptr) throw std::runtime_error("cannot reach the program's memory");
+  WriteProcessMemory(process_.hProcess, remote, text.c_str(), text.size() + 1, nullptr);
+  const LRESULT result = SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(remote));
+  VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+  return result;
+}
+
 std::vector<std::string> ProgramDriver::AnswerBoxes(HWND mainWindow) {
   std::vector<std::string> texts;
   for (;;) {

@@ -36,12 +36,16 @@ class ProgramDriver {
   static HWND DescendantWithText(HWND parent, const std::string& text);
   // Any window's text, however long; a rich edit's line breaks read "\r\n".
   static std::string Text(HWND window);
-  // Waits until the program has handled everything sent to it so far.
+  // Waits until the program has handled what was sent to it (not what was
+  // posted: a posted message may still wait behind this one).
   static void Settle(HWND window) { SendMessageA(window, WM_NULL, 0, 0); }
   // Answers each message box the program shows with OK and returns their texts,
   // until its main window is active and no box is left.
   std::vector<std::string> AnswerBoxes(HWND mainWindow);
   HANDLE Process() const { return process_.hProcess; }
+  // Sends a message whose lParam is text, copied into the program's memory
+  // first: for messages Windows does not carry across processes itself.
+  LRESULT SendText(HWND window, UINT message, WPARAM wParam, const std::string& text) const;
   // Waits for the process to end; returns its exit code, or -1 on timeout.
   int WaitForExit(DWORD timeoutMs = 20000);
 

@@ -71,12 +71,19 @@ std::vector<std::string> RemoteTree::Outline() const {
   return lines;
 }
 
-HTREEITEM RemoteTree::Find(const std::string& label) const {
-  std::vector<std::pair<HTREEITEM, std::string>> items;
-  if (HTREEITEM root = Root()) Walk(root, 0, items);
-  for (const auto& [item, line] : items)
-    if (line.substr(line.find_first_not_of(' ')) == label) return item;
+HTREEITEM RemoteTree::FindBelow(HTREEITEM item, const std::string& label) const {
+  if (Label(item) == label) return item;
+  const bool wasOpen = SendMessageA(tree_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) != 0;
+  for (HTREEITEM child : Children(item))
+    if (HTREEITEM found = FindBelow(child, label)) return found;
+  // Closed again, so the tree looks as a user would have left it.
+  if (!wasOpen) SendMessageA(tree_, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
   return nullptr;
+}
+
+HTREEITEM RemoteTree::Find(const std::string& label) const {
+  HTREEITEM root = Root();
+  return root ? FindBelow(root, label) : nullptr;
 }
 
 }  // namespace cordalis::testing

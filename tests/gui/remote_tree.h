@@ -28,13 +28,15 @@ class RemoteTree {
   void Select(HTREEITEM item) const;
   // Every label, depth first, indented two blanks a level: the whole tree opened.
   std::vector<std::string> Outline() const;
-  // The first item whose label this is, the whole tree searched.
+  // The first item whose label this is, in tree order; what the search opened
+  // on its way and did not need is closed again.
   HTREEITEM Find(const std::string& label) const;
 
  private:
   HTREEITEM Next(HTREEITEM item, UINT relation) const;
   TVITEMA Fetch(HTREEITEM item, UINT mask, std::string* label) const;
   void Walk(HTREEITEM item, int depth, std::vector<std::pair<HTREEITEM, std::string>>& out) const;
+  HTREEITEM FindBelow(HTREEITEM item, const std::string& label) const;
 
   HWND tree_;
   HANDLE process_;

@@ -8,7 +8,11 @@
 #include "app/commands.h"
 #include "app/window_font.h"
 #include "app/window_placement.h"
+#include "app/win32/about_form.h"
+#include "app/win32/note_form.h"
 #include "app/win32/rich_edit_search.h"
+#include "controls/browse_logic.h"
+#include "controls/win32/browse_dialogs.h"
 #include "host/message_boxes.h"
 #include "host/platform.h"
 #include "host/win32/system_libraries.h"
@@ -62,6 +66,8 @@ TMainForm::TMainForm(const MainWindowSetup& setup) : instance_(setup.instance), 
   HDC screen = GetDC(nullptr);
   ppi_ = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
+  findMessage_ = RegisterWindowMessageA(FINDMSGSTRINGA);
+  helpMessage_ = RegisterWindowMessageA(HELPMSGSTRINGA);
   Create(kClassName, "Cordalis", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, CW_USEDEFAULT, CW_USEDEFAULT,
          Scale(kDesignWidth), Scale(kDesignHeight), nullptr, instance_);
   CreateFonts();
@@ -403,13 +409,37 @@ void TMainForm::RichEditMenu(HWND richEdit, LPARAM at) {
   if (chosen == cmdSelectAll) pane->SelectAll();
 }
 
-std::optional<std::string> TMainForm::EditNote(const std::string&, const std::string&) { return std::nullopt; }
-
-void TMainForm::ShowAbout(const std::string& platformText) {
-  MessageBoxA(Handle(), ("Cordalis\r\nPlatform: " + platformText).c_str(), "About Cordalis", MB_OK);
+std::optional<std::string> TMainForm::EditNote(const std::string& title, const std::string& note) {
+  TNoteForm form(setup_.settings, static_cast<HFONT>(font_.get()), title, note, ppi_);
+  return form.Edit(instance_, Handle());
 }
 
-void TMainForm::ShowFindDialog(const FindState&) {}
+void TMainForm::ShowAbout(const std::string& platformText) {
+  TAboutForm form(setup_.programPath, platformText, ppi_);
+  form.Show(instance_, Handle());
+}
+
+// The standard Find dialog, modeless, at its remembered place with the
+// remembered text and options.
+void TMainForm::ShowFindDialog(const FindState& find) {
+  if (findDialog_ != nullptr) {
+    SetActiveWindow(findDialog_);
+    return;
+  }
+  findBuffer_.assign(256, '\0');
+  find.findText.copy(findBuffer_.data(), findBuffer_.size() - 1);
+  findRequest_ = std::make_unique<FINDREPLACEA>();
+  *findRequest_ = FINDREPLACEA{};
+  findRequest_->lStructSize = sizeof(FINDREPLACEA);
+  findRequest_->hwndOwner = Handle();
+  findRequest_->lpstrFindWhat = findBuffer_.data();
+  findRequest_->wFindWhatLen = static_cast<WORD>(findBuffer_.size());
+  findRequest_->Flags = FR_SHOWHELP | (find.options.down ? FR_DOWN : 0) | (find.options.matchCase ? FR_MATCHCASE : 0) |
+                        (find.options.wholeWord ? FR_WHOLEWORD : 0);
+  findDialog_ = FindTextA(findRequest_.get());
+  if (findDialog_ != nullptr)
+    SetWindowPos(findDialog_, nullptr, find.dialogX, find.dialogY, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
 
 void TMainForm::ShowHelp(const std::string& helpPath) { WinHelpA(Handle(), helpPath.c_str(), HELP_FINDER, 0); }
 
@@ -429,9 +459,43 @@ void TMainForm::SelectAllFocused() {
 
 void TMainForm::Close() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
 
-void TMainForm::Browse(PaneHandler, int) {}
+void TMainForm::Browse(PaneHandler handler, int buttonNumber) {
+  ControlsPaneModel& pane = model_->Pane();
+  std::optional<std::string> label;
+  switch (handler) {
+    case PaneHandler::btnFileClick:
+      label = ChooseFile(Handle(), FileDialogFor(buttonNumber, pane));
+      break;
+    case PaneHandler::btnFolderClick:
+      if (std::optional<std::string> folder = BrowseForFolder(Handle(), FolderBrowserStart(buttonNumber, pane),
+                                                              setup_.facts.shellVersion, measure_))
+        label = AcceptedFolder(*folder, FolderExists);
+      break;
+    case PaneHandler::btnIconClick:
+      if (std::optional<IconChoice> icon = PickIcon(Handle(), IconPickerStart(buttonNumber, pane), setup_.facts.ntFamily))
+        label = IconLabelText(icon->file, icon->index);
+      break;
+    default:
+      return;
+  }
+  if (!label) return;  // cancelled, or not a folder the tweak can use: nothing changes
+  pane.BrowseSucceeded(buttonNumber, *label, measure_);
+  sbCtrls_->LabelChanged(buttonNumber);
+  model_->UpdateCommandStates();
+}
 
-void TMainForm::FindMessage(LPARAM) {}
+void TMainForm::FindMessage(LPARAM lParam) {
+  const auto& request = *reinterpret_cast<const FINDREPLACEA*>(lParam);
+  if (request.Flags & FR_DIALOGTERM) {
+    RECT r;
+    if (GetWindowRect(findDialog_, &r)) model_->FindDialogClosed(r.left, r.top);
+    findDialog_ = nullptr;
+    return;
+  }
+  if (request.Flags & FR_FINDNEXT)
+    model_->FindRequested(findBuffer_.data(), {(request.Flags & FR_DOWN) != 0, (request.Flags & FR_MATCHCASE) != 0,
+                                               (request.Flags & FR_WHOLEWORD) != 0});
+}
 
 LRESULT TMainForm::Notify(const NMHDR& header) {
   LRESULT result = 0;
@@ -508,8 +572,12 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       PostQuitMessage(0);
       return 0;
   }
-  if (findMessage_ != 0 && message == findMessage_) {
+  if (message == findMessage_) {
     FindMessage(lParam);
+    return 0;
+  }
+  if (message == helpMessage_) {  // the Find dialog's Help button
+    WinHelpA(Handle(), model_->HelpPath().c_str(), HELP_CONTEXT, 2);
     return 0;
   }
   return Default(message, wParam, lParam);

@@ -113,6 +113,7 @@ class TMainForm final : public Window, private MainFormView {
   bool inMenu_ = false;
   HWND findDialog_ = nullptr;
   UINT findMessage_ = 0;
+  UINT helpMessage_ = 0;
   std::vector<char> findBuffer_;
   std::unique_ptr<FINDREPLACEA> findRequest_;
 };

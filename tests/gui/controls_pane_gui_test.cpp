@@ -1,0 +1,192 @@
+// The controls pane of the real program under Wine: a tweak with one control
+// of every kind is filled in as a user would (typing, arrows, the toggle and
+// the three browse dialogs), applied, and undone after a restart.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <filesystem>
+#include <cstdio>
+#include <fstream>
+
+#include "app/commands.h"
+#include "engine/apply_engine.h"
+#include "gui/control_catalogue.h"
+#include "gui/program_driver.h"
+#include "gui/remote_tree.h"
+#include "host/registry.h"
+#include "support/registry_sandbox.h"
+#include "support/temp_dir.h"
+
+namespace cordalis {
+namespace {
+
+using testing::ProgramDriver;
+
+class ControlsPaneGui : public ::testing::Test {
+ protected:
+  ControlsPaneGui() : sandbox(testing::RegistryKind::System), key(sandbox.Path("Controls")), ids(testing::ControlIds(key)) {
+    testing::WriteControlCatalogue(SystemFileStore(), dir.Str(), key);
+    testing::WriteTable(SystemFileStore(), dir.File("Undo.xml"), Tdm1::UndoFields(), {});
+    testing::WriteTable(SystemFileStore(), dir.File("Note.xml"), Tdm1::NoteFields(), {});
+    std::ofstream(dir.File("cordalis.INI"), std::ios::binary) << "[Settings]\r\nVeryFirst=0\r\n";
+  }
+  HWND Control(const std::string& name) const { return ProgramDriver::DescendantById(window, ids.at(name)); }
+  std::string Value(const std::string& name) {
+    TRegistry reg(SystemRegistry());
+    reg.SetRootKey(kHkeyCurrentUser);
+    if (!reg.OpenKeyReadOnly(key) || !reg.ValueExists(name)) return "(none)";
+    RegDataInfo info = reg.GetDataInfo(name);
+    return info.type == kRegDword ? std::to_string(reg.ReadInteger(name)) : reg.ReadString(name);
+  }
+  void Start(ProgramDriver& program) {
+    window = program.WaitForWindow("TMainForm").hwnd;
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(program.AnswerBoxes(window).empty());
+  }
+  // Presses a button that opens a modal dialog, and returns the dialog.
+  HWND OpenDialog(ProgramDriver& program, HWND button) {
+    PostMessageA(button, BM_CLICK, 0, 0);
+    return program.WaitForWindow("#32770").hwnd;
+  }
+  // The edit box of a dialog with this id, also inside a combo box of that id.
+  static HWND EditBox(HWND dialog, int id) {
+    struct Search {
+      int id;
+      HWND found;
+    } search{id, nullptr};
+    EnumChildWindows(
+        dialog,
+        [](HWND h, LPARAM p) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(p);
+          char name[64] = {};
+          GetClassNameA(h, name, sizeof name);
+          if (GetDlgCtrlID(h) != s->id || std::string(name) != "Edit") return TRUE;
+          s->found = h;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+  // Sets the dialog's edit box of this id and presses OK; waits for it to go.
+  static void Answer(ProgramDriver& program, HWND dialog, int editId, const std::string& text) {
+    HWND edit = EditBox(dialog, editId);
+    ASSERT_NE(edit, nullptr) << editId;
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    ProgramDriver::Press(dialog, IDOK);
+    for (int i = 0; i < 400 && IsWindow(dialog); ++i) WaitForSingleObject(program.Process(), 25);
+  }
+  std::string Label(const std::string& name) const { return ProgramDriver::Text(Control(name)); }
+  // Types into a box, a character at a time, as the keyboard would.
+  static void Type(HWND box, const std::string& text) {
+    for (char c : text)
+      if (c != '\n') SendMessageA(box, WM_CHAR, static_cast<unsigned char>(c), 0);
+  }
+
+  testing::RegistrySandbox sandbox;
+  std::string key;
+  std::map<std::string, int> ids;
+  testing::TempDir dir;
+  HWND window = nullptr;
+};
+
+TEST_F(ControlsPaneGui, EveryControlIsFilledAppliedAndUndone) {
+  const std::string folder = dir.Str();
+  {
+    ProgramDriver program(folder);
+    Start(program);
+    testing::RemoteTree tree(ProgramDriver::DescendantById(window, 300), program.Process());
+    tree.Select(tree.Find("Every control"));
+    HWND doIt = ProgramDriver::DescendantWithText(window, CommandOf(cmdApply).caption);
+
+    // Required input is missing: DO IT says so and changes nothing.
+    PostMessageA(doIt, BM_CLICK, 0, 0);
+    const auto box = program.WaitForWindow("#32770");
+    ASSERT_NE(box.hwnd, nullptr);
+    EXPECT_EQ(ProgramDriver::MessageBoxText(box.hwnd), kNeedsDataMessage);
+    ProgramDriver::Press(box.hwnd, IDOK);
+    program.AnswerBoxes(window);
+    EXPECT_EQ(Value("Drive"), "(none)");
+
+    // The drive box admits letters only, as capitals.
+    SendMessageA(Control("cEdit0"), WM_CHAR, '7', 0);
+    SendMessageA(Control("cEdit0"), WM_CHAR, 'd', 0);
+    EXPECT_EQ(ProgramDriver::Text(Control("cEdit0")), "D");
+    Type(Control("cMemo3"), "Line one\r\nLine two");
+    SendMessageA(Control("cEdit4"), WM_KEYDOWN, VK_UP, 0);  // the arrows: one step of 5 up from 20
+    SendMessageA(Control("cEdit4"), WM_KEYUP, VK_UP, 0);
+    EXPECT_EQ(ProgramDriver::Text(Control("cEdit4")), "25");
+    Type(Control("cEdit6"), "Required");
+    SendMessageA(Control("cCheckBox7"), BM_CLICK, 0, 0);
+
+    // The three browse dialogs, and one of them cancelled.
+    const std::string file = folder + "\\cordalis.exe";
+    Answer(program, OpenDialog(program, Control("cButton1")), 1148, file);  // cmb13, the file name
+    EXPECT_EQ(Label("cLabel1"), file);
+    HWND cancelled = OpenDialog(program, Control("cButton1"));
+    ProgramDriver::Press(cancelled, IDCANCEL);
+    program.AnswerBoxes(window);
+    EXPECT_EQ(Label("cLabel1"), file) << "a cancelled dialog changes nothing";
+    HWND folders = OpenDialog(program, Control("cButton2"));
+    ASSERT_NE(folders, nullptr);
+    program.SendText(folders, BFFM_SETSELECTIONA, TRUE, folder);
+    ProgramDriver::Press(folders, IDOK);
+    program.AnswerBoxes(window);
+    EXPECT_EQ(Label("cLabel2"), folder);
+
+    PostMessageA(doIt, BM_CLICK, 0, 0);
+    const auto summary = program.WaitForWindow("#32770");
+    ASSERT_NE(summary.hwnd, nullptr);
+    EXPECT_EQ(ProgramDriver::MessageBoxText(summary.hwnd), "This tweak's 8 actions were performed successfully.");
+    ProgramDriver::Press(summary.hwnd, IDOK);
+    program.AnswerBoxes(window);
+    EXPECT_EQ(Value("Drive"), "D");
+    EXPECT_EQ(Value("File"), file);
+    EXPECT_EQ(Value("Folder"), folder);
+    EXPECT_EQ(Value("Memo"), "Line one\r\nLine two");
+    EXPECT_EQ(Value("Number"), "25");
+    EXPECT_EQ(Value("Text"), "");
+    EXPECT_EQ(Value("TextB"), "Required");
+    EXPECT_EQ(Value("Toggle"), "1");
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.WaitForExit(), 0);
+  }
+  ProgramDriver program(folder);
+  Start(program);
+  testing::RemoteTree tree(ProgramDriver::DescendantById(window, 300), program.Process());
+  ASSERT_EQ(tree.Label(tree.Selected()), "Every control") << "LastTip";
+  SendMessageA(window, WM_COMMAND, cmdUndo, 0);  // Undo shows no box: it has run when this returns
+  TRegistry reg(SystemRegistry());
+  reg.SetRootKey(kHkeyCurrentUser);
+  EXPECT_FALSE(reg.KeyExists(key)) << "Undo removed the key DO IT made";
+
+  // A tweak with a view control is display-only.
+  tree.Select(tree.Find("Only a view"));
+  ProgramDriver::Settle(window);
+  EXPECT_FALSE(IsWindowEnabled(ProgramDriver::DescendantWithText(window, CommandOf(cmdApply).caption)));
+
+  // The icon picker: where it cannot open (Wine's fails to make its dialog),
+  // or is cancelled, the path label keeps its text and DO IT still asks for it.
+  tree.Select(tree.Find("An icon"));
+  ProgramDriver::Settle(window);
+  HWND icons = ProgramDriver::Descendant(window, "Button", 0);
+  for (int n = 0; icons && ProgramDriver::Text(icons) != "Browse..."; ++n)
+    icons = ProgramDriver::Descendant(window, "Button", n + 1);
+  ASSERT_NE(icons, nullptr);
+  SendMessageTimeoutA(icons, BM_CLICK, 0, 0, SMTO_NORMAL, 2000, nullptr);
+  if (HWND picker = program.WaitForWindow("#32770", 2000).hwnd) ProgramDriver::Press(picker, IDCANCEL);
+  program.AnswerBoxes(window);
+  PostMessageA(window, WM_COMMAND, cmdApply, 0);
+  const auto needs = program.WaitForWindow("#32770");
+  ASSERT_NE(needs.hwnd, nullptr);
+  EXPECT_EQ(ProgramDriver::MessageBoxText(needs.hwnd), kNeedsDataMessage);
+  ProgramDriver::Press(needs.hwnd, IDOK);
+  program.AnswerBoxes(window);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+}  // namespace
+}  // namespace cordalis

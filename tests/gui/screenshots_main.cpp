@@ -1,0 +1,121 @@
+// Saves pictures of the program's main states, for a person to look at:
+//   cordalis_screenshots OUTPUT_FOLDER
+// Each picture is the program's window (or a dialog over it) as a BMP.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "app/commands.h"
+#include "db/dm1.h"
+#include "gui/program_driver.h"
+#include "gui/remote_tree.h"
+#include "host/file_store.h"
+#include "support/table_files.h"
+#include "support/temp_dir.h"
+
+namespace cordalis {
+namespace {
+
+using testing::ProgramDriver;
+using testing::RemoteTree;
+
+// The screen under a window, as a 24-bit BMP file.
+void SaveWindow(HWND window, const std::string& path) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT r;
+  GetWindowRect(window, &r);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  const int stride = (width * 3 + 3) & ~3;
+  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + stride * height),
+                        0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+  out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(stride) * height);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  std::printf("%s\n", path.c_str());
+}
+
+// Lets the program paint what it was told to show.
+void Settle(ProgramDriver& program, HWND window) {
+  ProgramDriver::Settle(window);
+  WaitForSingleObject(program.Process(), 300);
+  ProgramDriver::Settle(window);
+}
+
+struct Session {
+  Session(const std::string& folder, const std::string& arguments = "") : program(folder, arguments) {
+    window = program.WaitForWindow("TMainForm").hwnd;
+    program.AnswerBoxes(window);
+  }
+  RemoteTree Tree() { return RemoteTree(ProgramDriver::DescendantById(window, 300), program.Process()); }
+  void Select(const std::string& label) {
+    RemoteTree tree = Tree();
+    if (HTREEITEM item = tree.Find(label)) tree.Select(item);
+    Settle(program, window);
+  }
+  void Close() {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    program.WaitForExit();
+  }
+  ProgramDriver program;
+  HWND window = nullptr;
+};
+
+void Install(const testing::TempDir& dir) {
+  for (const char* name : {"Twks.xml", "Data.xml"})
+    std::filesystem::copy_file(std::string(CORDALIS_SOURCE_DIR) + "/catalogue/" + name, dir.File(name));
+  testing::WriteTable(SystemFileStore(), dir.File("Undo.xml"), Tdm1::UndoFields(), {});
+  testing::WriteTable(SystemFileStore(), dir.File("Note.xml"), Tdm1::NoteFields(), {});
+  std::ofstream(dir.File("cordalis.INI"), std::ios::binary) << "[Settings]\r\nVeryFirst=0\r\n";
+}
+
+int Run(const std::string& output) {
+  testing::TempDir dir;
+  Install(dir);
+  {
+    Session session(dir.Str());
+    session.Select("Show the Windows version on the desktop");
+    SaveWindow(session.window, output + "\\main-tweak.bmp");
+    session.Select("Desktop");
+    SaveWindow(session.window, output + "\\main-category.bmp");
+    session.Select("Show a legal notice before logon");
+    SaveWindow(session.window, output + "\\controls-shipped.bmp");
+    session.Close();
+  }
+  {
+    Session session(dir.Str(), "-viewonly");
+    SaveWindow(session.window, output + "\\view-only.bmp");
+    session.Close();
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace cordalis
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: cordalis_screenshots OUTPUT_FOLDER\n");
+    return 2;
+  }
+  return cordalis::Run(argv[1]);
+}
