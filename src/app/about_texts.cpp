@@ -24,7 +24,7 @@ AboutTexts ComposeAboutTexts(const TVerInfoObj& info, std::string_view title) {
   texts.caption = "About " + name;
   texts.version = VersionText(name, info.Value("FileVersion"), texts.beta);
   texts.copyright = OrElse(info.Value("LegalCopyright"), "Copyright (C) Quillfeather");
-  texts.publication = "First published in Quillfeather's Windows Tweaks collection";
+  texts.publication = "First published in Quillfeather's Tweaks";
   texts.pubDate = OrElse(info.Value("PubDate"), "Monthuary 32, 2001");
   texts.author = OrElse(info.Value("Comments"), "Written by the Quillfeather team");
   return texts;

@@ -20,8 +20,12 @@ class RichTextDocument {
  public:
   void Clear();
   void SetParagraphIndents(int leftPoints, int rightPoints, int firstLinePoints);
-  void MoveToStart() { caret_ = 0; }
-  void MoveToEnd() { caret_ = size_; }
+  // The insertion point is the selection, collapsed, as in a rich edit.
+  void MoveToStart() { caret_ = selStart_ = selLength_ = 0; }
+  void MoveToEnd() {
+    caret_ = selStart_ = size_;
+    selLength_ = 0;
+  }
   // Neighbouring runs of the same attributes are one run.
   void Insert(const std::string& text, Face face, unsigned style);
   // Clamped to the text.

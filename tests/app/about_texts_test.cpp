@@ -60,7 +60,7 @@ TEST(AboutTexts, TakesTheResourceStrings) {
   EXPECT_EQ(texts.copyright, "(C) 2001 Someone");
   EXPECT_EQ(texts.author, "By someone");
   EXPECT_EQ(texts.pubDate, "May 1, 2001");
-  EXPECT_EQ(texts.publication, "First published in Quillfeather's Windows Tweaks collection");
+  EXPECT_EQ(texts.publication, "First published in Quillfeather's Tweaks");
 }
 
 TEST(AboutTexts, FixedTextsStandInForMissingOrEmptyStrings) {

@@ -13,6 +13,7 @@
 
 #include "app/commands.h"
 #include "db/dm1.h"
+#include "gui/control_catalogue.h"
 #include "gui/program_driver.h"
 #include "gui/remote_tree.h"
 #include "host/file_store.h"
@@ -25,11 +26,16 @@ namespace {
 using testing::ProgramDriver;
 using testing::RemoteTree;
 
-// The screen under a window, as a 24-bit BMP file.
-void SaveWindow(HWND window, const std::string& path) {
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  RECT r;
-  GetWindowRect(window, &r);
+// The screen under the program's windows (the main window and what is open
+// over it), as a 24-bit BMP file.
+void SaveWindows(ProgramDriver& program, const std::string& path) {
+  RECT r{};
+  for (const auto& w : program.TopLevelWindows()) {
+    RedrawWindow(w.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT one;
+    GetWindowRect(w.hwnd, &one);
+    UnionRect(&r, &r, &one);
+  }
   const int width = r.right - r.left, height = r.bottom - r.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -61,6 +67,9 @@ void Settle(ProgramDriver& program, HWND window) {
   ProgramDriver::Settle(window);
 }
 
+struct Session;
+void SaveWindow(Session& session, const std::string& path);
+
 struct Session {
   Session(const std::string& folder, const std::string& arguments = "") : program(folder, arguments) {
     window = program.WaitForWindow("TMainForm").hwnd;
@@ -80,6 +89,24 @@ struct Session {
   HWND window = nullptr;
 };
 
+void SaveWindow(Session& session, const std::string& path) {
+  Settle(session.program, session.window);
+  SaveWindows(session.program, path);
+}
+
+// Opens a dialog by a command; the picture is taken with it open, then it is cancelled.
+void SaveDialog(Session& session, CommandId id, const std::string& path,
+                const std::function<void(HWND)>& fill = nullptr) {
+  PostMessageA(session.window, WM_COMMAND, id, 0);
+  HWND dialog = session.program.WaitForWindow("#32770").hwnd;
+  if (dialog == nullptr) return;
+  if (fill) fill(dialog);
+  Settle(session.program, dialog);
+  SaveWindows(session.program, path);
+  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  session.program.AnswerBoxes(session.window);
+}
+
 void Install(const testing::TempDir& dir) {
   for (const char* name : {"Twks.xml", "Data.xml"})
     std::filesystem::copy_file(std::string(CORDALIS_SOURCE_DIR) + "/catalogue/" + name, dir.File(name));
@@ -94,16 +121,41 @@ int Run(const std::string& output) {
   {
     Session session(dir.Str());
     session.Select("Show the Windows version on the desktop");
-    SaveWindow(session.window, output + "\\main-tweak.bmp");
+    SaveWindow(session, output + "\\main-tweak.bmp");
     session.Select("Desktop");
-    SaveWindow(session.window, output + "\\main-category.bmp");
+    SaveWindow(session, output + "\\main-category.bmp");
     session.Select("Show a legal notice before logon");
-    SaveWindow(session.window, output + "\\controls-shipped.bmp");
+    SaveWindow(session, output + "\\controls-shipped.bmp");
+    SaveDialog(session, cmdNote, output + "\\note-dialog.bmp", [](HWND dialog) {
+      HWND memo = ProgramDriver::Descendant(dialog, "Edit");
+      for (char c : std::string("Shown on the computers in the library."))
+        SendMessageA(memo, WM_CHAR, static_cast<unsigned char>(c), 0);
+    });
+    SaveDialog(session, cmdAbout, output + "\\about.bmp");
+    SendMessageA(session.window, WM_COMMAND, cmdTop, 0);  // a search from the top finds the text
+    PostMessageA(session.window, WM_COMMAND, cmdFind, 0);
+    if (HWND find = session.program.WaitForWindow("#32770").hwnd) {
+      SendMessageA(GetDlgItem(find, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("wallpaper"));
+      SendMessageA(find, WM_COMMAND, IDOK, 0);
+      SaveWindow(session, output + "\\find.bmp");
+      PostMessageA(find, WM_CLOSE, 0, 0);
+    }
     session.Close();
   }
   {
     Session session(dir.Str(), "-viewonly");
-    SaveWindow(session.window, output + "\\view-only.bmp");
+    SaveWindow(session, output + "\\view-only.bmp");
+    session.Close();
+  }
+  {
+    testing::TempDir controls;
+    testing::WriteControlCatalogue(SystemFileStore(), controls.Str(), "Software\\CordalisPictures");
+    testing::WriteTable(SystemFileStore(), controls.File("Undo.xml"), Tdm1::UndoFields(), {});
+    testing::WriteTable(SystemFileStore(), controls.File("Note.xml"), Tdm1::NoteFields(), {});
+    std::ofstream(controls.File("cordalis.INI"), std::ios::binary) << "[Settings]\r\nVeryFirst=0\r\n";
+    Session session(controls.Str());
+    session.Select("Every control");
+    SaveWindow(session, output + "\\controls-every-kind.bmp");
     session.Close();
   }
   return 0;

@@ -119,11 +119,7 @@ void TreeView::Apply(const TweakTree& tree, const TreeUpdate& update) {
     // selection handling: it must reach the model, whoever selected.
     HTREEITEM item = *update.select >= 0 ? EnsureInserted(*update.select) : nullptr;
     SendMessageA(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-    if (item) {
-      SendMessageA(hwnd_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
-      // A long title would leave the tree scrolled sideways, its start hidden.
-      SendMessageA(hwnd_, WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0);
-    }
+    if (item) SendMessageA(hwnd_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
   }
 }
 
@@ -148,6 +144,9 @@ bool TreeView::Notify(const NMHDR& header, LRESULT& result) {
     case TVN_SELCHANGEDA: {
       if (quiet_ > 0) return true;  // the rebuild removing the old items
       const auto& change = reinterpret_cast<const NMTREEVIEWA&>(header);
+      // The control scrolls a long label into view after this; the tree's
+      // left edge, which shows where the item sits, is kept in view instead.
+      PostMessageA(hwnd_, WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0);
       if (onSelectionChanged) onSelectionChanged(change.itemNew.hItem ? static_cast<int>(change.itemNew.lParam) : -1);
       return true;
     }
