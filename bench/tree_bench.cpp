@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <ctime>
+#include <deque>
 #include <random>
 #include <string>
 #include <vector>
@@ -32,26 +33,34 @@ std::vector<std::string> Vocabulary(std::mt19937& random) {
   return words;
 }
 
-std::vector<TreeTweak> SyntheticTweaks(int count) {
+// The tweaks' texts, as the tables would hold them, and the tree's view of them.
+struct Synthetic {
+  std::deque<std::string> texts;
+  std::vector<TreeTweak> tweaks;
+};
+
+Synthetic SyntheticTweaks(int count) {
   std::mt19937 random(2024);
   const std::vector<std::string> words = Vocabulary(random);
   auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
-  std::vector<TreeTweak> tweaks;
-  tweaks.reserve(static_cast<std::size_t>(count));
+  Synthetic s;
+  s.tweaks.reserve(static_cast<std::size_t>(count));
   for (int id = 1; id <= count; ++id) {
     TreeTweak t;
-    t.tweak.twkId = id;
-    t.tweak.hide = pick(50) == 0;
+    t.twkId = id;
+    t.hide = pick(50) == 0;
     const std::size_t category = pick(10);
-    t.tweak.category = "Category " + std::to_string(category);
+    t.category = s.texts.emplace_back("Category " + std::to_string(category));
     const std::size_t sub = pick(11);  // one in eleven without a subcategory
-    t.tweak.subCat = sub == 10 ? "" : "Subcategory " + std::to_string(category) + "." + std::to_string(sub);
+    t.subCat = s.texts.emplace_back(sub == 10 ? "" : "Subcategory " + std::to_string(category) + "." + std::to_string(sub));
     const std::size_t length = 3 + pick(3);
-    for (std::size_t w = 0; w < length; ++w) t.tweak.title += (w ? " " : "") + words[pick(words.size())];
+    std::string title;
+    for (std::size_t w = 0; w < length; ++w) title += (w ? " " : "") + words[pick(words.size())];
+    t.title = s.texts.emplace_back(std::move(title));
     t.mask = pick(20) == 0 ? 0x0008 : 0x0002;
-    tweaks.push_back(std::move(t));
+    s.tweaks.push_back(t);
   }
-  return tweaks;
+  return s;
 }
 
 // Processor time of this thread, so that other work on a busy machine counts less.
@@ -71,7 +80,8 @@ double SecondsToBuild(const std::vector<TreeTweak>& tweaks, const TextCollation&
 }
 
 void BM_TreeBuild(benchmark::State& state) {
-  const std::vector<TreeTweak> tweaks = SyntheticTweaks(static_cast<int>(state.range(0)));
+  const Synthetic synthetic = SyntheticTweaks(static_cast<int>(state.range(0)));
+  const std::vector<TreeTweak>& tweaks = synthetic.tweaks;
   const AsciiCollation collation;
   for (auto _ : state) {
     TweakTree tree(tweaks, TreeBuildInputs{false, kPlatform, -1}, collation);
@@ -83,8 +93,10 @@ BENCHMARK(BM_TreeBuild)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // Both sizes timed side by side; "ratio" is the larger build's time over the smaller's.
 void BM_TreeBuildRatio(benchmark::State& state) {
-  const std::vector<TreeTweak> small = SyntheticTweaks(10000);
-  const std::vector<TreeTweak> large = SyntheticTweaks(100000);
+  const Synthetic smallSet = SyntheticTweaks(10000);
+  const Synthetic largeSet = SyntheticTweaks(100000);
+  const std::vector<TreeTweak>& small = smallSet.tweaks;
+  const std::vector<TreeTweak>& large = largeSet.tweaks;
   const AsciiCollation collation;
   double smallSeconds = 0;
   double largeSeconds = 0;

@@ -103,11 +103,7 @@ std::optional<std::int32_t> MainFormModel::SelectedTweak() const {
 // The whole tree from the tables, selecting the tweak LastTip names (or the
 // first), which fills the panes.
 void MainFormModel::BuildTree() {
-  std::vector<TreeTweak> tweaks;
-  for (TweakRecord& tweak : AllTweaks(dm_->cdsTwks)) {
-    const std::uint16_t mask = MaskOf(ActionsWithKey(dm_->cdsData, tweak.twkId));
-    tweaks.push_back({std::move(tweak), mask});
-  }
+  const std::vector<TreeTweak> tweaks = TreeTweaksOf(dm_->cdsTwks, dm_->cdsData);
   const std::int32_t lastTip = lastTip_;
   lastTip_ = -1;  // consumed, also when the build fails half-way
   tree_ = TweakTree(tweaks, {viewOnly_, platformMask_, lastTip}, ports_.collation);

@@ -6,34 +6,36 @@
 #include <unordered_map>
 #include <utility>
 
+#include "db/client_data_set.h"
+#include "db/schema.h"
 #include "host/text_collation.h"
 
 namespace cordalis {
 namespace {
 
-struct CollationLess {
-  const TextCollation* collation;
-  bool operator()(std::string_view a, std::string_view b) const { return collation->Compare(a, b) < 0; }
-};
-
 // Texts that compare equal are one entry, spelled as first met. A text spelled
-// exactly as one met before is found by its bytes, without the collation.
+// exactly as one met before is found by its bytes, without the collation; any
+// other is found by its sort key, made once for it.
 template <class T>
 class SortedList {
  public:
-  explicit SortedList(const TextCollation& collation) : entries_(CollationLess{&collation}) {}
+  struct Entry {
+    std::string_view spelling;
+    T value;
+  };
 
   template <class... Args>
-  T& Find(std::string_view text, Args&&... newEntry) {
+  T& Find(std::string_view text, const TextCollation& collation, Args&&... newEntry) {
     if (const auto known = bySpelling_.find(text); known != bySpelling_.end()) return *known->second;
-    T& entry = entries_.try_emplace(text, std::forward<Args>(newEntry)...).first->second;
-    bySpelling_.emplace(text, &entry);
-    return entry;
+    Entry& entry = entries_.try_emplace(collation.SortKey(text), Entry{text, T(std::forward<Args>(newEntry)...)})
+                       .first->second;
+    bySpelling_.emplace(text, &entry.value);
+    return entry.value;
   }
-  std::map<std::string_view, T, CollationLess>& Entries() { return entries_; }
+  std::map<std::string, Entry>& Entries() { return entries_; }
 
  private:
-  std::map<std::string_view, T, CollationLess> entries_;
+  std::map<std::string, Entry> entries_;  // by sort key
   std::unordered_map<std::string_view, T*> bySpelling_;
 };
 
@@ -58,26 +60,18 @@ using CategoryList = SortedList<SubCatList>;
 
 CategoryList CollectTweaks(const std::vector<TreeTweak>& tweaks, const TreeBuildInputs& in,
                            const TextCollation& collation) {
-  CategoryList categories(collation);
+  CategoryList categories;
   for (std::size_t i = 0; i < tweaks.size(); ++i) {
-    const TweakRecord& t = tweaks[i].tweak;
-    const bool notForPlatform = (tweaks[i].mask & in.platformMask) == 0;
+    const TreeTweak& t = tweaks[i];
+    const bool notForPlatform = (t.mask & in.platformMask) == 0;
     if ((t.hide || notForPlatform) && !in.viewOnly) continue;
-    TitleList& titles = categories.Find(t.category, collation).Find(t.subCat);
+    TitleList& titles = categories.Find(t.category, collation).Find(t.subCat, collation);
     titles.entries.push_back(TitleEntry{static_cast<std::uint32_t>(titles.text.size()),
                                         static_cast<std::uint32_t>(t.title.size()), static_cast<std::uint32_t>(i),
                                         t.twkId, notForPlatform});
     titles.text += t.title;
   }
   return categories;
-}
-
-// Equal titles keep all their tweaks, the one met last in front.
-void SortTitles(TitleList& titles, const TextCollation& collation) {
-  std::stable_sort(titles.entries.begin(), titles.entries.end(), [&](const TitleEntry& a, const TitleEntry& b) {
-    const int order = collation.Compare(titles.Title(a), titles.Title(b));
-    return order < 0 || (order == 0 && a.metAt > b.metAt);
-  });
 }
 
 // How many nodes and how much label text the lists will make.
@@ -88,12 +82,12 @@ struct TreeSize {
 
 TreeSize SizeOf(CategoryList& categories) {
   TreeSize size;
-  for (auto& [category, subCats] : categories.Entries()) {
+  for (auto& [categoryKey, category] : categories.Entries()) {
     size.nodes += 1;
-    size.labelBytes += category.size() + 1;
-    for (auto& [subCat, titles] : subCats.Entries()) {
-      size.nodes += 1 + titles.entries.size();
-      size.labelBytes += subCat.size() + 1 + titles.text.size() + titles.entries.size();
+    size.labelBytes += category.spelling.size() + 1;
+    for (auto& [subCatKey, subCat] : category.value.Entries()) {
+      size.nodes += 1 + subCat.value.entries.size();
+      size.labelBytes += subCat.spelling.size() + 1 + subCat.value.text.size() + subCat.value.entries.size();
     }
   }
   return size;
@@ -102,29 +96,70 @@ TreeSize SizeOf(CategoryList& categories) {
 }  // namespace
 
 TweakTree::TweakTree(const std::vector<TreeTweak>& tweaks, const TreeBuildInputs& in,
-                     const TextCollation& collation) {
+                     const TextCollation& collation)
+    : collation_(&collation) {
   CategoryList categories = CollectTweaks(tweaks, in, collation);
   const TreeSize size = SizeOf(categories);
   nodes_.reserve(size.nodes);
+  titleBlock_.reserve(size.nodes);
+  metAt_.reserve(size.nodes);
   labels_.reserve(size.labelBytes);
   AddNode(TreeNodeKind::Root, "Categories", 0, -1, kNoStateImage);
   int named = -1;
-  for (auto& [category, subCats] : categories.Entries()) {
-    const int c = AddNode(TreeNodeKind::Category, category, 0, 0, kClosedFolderImage);
-    for (auto& [subCat, titles] : subCats.Entries()) {
-      const int parent = subCat.empty() ? c : AddNode(TreeNodeKind::SubCategory, subCat, 0, c, kClosedFolderImage);
-      SortTitles(titles, collation);
+  for (auto& [categoryKey, category] : categories.Entries()) {
+    const int c = AddNode(TreeNodeKind::Category, category.spelling, 0, 0, kClosedFolderImage);
+    for (auto& [subCatKey, subCat] : category.value.Entries()) {
+      TitleList& titles = subCat.value;
+      const int parent =
+          subCat.spelling.empty() ? c : AddNode(TreeNodeKind::SubCategory, subCat.spelling, 0, c, kClosedFolderImage);
+      if (titles.entries.empty()) continue;
+      const int block = static_cast<int>(blocks_.size());
+      blocks_.push_back({NodeCount(), NodeCount() + static_cast<int>(titles.entries.size()), false});
       for (const TitleEntry& entry : titles.entries) {
         const int image = entry.notForPlatform ? kRedTweakImage : kTweakImage;
         const int t = AddNode(TreeNodeKind::Tweak, titles.Title(entry), entry.twkId, parent, image);
+        titleBlock_.back() = block;
+        metAt_.back() = entry.metAt;
         if (entry.twkId == in.lastTip) named = t;
       }
     }
   }
   FinishRanges();
+  if (named >= 0) named = IndexOfTweak(in.lastTip);  // its place once its titles are in order
   TreeUpdate shown;
   SetExpanded(0, true, shown);
   SelectInto(named >= 0 ? named : NextTweak(-1), shown);
+}
+
+// Puts one block of titles in order: by the collation, equal titles with the
+// one met later in the input first. Only the titles move; every index stays.
+void TweakTree::SortBlock(int block) const {
+  TitleBlock& b = blocks_[static_cast<std::size_t>(block)];
+  b.sorted = true;
+  struct Keyed {
+    std::string key;
+    std::uint32_t metAt;
+    TreeNode node;
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(static_cast<std::size_t>(b.end - b.first));
+  for (int i = b.first; i < b.end; ++i) {
+    const TreeNode& n = nodes_[static_cast<std::size_t>(i)];
+    keyed.push_back({collation_->SortKey(std::string_view(labels_).substr(n.labelAt, n.labelSize)),
+                     metAt_[static_cast<std::size_t>(i)], n});
+  }
+  std::sort(keyed.begin(), keyed.end(), [](const Keyed& x, const Keyed& y) {
+    const int order = x.key.compare(y.key);
+    return order < 0 || (order == 0 && x.metAt > y.metAt);
+  });
+  for (int i = b.first; i < b.end; ++i) {
+    const TreeNode& from = keyed[static_cast<std::size_t>(i - b.first)].node;
+    TreeNode& to = nodes_[static_cast<std::size_t>(i)];
+    to.twkId = from.twkId;
+    to.stateImage = from.stateImage;
+    to.labelAt = from.labelAt;
+    to.labelSize = from.labelSize;
+  }
 }
 
 int TweakTree::AddNode(TreeNodeKind kind, std::string_view label, std::int32_t twkId, int parent, int image) {
@@ -147,6 +182,8 @@ int TweakTree::AddNode(TreeNodeKind kind, std::string_view label, std::int32_t t
     p.lastChild = index;
   }
   nodes_.push_back(node);
+  titleBlock_.push_back(-1);
+  metAt_.push_back(0);
   return index;
 }
 
@@ -165,11 +202,21 @@ void TweakTree::FinishRanges() {
   }
 }
 
-// A scan: the window asks this once in a while, never per node.
+// A scan: the window asks this once in a while, never per node. A tweak is
+// in its block whatever the block's order; the block is put in order before
+// its place in it is told.
 int TweakTree::IndexOfTweak(std::int32_t twkId) const {
   if (twkId == 0) return -1;
   const auto found = std::find_if(nodes_.begin(), nodes_.end(), [twkId](const TreeNode& n) { return n.twkId == twkId; });
-  return found == nodes_.end() ? -1 : static_cast<int>(found - nodes_.begin());
+  if (found == nodes_.end()) return -1;
+  const auto index = static_cast<std::size_t>(found - nodes_.begin());
+  const int block = titleBlock_[index];
+  if (block < 0 || blocks_[static_cast<std::size_t>(block)].sorted) return static_cast<int>(index);
+  SortBlock(block);
+  const TitleBlock& b = blocks_[static_cast<std::size_t>(block)];
+  for (int i = b.first; i < b.end; ++i)
+    if (nodes_[static_cast<std::size_t>(i)].twkId == twkId) return i;
+  return -1;
 }
 
 int TweakTree::CategoryOf(int node) const {
@@ -343,6 +390,29 @@ TreeUpdate TweakTree::GoTop() {
 
 TreeUpdate TweakTree::GoBottom() {
   return nodes_.empty() ? TreeUpdate{} : Select(LastNode());
+}
+
+std::vector<TreeTweak> TreeTweaksOf(const ClientDataSet& tweaks, const ClientDataSet& actions) {
+  const TableData& actionData = actions.Data();
+  const auto owner = static_cast<std::size_t>(actionData.FieldIndex(schema::kTwkID));
+  const auto verMask = static_cast<std::size_t>(actionData.FieldIndex(schema::kVerMask));
+  std::unordered_map<std::int32_t, std::uint16_t> masks;
+  for (RowId row : actions.AllRows())
+    masks[actionData.Number(row, owner)] |= static_cast<std::uint16_t>(actionData.Number(row, verMask));
+
+  const TableData& data = tweaks.Data();
+  auto column = [&](const char* name) { return static_cast<std::size_t>(data.FieldIndex(name)); };
+  const std::size_t id = column(schema::kTwkID), hide = column(schema::kHide), category = column(schema::kCategory),
+                    subCat = column(schema::kSubCat), title = column(schema::kTitle);
+  std::vector<TreeTweak> out;
+  out.reserve(data.LiveRowCount());
+  for (RowId row : tweaks.AllRows()) {
+    const std::int32_t twkId = data.Number(row, id);
+    const auto mask = masks.find(twkId);
+    out.push_back({twkId, data.Number(row, hide) != 0, data.Text(row, category), data.Text(row, subCat),
+                   data.Text(row, title), mask == masks.end() ? std::uint16_t{0} : mask->second});
+  }
+  return out;
 }
 
 }  // namespace cordalis

@@ -23,6 +23,7 @@
 
 namespace cordalis {
 
+class ClientDataSet;
 class TextCollation;
 
 enum class TreeNodeKind : std::uint8_t { Root, Category, SubCategory, Tweak };
@@ -52,11 +53,21 @@ struct TreeNode {
   std::uint32_t labelSize = 0;
 };
 
-// A tweak as the tree needs it: its row and the OR of its actions' VerMask.
+// A tweak as the tree needs it: the fields it shows, still in the tables
+// (which must not change while the tree is built from them), and the OR of its
+// actions' VerMask.
 struct TreeTweak {
-  TweakRecord tweak;
+  std::int32_t twkId = 0;
+  bool hide = false;
+  std::string_view category;
+  std::string_view subCat;
+  std::string_view title;
   std::uint16_t mask = 0;
 };
+
+// Every tweak of the tweak table in TwkID order, with its actions' mask, read
+// in one pass over each table without copying a text or moving a cursor.
+std::vector<TreeTweak> TreeTweaksOf(const ClientDataSet& tweaks, const ClientDataSet& actions);
 
 struct TreeBuildInputs {
   bool viewOnly = false;
@@ -82,10 +93,19 @@ class TweakTree {
   // tweaks and tweaks for other platforms unless view-only. Selects the tweak
   // named by lastTip, or else the first tweak; opens the root and the selected
   // node's ancestors and leaves every other node closed.
+  //
+  // The titles under one category or subcategory are put in order when one of
+  // them is first looked at: their indexes are the same whatever their order,
+  // and a collation that follows the user's locale costs a call per title.
+  // The collation must outlive the tree.
   TweakTree(const std::vector<TreeTweak>& tweaks, const TreeBuildInputs& in, const TextCollation& collation);
 
   int NodeCount() const { return static_cast<int>(nodes_.size()); }
-  const TreeNode& Node(int index) const { return nodes_[static_cast<std::size_t>(index)]; }
+  const TreeNode& Node(int index) const {
+    const auto i = static_cast<std::size_t>(index);
+    if (titleBlock_[i] >= 0 && !blocks_[static_cast<std::size_t>(titleBlock_[i])].sorted) SortBlock(titleBlock_[i]);
+    return nodes_[i];
+  }
   std::string_view Label(int index) const;
   const char* LabelText(int index) const;  // the label ending in a NUL, for the control
   std::int32_t TweakAt(int index) const { return Node(index).twkId; }
@@ -130,8 +150,19 @@ class TweakTree {
   void CollapseSubtree(int node, TreeUpdate& update);
   void SelectInto(int node, TreeUpdate& update);
   static TreeUpdate Finished(TreeUpdate update);
+  // The titles of one parent: nodes [first, end), each a leaf.
+  struct TitleBlock {
+    int first = 0;
+    int end = 0;
+    bool sorted = false;
+  };
+  void SortBlock(int block) const;
 
-  std::vector<TreeNode> nodes_;
+  const TextCollation* collation_ = nullptr;
+  mutable std::vector<TreeNode> nodes_;
+  mutable std::vector<TitleBlock> blocks_;
+  std::vector<int> titleBlock_;      // by node: its block of titles, -1 for other nodes
+  std::vector<std::uint32_t> metAt_;  // by node: the title's place in the input
   std::string labels_;  // every label in tree order, each followed by a NUL
   int selected_ = -1;
 };

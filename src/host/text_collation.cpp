@@ -22,4 +22,11 @@ int AsciiCollation::Compare(std::string_view a, std::string_view b) const {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+std::string AsciiCollation::SortKey(std::string_view text) const {
+  std::string key(text);
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return key;
+}
+
 }  // namespace cordalis

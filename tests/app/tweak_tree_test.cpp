@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <random>
 #include <string>
 #include <vector>
@@ -26,12 +27,12 @@ struct Tw {
 
 std::vector<TreeTweak> Tweaks(const std::vector<Tw>& rows) {
   std::vector<TreeTweak> out;
-  for (const Tw& r : rows) out.push_back({TweakRecord{r.id, r.hide, r.category, r.subCat, r.title, ""}, r.mask});
+  for (const Tw& r : rows) out.push_back({r.id, r.hide, r.category, r.subCat, r.title, r.mask});
   return out;
 }
 
 TweakTree Build(const std::vector<Tw>& rows, bool viewOnly = false, std::int32_t lastTip = -1) {
-  const AsciiCollation collation;
+  static const AsciiCollation collation;  // outlives the trees built with it
   return TweakTree(Tweaks(rows), TreeBuildInputs{viewOnly, kPlatform, lastTip}, collation);
 }
 
@@ -167,6 +168,7 @@ class FirstLetterCollation final : public TextCollation {
     const int y = b.empty() ? -1 : static_cast<unsigned char>(b[0]);
     return x < y ? -1 : (x > y ? 1 : 0);
   }
+  std::string SortKey(std::string_view text) const override { return std::string(text.substr(0, 1)); }
 };
 
 TEST(TweakTreeBuild, SortsAndMatchesWithTheGivenCollation) {
@@ -463,9 +465,13 @@ TEST(TweakTreeNavigation, WalksEveryTweakOfALargeTreeInTreeOrder) {
   auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
   const char* words[] = {"", "alpha", "Beta", "gamma", "ALPHA", "delta"};
   std::vector<TreeTweak> tweaks;
+  std::deque<std::string> titles;  // the texts the tree reads while it is built
   for (int id = 1; id <= 3000; ++id) {
-    TweakRecord t{id, pick(10) == 0, words[pick(6)], words[pick(6)], words[1 + pick(5)] + std::to_string(pick(30)), ""};
-    tweaks.push_back({t, static_cast<std::uint16_t>(pick(8) == 0 ? kOther : kFits)});
+    const bool hide = pick(10) == 0;
+    const char* category = words[pick(6)];
+    const char* subCat = words[pick(6)];
+    titles.push_back(words[1 + pick(5)] + std::to_string(pick(30)));
+    tweaks.push_back({id, hide, category, subCat, titles.back(), static_cast<std::uint16_t>(pick(8) == 0 ? kOther : kFits)});
   }
   const AsciiCollation collation;
   const TweakTree tree(tweaks, TreeBuildInputs{false, kPlatform, -1}, collation);

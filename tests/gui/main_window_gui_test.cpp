@@ -84,14 +84,10 @@ std::vector<std::string> ExpectedOutline(const std::string& folder) {
   testing::RecordingMessageBoxes boxes;
   XmlPacketEngine engine(SystemFileStore());
   Tdm1 dm(engine, SystemFileStore(), boxes, folder);
-  std::vector<TreeTweak> tweaks;
-  for (TweakRecord& t : AllTweaks(dm.cdsTwks)) {
-    std::uint16_t mask = 0;
-    for (const ActionRecord& a : ActionsWithKey(dm.cdsData, t.twkId)) mask |= a.verMask;
-    tweaks.push_back({std::move(t), mask});
-  }
+  const std::vector<TreeTweak> tweaks = TreeTweaksOf(dm.cdsTwks, dm.cdsData);
   const CurrentPlatform platform = ComputeCurrentPlatform(SystemHostQueries(), SystemRegistry());
-  const TweakTree tree(tweaks, {false, platform.mask, -1}, Win32TextCollation());
+  const Win32TextCollation collation;
+  const TweakTree tree(tweaks, {false, platform.mask, -1}, collation);
   std::vector<std::string> lines;
   for (int n = 0; n < tree.NodeCount(); ++n)
     lines.push_back(std::string(static_cast<std::size_t>(tree.Node(n).depth) * 2, ' ') + std::string(tree.Label(n)));

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include "host/win32/win32_text_collation.h"
+#endif
+
 namespace cordalis {
 namespace {
 
@@ -29,8 +33,25 @@ TEST(AsciiCollation, IgnoresLetterCaseAndKeepsATotalOrder) {
   for (const Case& c : cases) {
     EXPECT_EQ(Sign(collation.Compare(c.a, c.b)), c.order) << c.a << " : " << c.b;
     EXPECT_EQ(Sign(collation.Compare(c.b, c.a)), -c.order) << c.b << " : " << c.a;
+    EXPECT_EQ(Sign(collation.SortKey(c.a).compare(collation.SortKey(c.b))), c.order) << c.a << " : " << c.b;
   }
 }
+
+#ifdef _WIN32
+// The platform's sort keys order texts as its comparison does, so the tree
+// may sort by keys.
+TEST(Win32Collation, SortKeysOrderAsTheComparisonDoes) {
+  const char* texts[] = {"",         "a",        "A",          "alpha",    "Beta",         "beta",
+                         "Explorer", "explorer", "Internet Explorer",     "Logon & Users", "Logon and Users",
+                         "a_b",      "aZb",      "caf\xE9",    "cafe",     "Caf\xC9",      "Z",
+                         "10 items", "9 items",  "Start Menu & Taskbar",  "start menu"};
+  const Win32TextCollation collation;
+  for (const char* a : texts)
+    for (const char* b : texts)
+      EXPECT_EQ(Sign(collation.SortKey(a).compare(collation.SortKey(b))), Sign(collation.Compare(a, b)))
+          << a << " : " << b;
+}
+#endif
 
 }  // namespace
 }  // namespace cordalis

@@ -46,6 +46,18 @@ HWND Button(HWND parent, HINSTANCE instance, CommandId id) {
                          0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
 }
 
+// Moves a window only when its place changes: moving a rich edit makes it
+// lay out its text again, and the layout runs on every selection.
+void Place(HWND window, int x, int y, int width, int height) {
+  RECT now;
+  GetWindowRect(window, &now);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&now), 2);
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height) return;
+  MoveWindow(window, x, y, width, height, TRUE);
+}
+
 RECT RectIn(HWND window, HWND parent) {
   RECT r;
   GetWindowRect(window, &r);
@@ -292,33 +304,32 @@ void TMainForm::ShowLayout(int treeWidth, const ColumnSizes& column) {
   GetClientRect(Handle(), &client);
   const int top = RectIn(toolBar_, Handle()).bottom;
   const int height = column.column;
-  gbTweaks_->Place(0, top, treeWidth, height);
+  Place(gbTweaks_->Handle(), 0, top, treeWidth, height);
   const RECT treeArea = gbTweaks_->ContentRect();
-  MoveWindow(tv1_->Handle(), treeArea.left, treeArea.top, treeArea.right - treeArea.left,
-             treeArea.bottom - treeArea.top, TRUE);
-  vSplit_->Place(treeWidth, top, kVSplitWidth, height);
+  Place(tv1_->Handle(), treeArea.left, treeArea.top, treeArea.right - treeArea.left, treeArea.bottom - treeArea.top);
+  Place(vSplit_->Handle(), treeWidth, top, kVSplitWidth, height);
   const int width = client.right - treeWidth - kVSplitWidth;
-  pnlDesc_->Place(treeWidth + kVSplitWidth, top, width, height);
-  gbDesc_->Place(0, 0, width, column.Description());
-  hSplitDD_->Place(0, column.DescSplitterTop(), width, kDescSplitterHeight);
-  pnlDetCon_->Place(0, column.DetConTop(), width, column.detCon);
-  gbDetail_->Place(0, 0, width, column.Detail());
-  hsplitCd_->Place(0, column.CtrlsSplitterTop(), width, kCtrlsSplitterHeight);
-  gbCtrls_->Place(0, column.ControlsTop(), width, column.controls);
+  Place(pnlDesc_->Handle(), treeWidth + kVSplitWidth, top, width, height);
+  Place(gbDesc_->Handle(), 0, 0, width, column.Description());
+  Place(hSplitDD_->Handle(), 0, column.DescSplitterTop(), width, kDescSplitterHeight);
+  Place(pnlDetCon_->Handle(), 0, column.DetConTop(), width, column.detCon);
+  Place(gbDetail_->Handle(), 0, 0, width, column.Detail());
+  Place(hsplitCd_->Handle(), 0, column.CtrlsSplitterTop(), width, kCtrlsSplitterHeight);
+  Place(gbCtrls_->Handle(), 0, column.ControlsTop(), width, column.controls);
   for (auto [box, pane] : {std::pair{gbDesc_.get(), reDesc_.get()}, std::pair{gbDetail_.get(), reDetail_.get()}}) {
     const RECT r = box->ContentRect();
-    MoveWindow(pane->Handle(), r.left, r.top, r.right - r.left, std::max<int>(r.bottom - r.top, 0), TRUE);
+    Place(pane->Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top);
   }
   const RECT ctrls = gbCtrls_->ContentRect();
   const int actHeight = Scale(kCommandPanelHeight);
   const int ctrlsWidth = ctrls.right - ctrls.left;
-  pnlAct_->Place(ctrls.left, ctrls.bottom - actHeight, ctrlsWidth, actHeight);
-  sbCtrls_->Place(ctrls.left, ctrls.top, ctrlsWidth, ctrls.bottom - ctrls.top - actHeight);
+  Place(pnlAct_->Handle(), ctrls.left, ctrls.bottom - actHeight, ctrlsWidth, actHeight);
+  Place(sbCtrls_->Handle(), ctrls.left, ctrls.top, ctrlsWidth, ctrls.bottom - ctrls.top - actHeight);
   model_->PaneResized(sbCtrls_->ClientWidth());
-  MoveWindow(bvBtns_, 0, 0, ctrlsWidth, 2, TRUE);
+  Place(bvBtns_, 0, 0, ctrlsWidth, 2);
   int left = Scale(8);
   for (HWND button : {btnApply_, btnUndo_, btnNote_}) {
-    MoveWindow(button, left, Scale(9), Scale(75), Scale(25), TRUE);
+    Place(button, left, Scale(9), Scale(75), Scale(25));
     left += Scale(80);
   }
 }

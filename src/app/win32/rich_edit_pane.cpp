@@ -73,6 +73,10 @@ bool RichEditPane::RouteNotify(const NMHDR& header) {
   auto* pane = reinterpret_cast<RichEditPane*>(GetPropA(header.hwndFrom, kPaneProperty));
   if (pane == nullptr) return false;
   pane->requestedBottom_ = reinterpret_cast<const REQRESIZE&>(header).rc.bottom;
+  RECT client;
+  GetClientRect(pane->hwnd_, &client);
+  pane->requestedWidth_ = client.right;
+  pane->contentChanged_ = false;
   return true;
 }
 
@@ -96,6 +100,7 @@ void RichEditPane::SetParagraphIndents(int leftPoints, int rightPoints, int firs
 void RichEditPane::Insert(const std::string& text, Face face, unsigned style) { document_.Insert(text, face, style); }
 
 void RichEditPane::Present() {
+  contentChanged_ = true;
   SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
   StreamRtfInto(hwnd_, DocumentRtf(document_, font_));
   Select(document_.SelectionStart(), document_.SelectionLength());
@@ -131,8 +136,14 @@ std::string RichEditPane::SelectedText() const {
 
 void RichEditPane::Copy() { SendMessageA(hwnd_, WM_COPY, 0, 0); }
 
+// The control tells its size when its content changes; it is asked again
+// only when that answer is not for the present content and width, since
+// asking makes it lay out its whole text.
 int RichEditPane::RequestedHeight() {
-  SendMessageA(hwnd_, EM_REQUESTRESIZE, 0, 0);  // answered at once through OnRequestResize
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  if (contentChanged_ || client.right != requestedWidth_)
+    SendMessageA(hwnd_, EM_REQUESTRESIZE, 0, 0);  // answered at once, through RouteNotify
   return requestedBottom_;
 }
 

@@ -53,6 +53,8 @@ class RichEditPane final : public RichTextPane {
   RichTextDocument document_;
   RtfFont font_;
   int requestedBottom_ = 0;
+  int requestedWidth_ = -1;  // the client width the last answer was for
+  bool contentChanged_ = true;
 };
 
 // Streams RTF into a rich edit in one message.

@@ -144,11 +144,6 @@ void ControlsPaneView::LabelChanged(int buttonNumber) {
   UpdateScrollBars();
 }
 
-void ControlsPaneView::Place(int x, int y, int width, int height) {
-  MoveWindow(Handle(), x, y, std::max(width, 0), std::max(height, 0), TRUE);
-  UpdateScrollBars();
-}
-
 int ControlsPaneView::ClientWidth() const {
   RECT r;
   GetClientRect(Handle(), &r);
@@ -171,6 +166,9 @@ int ControlsPaneView::ContentHeight() const {
 // Scroll bars appear when the controls do not fit; controls anchored right
 // follow the width that is left.
 void ControlsPaneView::UpdateScrollBars() {
+  // Showing or hiding a bar resizes the box, which comes back here.
+  if (updatingBars_) return;
+  updatingBars_ = true;
   RECT client;
   GetClientRect(Handle(), &client);
   for (int bar : {SB_VERT, SB_HORZ}) {
@@ -188,6 +186,7 @@ void ControlsPaneView::UpdateScrollBars() {
     if (c.control->stretches)
       SetWindowPos(c.hwnd, nullptr, 0, 0, std::max(0, static_cast<int>(client.right) + scrollX_ - c.control->bounds.left - 8),
                    c.control->bounds.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  updatingBars_ = false;
 }
 
 void ControlsPaneView::ScrollTo(int x, int y) {

@@ -26,7 +26,6 @@ class ControlsPaneView final : public Window {
   void SetFont(HFONT font) { font_ = font; }
   // Creates the model's controls anew, in their order (the tab order).
   void Show();
-  void Place(int x, int y, int width, int height);
   int ClientWidth() const;
   // A browse button's dialog gave a label its new caption (already in the model).
   void LabelChanged(int buttonNumber);
@@ -62,6 +61,7 @@ class ControlsPaneView final : public Window {
   int scrollX_ = 0;
   int scrollY_ = 0;
   bool showing_ = false;  // while controls are being filled by program
+  bool updatingBars_ = false;
 };
 
 }  // namespace cordalis

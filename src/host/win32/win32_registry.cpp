@@ -20,12 +20,19 @@ HKEY Key(HKey key) {
   }
 }
 
+// Opening a root's empty name hands the root itself back, in the system's form.
+HKey PortKey(HKEY key) {
+  for (HKey root : {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine, kHkeyUsers, kHkeyCurrentConfig})
+    if (key == Key(root)) return root;
+  return reinterpret_cast<HKey>(key);
+}
+
 class Win32Registry final : public RegistryApi {
  public:
   long OpenKey(HKey parent, const std::string& subKey, std::uint32_t access, HKey* result) override {
     HKEY key = nullptr;
     long error = RegOpenKeyExA(Key(parent), subKey.c_str(), 0, access, &key);
-    *result = error == ERROR_SUCCESS ? reinterpret_cast<HKey>(key) : 0;
+    *result = error == ERROR_SUCCESS ? PortKey(key) : 0;
     return error;
   }
 
@@ -34,7 +41,7 @@ class Win32Registry final : public RegistryApi {
     DWORD disposition = 0;
     long error = RegCreateKeyExA(Key(parent), subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
                                  &key, &disposition);
-    *result = error == ERROR_SUCCESS ? reinterpret_cast<HKey>(key) : 0;
+    *result = error == ERROR_SUCCESS ? PortKey(key) : 0;
     if (created) *created = error == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY;
     return error;
   }

@@ -8,6 +8,8 @@ namespace cordalis {
 class Win32TextCollation final : public TextCollation {
  public:
   int Compare(std::string_view a, std::string_view b) const override;
+  // LCMapString's sort key, which orders as CompareString does.
+  std::string SortKey(std::string_view text) const override;
 };
 
 }  // namespace cordalis
