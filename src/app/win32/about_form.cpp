@@ -37,11 +37,7 @@ void TAboutForm::Place(int id, int left, int top, const std::string& text) {
 
 void TAboutForm::Initialise() {
   // The message-box font of the system, for every control.
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;  // 340 bytes
-  LOGFONTA font{};
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) font = metrics.lfMessageFont;
-  else GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  const LOGFONTA font = SystemMessageFont();
   font_.Reset(CreateFontIndirectA(&font));
   for (int id : {IDC_LBLVERSION, IDC_LBLCOPYRIGHT, IDC_LBLPUBLICATION, IDC_LBLPUBDATE, IDC_LBLAUTHOR, IDC_LBLVER, IDOK})
     SendDlgItemMessageA(Handle(), id, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);

@@ -126,14 +126,7 @@ TMainForm::~TMainForm() {
 
 // The system's message font, kept to 8 to 12 points.
 void TMainForm::CreateFonts() {
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;  // 340 bytes: the size every system from Windows 95 on knows
-  LOGFONTA font{};
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    font = metrics.lfMessageFont;
-  } else {
-    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-  }
+  LOGFONTA font = SystemMessageFont();
   font.lfHeight = WindowFontHeight(font.lfHeight, ppi_);
   font_.Reset(CreateFontIndirectA(&font));
   fontFace_ = font.lfFaceName;

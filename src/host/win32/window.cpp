@@ -110,4 +110,16 @@ std::string WindowText(HWND window) {
   return text;
 }
 
+LOGFONTA SystemMessageFont() {
+  // With WINVER at 0x0400 the structure has the 340 bytes every system from
+  // Windows 95 on accepts; the later, longer form fails on them.
+  static_assert(sizeof(NONCLIENTMETRICSA) == 340);
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  LOGFONTA font{};
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) font = metrics.lfMessageFont;
+  else GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  return font;
+}
+
 }  // namespace cordalis

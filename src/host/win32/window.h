@@ -79,7 +79,11 @@ class Dialog {
   HWND hwnd_ = nullptr;
 };
 
-// Text of a window, and text in its client area.
+// Text of a window.
 std::string WindowText(HWND window);
+
+// The font the system gives message boxes, or the default GUI font where the
+// system does not tell it.
+LOGFONTA SystemMessageFont();
 
 }  // namespace cordalis
