@@ -127,6 +127,13 @@ TEST(MainWindowGui, TheTreeHoldsTheShippedCatalogueForThisSystemAndATweakFillsTh
   MainWindow window(program);
   RemoteTree tree(window.Tree(), program.Process());
   EXPECT_EQ(tree.Outline(), ExpectedOutline(install.dir.Str()));
+  // The first tweak's label is longer than the tree is wide; the tree still
+  // shows its left edge, where the item sits.
+  EXPECT_GT(tree.LabelRect(tree.Root()).left, 0);
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(window.hwnd, nullptr), &thread));
+  EXPECT_EQ(thread.hwndFocus, window.Tree()) << "the keyboard starts in the tree";
 
   // The panes of a tweak: exactly what the description and detail writers give.
   HTREEITEM item = tree.Find("Show the Windows version on the desktop");

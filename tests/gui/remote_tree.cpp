@@ -52,6 +52,15 @@ std::string RemoteTree::Label(HTREEITEM item) const {
   return label;
 }
 
+RECT RemoteTree::LabelRect(HTREEITEM item) const {
+  // The message takes the item in the rectangle it fills.
+  RECT rect{};
+  WriteProcessMemory(process_, remote_, &item, sizeof item, nullptr);
+  SendMessageA(tree_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote_));
+  ReadProcessMemory(process_, remote_, &rect, sizeof rect, nullptr);
+  return rect;
+}
+
 int RemoteTree::StateImage(HTREEITEM item) const { return static_cast<int>(Fetch(item, TVIF_STATE, nullptr).state >> 12); }
 
 void RemoteTree::Select(HTREEITEM item) const {

@@ -23,6 +23,8 @@ class RemoteTree {
   std::vector<HTREEITEM> Children(HTREEITEM item) const;
   std::string Label(HTREEITEM item) const;
   int StateImage(HTREEITEM item) const;
+  // Where the item's label sits in the tree's client area, after scrolling.
+  RECT LabelRect(HTREEITEM item) const;
   // Selects the item as a click does; the program's selection handling has
   // run when this returns.
   void Select(HTREEITEM item) const;

@@ -520,6 +520,20 @@ LRESULT TMainForm::Notify(const NMHDR& header) {
   return 0;
 }
 
+// The control that had the keyboard gets it back when the window is active
+// again, the tree at first, as in a dialog.
+void TMainForm::RememberFocus() {
+  HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(Handle(), focus)) focus_ = focus;
+}
+
+void TMainForm::RestoreFocus() {
+  // The controls pane is rebuilt on every selection; a control may be gone.
+  if (focus_ == nullptr || !IsWindow(focus_) || !IsChild(Handle(), focus_) || !IsWindowEnabled(focus_))
+    focus_ = tv1_->Handle();
+  SetFocus(focus_);
+}
+
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
@@ -531,8 +545,16 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE && model_) model_->Activated();
-      break;
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        RememberFocus();
+        break;
+      }
+      if (model_) model_->Activated();
+      if (HIWORD(wParam) == 0) RestoreFocus();  // not while minimised
+      return 0;
+    case WM_SETFOCUS:
+      RestoreFocus();
+      return 0;
     case WM_COMMAND:
       if (lParam == 0 || reinterpret_cast<HWND>(lParam) == toolBar_ || GetParent(reinterpret_cast<HWND>(lParam)) == pnlAct_->Handle()) {
         if (HIWORD(wParam) <= 1 || HIWORD(wParam) == BN_CLICKED) model_->Execute(static_cast<CommandId>(LOWORD(wParam)));

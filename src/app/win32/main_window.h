@@ -81,6 +81,8 @@ class TMainForm final : public Window, private MainFormView {
   void SavePlacement();
   int Scale(int pixels) const { return MulDiv(pixels, ppi_, 96); }
   void LayoutWindow();
+  void RememberFocus();
+  void RestoreFocus();
   void SetHint(const std::string& hint);
   LRESULT Notify(const NMHDR& header);
   void InitMenu(HMENU menu);
@@ -98,6 +100,7 @@ class TMainForm final : public Window, private MainFormView {
   HACCEL accelerators_ = nullptr;
   HWND toolBar_ = nullptr, statusBar_ = nullptr, bevel_ = nullptr, bvBtns_ = nullptr;
   HWND btnApply_ = nullptr, btnUndo_ = nullptr, btnNote_ = nullptr;
+  HWND focus_ = nullptr;  // the control that had the keyboard when the window was left
   std::unique_ptr<GroupBox> gbTweaks_, gbDesc_, gbDetail_, gbCtrls_;
   std::unique_ptr<Panel> pnlDesc_, pnlDetCon_, pnlAct_;
   std::unique_ptr<Splitter> vSplit_, hSplitDD_, hsplitCd_;

@@ -5,6 +5,11 @@
 namespace cordalis {
 namespace {
 
+// Scrolls the tree to its left edge, which shows where an item sits. Bringing
+// an item into view also scrolls a long label in from the right. Wine's tree
+// does not answer SB_LEFT; every tree answers a thumb position.
+const WPARAM kShowLeftEdge = MAKEWPARAM(SB_THUMBPOSITION, 0);
+
 // Counts a change made by program, so the events it raises are not taken for
 // the user's, however the change ends.
 class Quiet {
@@ -120,6 +125,7 @@ void TreeView::Apply(const TweakTree& tree, const TreeUpdate& update) {
     HTREEITEM item = *update.select >= 0 ? EnsureInserted(*update.select) : nullptr;
     SendMessageA(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     if (item) SendMessageA(hwnd_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    SendMessageA(hwnd_, WM_HSCROLL, kShowLeftEdge, 0);
   }
 }
 
@@ -144,9 +150,8 @@ bool TreeView::Notify(const NMHDR& header, LRESULT& result) {
     case TVN_SELCHANGEDA: {
       if (quiet_ > 0) return true;  // the rebuild removing the old items
       const auto& change = reinterpret_cast<const NMTREEVIEWA&>(header);
-      // The control scrolls a long label into view after this; the tree's
-      // left edge, which shows where the item sits, is kept in view instead.
-      PostMessageA(hwnd_, WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0);
+      // The control scrolls a long label into view after this.
+      PostMessageA(hwnd_, WM_HSCROLL, kShowLeftEdge, 0);
       if (onSelectionChanged) onSelectionChanged(change.itemNew.hItem ? static_cast<int>(change.itemNew.lParam) : -1);
       return true;
     }
