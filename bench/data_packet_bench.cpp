@@ -1,5 +1,6 @@
 // Loading and saving a large Data.xml, beside pugixml's DOM parse of the same
-// bytes as the reference for what a fast XML reader costs.
+// bytes as the reference for what a fast XML reader costs; and loading an
+// element of very many attributes.
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>
 
@@ -65,6 +66,25 @@ void BM_SaveDataPacket(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
 }
 BENCHMARK(BM_SaveDataPacket)->Unit(benchmark::kMillisecond);
+
+// One element with many attributes, all of them checked for a repeated name:
+// the check must not grow with the square of their number.
+std::string ManyAttributes(int count) {
+  std::string packet = "<DATAPACKET";
+  for (int i = 0; i < count; ++i) packet += " a" + std::to_string(i) + "=\"\"";
+  return packet + "><METADATA><FIELDS><FIELD attrname=\"N\" fieldtype=\"i4\"/></FIELDS></METADATA></DATAPACKET>";
+}
+
+void BM_LoadManyAttributesOnOneElement(benchmark::State& state) {
+  const std::string packet = ManyAttributes(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    TableData table = ReadDataPacket(packet);
+    benchmark::DoNotOptimize(table.RowSlots());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * packet.size()));
+  state.counters["attributes"] = static_cast<double>(state.range(0));
+}
+BENCHMARK(BM_LoadManyAttributesOnOneElement)->Arg(10000)->Arg(40000)->Arg(160000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace cordalis

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "db/data_packet.h"
 #include "db/packet_engine.h"
 #include "host/int_text.h"
 
@@ -27,6 +28,8 @@ void ClientDataSet::SetMaster(ClientDataSet& master, std::string field) {
 void ClientDataSet::Open() {
   if (active_) return;
   data_ = engine_.Load(FileName);
+  rowBytes_.reset();
+  frameBytes_.reset();
   active_ = true;
   changed_ = false;
   state_ = State::Browse;
@@ -47,6 +50,8 @@ void ClientDataSet::Close() {
   if (changed_ && !FileName.empty()) Save();
   active_ = false;
   data_ = TableData();
+  rowBytes_.reset();
+  frameBytes_.reset();
   index_.clear();
   view_.clear();
   eof_ = true;
@@ -55,6 +60,51 @@ void ClientDataSet::Close() {
 
 void ClientDataSet::Persist() {
   if (active_ && changed_ && !FileName.empty()) Save();
+}
+
+std::size_t ClientDataSet::RowBytesTotal() const {
+  if (!rowBytes_) {
+    std::size_t bytes = 0;
+    for (RowId row = 0; row < data_.RowSlots(); ++row)
+      if (data_.IsLive(row)) bytes += EncodedRowBytes(data_, row);
+    rowBytes_ = bytes;
+  }
+  return *rowBytes_;
+}
+
+std::size_t ClientDataSet::FrameBytes(std::int32_t autoIncValue) const {
+  if (!frameBytes_ || frameBytes_->first != autoIncValue)
+    frameBytes_.emplace(autoIncValue, EncodedFrameBytes(data_.Fields(), autoIncValue));
+  return frameBytes_->second;
+}
+
+std::size_t ClientDataSet::SavedBytes() const {
+  RequireActive();
+  return FrameBytes(data_.AutoIncValue()) + RowBytesTotal();
+}
+
+// The rows' bytes once the row being posted is in, measured before the table
+// changes; throws when the file would be too large.
+std::size_t ClientDataSet::RowBytesAfterPost(RowId editedRow, bool inserting) const {
+  const FieldDefs& fields = data_.Fields();
+  std::vector<CellView> cells(fields.size());
+  std::int32_t autoIncAfter = data_.AutoIncValue();
+  for (std::size_t f = 0; f < fields.size(); ++f) {
+    const PendingCell& p = pending_[f];
+    if (p.set) {
+      cells[f] = p.null ? CellView{} : CellView{false, p.number, p.text};
+    } else if (inserting && fields[f].autoInc) {
+      cells[f] = CellView{false, autoIncAfter++, {}};
+    } else if (!inserting) {
+      cells[f] = CellView{data_.IsNull(editedRow, f), data_.Number(editedRow, f), data_.Text(editedRow, f)};
+    }
+  }
+  const std::size_t before = inserting ? 0 : EncodedRowBytes(data_, editedRow);
+  const std::size_t rows = RowBytesTotal() - before + EncodedRowBytes(fields, cells);
+  if (FrameBytes(autoIncAfter) + rows > kMaxPacketBytes)
+    throw TableFullError(name_ + ": the row would make the table larger than the " + std::to_string(kMaxPacketBytes) +
+                         " bytes a table file may hold");
+  return rows;
 }
 
 void ClientDataSet::Save() {
@@ -112,7 +162,7 @@ void ClientDataSet::RefreshView(bool keepCurrent) {
       int masterColumn = master_->data_.FieldIndex(masterField_);
       if (masterColumn >= 0) {
         auto it = index_.find(master_->data_.Number(master_->Current(), static_cast<std::size_t>(masterColumn)));
-        if (it != index_.end()) view_ = it->second;
+        if (it != index_.end()) view_.assign(it->second.begin(), it->second.end());
       }
     }
   } else if (indexColumn_ >= 0) {
@@ -184,6 +234,7 @@ void ClientDataSet::WidenFields(const FieldDefs& widths) {
     int f = data_.FieldIndex(want.name);
     if (f >= 0 && want.type == FieldType::String) data_.WidenField(static_cast<std::size_t>(f), want.width);
   }
+  frameBytes_.reset();  // the widths are written in the field list
 }
 
 int ClientDataSet::KeyCount(std::int32_t key) const {
@@ -209,6 +260,19 @@ std::vector<RowId> ClientDataSet::AllRows() const {
       if (data_.IsLive(row)) rows.push_back(row);
   }
   return rows;
+}
+
+void ClientDataSet::KeyRows::Remove(RowId row) {
+  if (head_ < rows_.size() && rows_[head_] == row) {
+    ++head_;  // how Undo and Delete Undo data take rows
+    if (head_ > 64 && head_ * 2 > rows_.size()) {
+      rows_.erase(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(head_));
+      head_ = 0;
+    }
+  } else {
+    auto it = std::find(begin(), end(), row);
+    if (it != end()) rows_.erase(it);
+  }
 }
 
 void ClientDataSet::Append() {
@@ -247,7 +311,10 @@ void ClientDataSet::SetAsString(const std::string& field, const std::string& tex
   std::size_t f = Field(field);
   const FieldDef& def = data_.Fields()[f];
   if (def.type != FieldType::String) throw DataSetError(name_ + ": field " + field + " does not hold text");
-  Pending(field).text = text.substr(0, static_cast<std::size_t>(def.width));
+  if (text.size() > static_cast<std::size_t>(def.width))
+    throw DataSetError(name_ + ": a text of " + std::to_string(text.size()) + " characters does not fit the field " +
+                       field + " of width " + std::to_string(def.width));
+  Pending(field).text = text;
 }
 
 void ClientDataSet::SetAsInteger(const std::string& field, std::int32_t value) {
@@ -272,6 +339,8 @@ void ClientDataSet::Post() {
   if (state_ == State::Browse) return;
   RowId row;
   bool inserting = state_ == State::Insert;
+  const RowId edited = inserting ? 0 : Current();
+  const std::size_t rowBytesAfter = RowBytesAfterPost(edited, inserting);
   if (inserting) {
     row = data_.AddRow();
     for (std::size_t f = 0; f < data_.Fields().size(); ++f)
@@ -295,6 +364,7 @@ void ClientDataSet::Post() {
       data_.SetNumber(row, f, cell.number);
     }
   }
+  rowBytes_ = rowBytesAfter;
   state_ = State::Browse;
   pending_.clear();
   changed_ = true;
@@ -341,15 +411,11 @@ void ClientDataSet::Delete() {
   if (indexColumn_ >= 0) {
     auto it = index_.find(KeyOf(row));
     if (it != index_.end()) {
-      std::deque<RowId>& rows = it->second;
-      if (!rows.empty() && rows.front() == row) {
-        rows.pop_front();  // how Undo and Delete Undo data take rows
-      } else {
-        std::erase(rows, row);
-      }
-      if (rows.empty()) index_.erase(it);
+      it->second.Remove(row);
+      if (it->second.empty()) index_.erase(it);
     }
   }
+  if (rowBytes_) *rowBytes_ -= EncodedRowBytes(data_, row);
   data_.DeleteRow(row);
   changed_ = true;
   std::size_t pos = pos_;

@@ -6,9 +6,11 @@
 // set the mark again. Setting the mark again after a change saves the table at
 // once, so no change lives only in memory once its writer has finished; a writer
 // that must have its rows on disk before it goes on calls Persist().
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -24,6 +26,12 @@ class PacketEngine;
 class DataSetError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+};
+
+// A row that would make the table's file larger than a table file may hold.
+class TableFullError : public DataSetError {
+ public:
+  using DataSetError::DataSetError;
 };
 
 class ClientDataSet {
@@ -47,6 +55,10 @@ class ClientDataSet {
   void Close();          // saves first when the data changed since the last save
   bool Changed() const { return changed_; }          // since loaded or last saved
   void Persist();                                    // saves now when changed
+  // The bytes of the table's file were it saved now; kept as rows change, so
+  // asking costs little. Post refuses (TableFullError) a row that would take
+  // the table past the most a table file may hold, so a save never fails for size.
+  std::size_t SavedBytes() const;
 
   // Write protocol
   bool ReadOnly() const { return readOnly_; }
@@ -56,6 +68,8 @@ class ClientDataSet {
   void Post();
   void Cancel();
   void Delete();
+  // Text wider than the field is a fault of the writer, which must check or
+  // refuse it first: it throws DataSetError and is never cut.
   void SetAsString(const std::string& field, const std::string& text);
   void SetAsInteger(const std::string& field, std::int32_t value);
   void SetAsBoolean(const std::string& field, bool value);
@@ -109,6 +123,9 @@ class ClientDataSet {
   void MasterMoved();
   void Save();
   PendingCell& Pending(const std::string& field);
+  std::size_t RowBytesTotal() const;
+  std::size_t FrameBytes(std::int32_t autoIncValue) const;
+  std::size_t RowBytesAfterPost(RowId editedRow, bool inserting) const;
 
   std::string name_;
   PacketEngine& engine_;
@@ -118,11 +135,30 @@ class ClientDataSet {
   bool changed_ = false;
   State state_ = State::Browse;
   std::vector<PendingCell> pending_;
+  // The encoded bytes of the live rows, worked out when first asked for, and
+  // of the rest of the file for the auto-increment value it was measured at.
+  mutable std::optional<std::size_t> rowBytes_;
+  mutable std::optional<std::pair<std::int32_t, std::size_t>> frameBytes_;
 
   std::string indexField_;
   int indexColumn_ = -1;
-  // Each key's rows in stored order; deques, as writers delete from the front.
-  std::map<std::int32_t, std::deque<RowId>> index_;
+  // One key's rows in stored order. Writers delete from the front (Undo takes
+  // a tweak's rows first to last), which only moves the head; a few bytes a
+  // key, as a file of many keys must not cost far more memory than its size.
+  class KeyRows {
+   public:
+    auto begin() const { return rows_.begin() + static_cast<std::ptrdiff_t>(head_); }
+    auto end() const { return rows_.end(); }
+    std::size_t size() const { return rows_.size() - head_; }
+    bool empty() const { return size() == 0; }
+    void push_back(RowId row) { rows_.push_back(row); }
+    void Remove(RowId row);
+
+   private:
+    std::vector<RowId> rows_;
+    std::size_t head_ = 0;
+  };
+  std::map<std::int32_t, KeyRows> index_;
 
   ClientDataSet* master_ = nullptr;
   std::string masterField_;

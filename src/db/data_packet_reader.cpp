@@ -2,6 +2,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "host/cp1252.h"
@@ -14,6 +15,7 @@ namespace {
 constexpr int kMaxDepth = 64;
 constexpr std::size_t kMaxFields = 256;
 constexpr int kMaxWidth = 1 << 20;
+constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
 
 enum class Encoding { SingleByte, Utf8 };
 
@@ -29,6 +31,8 @@ struct SpecialBytes {
   bool utf8[256] = {};
   SpecialBytes() {
     for (unsigned char c : {'&', '\t', '\n', '\r'}) singleByte[c] = utf8[c] = true;
+    for (int c = 0; c < 0x20; ++c)
+      if (IsXmlForbiddenControl(static_cast<unsigned char>(c))) singleByte[c] = utf8[c] = true;
     for (int c = 0x80; c < 0x100; ++c) utf8[c] = true;
   }
 };
@@ -64,6 +68,16 @@ class Reader {
     throw DataPacketError("line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + what);
   }
   [[noreturn]] void FailEof(const std::string& inside) { Fail("unexpected end of file " + inside, in_.size()); }
+  [[noreturn]] void FailControl(unsigned char c, std::size_t at) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(c));
+    Fail(std::string("the control character ") + hex + " is not allowed in XML", at);
+  }
+  // XML allows no control character but tab, line feed and carriage return.
+  void CheckNoControls(std::string_view s, std::size_t at) {
+    for (std::size_t i = 0; i < s.size(); ++i)
+      if (IsXmlForbiddenControl(static_cast<unsigned char>(s[i]))) FailControl(static_cast<unsigned char>(s[i]), at + i);
+  }
 
   bool AtEnd() const { return pos_ >= in_.size(); }
   bool StartsWith(std::string_view s) const { return in_.substr(pos_, s.size()) == s; }
@@ -80,6 +94,7 @@ class Reader {
   void SkipPast(std::string_view terminator, const std::string& inside) {
     std::size_t end = in_.find(terminator, pos_);
     if (end == std::string_view::npos) FailEof(inside);
+    CheckNoControls(in_.substr(pos_, end - pos_), pos_);
     pos_ = end + terminator.size();
   }
   // Blanks, comments and processing instructions between elements.
@@ -109,6 +124,31 @@ class Reader {
     std::string_view raw;  // as written, references not yet decoded
     std::size_t at;
   };
+
+  // The attribute names of one start tag, by place in the file. Checked for a
+  // repeat once the tag has been read, sorted, so that a tag of many
+  // attributes costs n log n; eight bytes each, less than an attribute takes.
+  struct NameRef {
+    std::uint32_t at;
+    std::uint32_t length;
+  };
+  using AttributeNames = std::vector<NameRef>;
+  NameRef RefOf(const Attribute& a) const {
+    return {static_cast<std::uint32_t>(a.name.data() - in_.data()), static_cast<std::uint32_t>(a.name.size())};
+  }
+  std::string_view NameAt(NameRef n) const { return in_.substr(n.at, n.length); }
+  // Fails on the first attribute, in file order, that repeats the name of an earlier one.
+  void CheckUnique(AttributeNames& names) {
+    if (names.size() < 2) return;
+    std::sort(names.begin(), names.end(), [&](NameRef x, NameRef y) {
+      int order = NameAt(x).compare(NameAt(y));
+      return order != 0 ? order < 0 : x.at < y.at;
+    });
+    const NameRef* repeat = nullptr;
+    for (std::size_t i = 1; i < names.size(); ++i)
+      if (NameAt(names[i]) == NameAt(names[i - 1]) && (!repeat || names[i].at < repeat->at)) repeat = &names[i];
+    if (repeat) Fail("attribute " + std::string(NameAt(*repeat)) + " is given twice", repeat->at);
+  }
 
   // Reads the attributes of a start tag whose name has been read, up to and
   // including its closing '>' or "/>". Returns true for an empty element.
@@ -148,13 +188,13 @@ class Reader {
 
   // Attributes of elements whose attributes this reader ignores, still checked.
   bool SkipAttributes() {
-    std::vector<std::string_view> seen;
-    return ReadAttributes([&](const Attribute& a) { CheckUnique(seen, a); });
-  }
-  void CheckUnique(std::vector<std::string_view>& seen, const Attribute& a) {
-    if (std::find(seen.begin(), seen.end(), a.name) != seen.end())
-      Fail("attribute " + std::string(a.name) + " is given twice", a.at);
-    seen.push_back(a.name);
+    AttributeNames names;
+    bool empty = ReadAttributes([&](const Attribute& a) {
+      names.push_back(RefOf(a));
+      Decode(a);
+    });
+    CheckUnique(names);
+    return empty;
   }
 
   // Moves to the next child element of parent. Returns true with its name read,
@@ -198,11 +238,12 @@ class Reader {
   void ReadDeclaration() {
     if (!StartsWith("<?xml") || pos_ + 5 >= in_.size() || !IsSpace(static_cast<unsigned char>(in_[pos_ + 5]))) return;
     pos_ += 5;
-    std::vector<std::string_view> seen;
+    AttributeNames names;
     for (;;) {
       SkipSpace();
       if (StartsWith("?>")) {
         pos_ += 2;
+        CheckUnique(names);
         return;
       }
       if (AtEnd()) FailEof("inside the XML declaration");
@@ -218,8 +259,9 @@ class Reader {
       std::size_t end = in_.find(quote, pos_);
       if (end == std::string_view::npos) FailEof("inside the XML declaration");
       a.raw = in_.substr(pos_, end - pos_);
+      CheckNoControls(a.raw, a.at);
       pos_ = end + 1;
-      CheckUnique(seen, a);
+      names.push_back(RefOf(a));
       if (a.name == "encoding") SetEncoding(a);
     }
   }
@@ -268,11 +310,16 @@ class Reader {
         ReadFields(fields);
         haveFields = true;
       } else if (child == "PARAMS") {
-        std::vector<std::string_view> seen;
+        AttributeNames names;
         bool empty = ReadAttributes([&](const Attribute& a) {
-          CheckUnique(seen, a);
-          if (a.name == "AUTOINCVALUE") autoIncValue = ParseNumber(a, FieldType::I4, "AUTOINCVALUE");
+          names.push_back(RefOf(a));
+          if (a.name == "AUTOINCVALUE") {
+            autoIncValue = ParseNumber(a, FieldType::I4, "AUTOINCVALUE");
+          } else {
+            Decode(a);
+          }
         });
+        CheckUnique(names);
         if (!empty) {
           std::string_view inner;
           while (NextChild("PARAMS", inner)) SkipElement(inner, 4);
@@ -304,25 +351,29 @@ class Reader {
     FieldDef f;
     std::string type;
     bool haveName = false, haveType = false, haveWidth = false;
-    std::vector<std::string_view> seen;
+    AttributeNames names;
     bool empty = ReadAttributes([&](const Attribute& a) {
-      CheckUnique(seen, a);
-      if (a.name == "attrname") {
-        f.name = Decode(a);
-        haveName = true;
-      } else if (a.name == "fieldtype") {
-        type = ToLowerAscii(a.raw);
-        haveType = true;
-      } else if (a.name == "WIDTH") {
+      names.push_back(RefOf(a));
+      if (a.name == "WIDTH") {
         f.width = ParseNumber(a, FieldType::I4, "WIDTH");
         if (f.width < 1 || f.width > kMaxWidth) Fail("WIDTH " + std::string(a.raw) + " is out of range", a.at);
         haveWidth = true;
+        return;
+      }
+      const std::string& value = Decode(a);
+      if (a.name == "attrname") {
+        f.name = value;
+        haveName = true;
+      } else if (a.name == "fieldtype") {
+        type = ToLowerAscii(value);
+        haveType = true;
       } else if (a.name == "readonly") {
-        f.readOnly = EqualsIgnoreCase(a.raw, "true");
+        f.readOnly = EqualsIgnoreCase(value, "true");
       } else if (a.name == "SUBTYPE") {
-        f.autoInc = EqualsIgnoreCase(a.raw, "Autoinc");
+        f.autoInc = EqualsIgnoreCase(value, "Autoinc");
       }
     });
+    CheckUnique(names);
     if (!empty) {
       std::string_view inner;
       while (NextChild("FIELD", inner)) SkipElement(inner, 5);
@@ -352,8 +403,7 @@ class Reader {
   void ReadRows() {
     const std::size_t fieldCount = table_.Fields().size();
     std::vector<std::uint8_t> seen(fieldCount);
-    // A hostile file must not make the table far larger than itself.
-    const std::size_t maxCells = in_.size() + 4096;
+    IndexFieldNames();
     int autoInc = -1;
     for (std::size_t f = 0; f < fieldCount; ++f)
       if (table_.Fields()[f].autoInc) autoInc = static_cast<int>(f);
@@ -363,8 +413,8 @@ class Reader {
     std::string_view child;
     while (NextChild("ROWDATA", child)) {
       if (child != "ROW") Fail("<" + std::string(child) + "> is not allowed inside <ROWDATA>");
-      if ((table_.RowSlots() + 1) * std::max<std::size_t>(fieldCount, 1) > maxCells)
-        Fail("the rows ask for more cells than a file of this size can hold");
+      if (!CellsPaidFor(table_.RowSlots() + 1, fieldCount, pos_))
+        Fail("the rows ask for more memory than the bytes of the file before them pay for");
       RowId row = table_.AddRow();
       std::fill(seen.begin(), seen.end(), 0);
       std::size_t hint = 0;
@@ -387,20 +437,27 @@ class Reader {
       table_.SetAutoIncValue(static_cast<std::int32_t>(std::min<std::int64_t>(highestAutoInc + 1, INT32_MAX)));
   }
 
+  // Rows name their fields mostly in field order, so the field after the last
+  // one named is tried first; any other is found by halving, never by a walk.
+  void IndexFieldNames() {
+    const FieldDefs& fields = table_.Fields();
+    byName_.clear();
+    for (std::size_t f = 0; f < fields.size(); ++f) byName_.emplace_back(fields[f].name, f);
+    std::sort(byName_.begin(), byName_.end());
+  }
   std::size_t FindField(std::string_view name, std::size_t hint) const {
     const FieldDefs& fields = table_.Fields();
-    for (std::size_t n = 0; n < fields.size(); ++n) {
-      std::size_t f = (hint + n) % fields.size();
-      if (fields[f].name == name) return f;
-    }
-    return fields.size();
+    if (hint < fields.size() && fields[hint].name == name) return hint;
+    auto it = std::lower_bound(byName_.begin(), byName_.end(), name,
+                               [](const auto& entry, std::string_view n) { return entry.first < n; });
+    return it != byName_.end() && it->first == name ? it->second : fields.size();
   }
 
   void StoreCell(RowId row, std::size_t f, const Attribute& a) {
     const FieldDef& field = table_.Fields()[f];
     switch (field.type) {
       case FieldType::String:
-        table_.SetText(row, f, Decode(a));
+        table_.SetText(row, f, Decode(a, &field));
         break;
       case FieldType::Boolean:
         if (EqualsIgnoreCase(a.raw, "TRUE")) {
@@ -434,19 +491,23 @@ class Reader {
   }
 
   // The attribute's text as windows-1252 bytes, with references replaced and
-  // literal line breaks and tabs turned into blanks as XML prescribes.
-  const std::string& Decode(const Attribute& a) {
+  // literal line breaks and tabs turned into blanks as XML prescribes. Text
+  // for a field may not be wider than the field: that is damage, never cut.
+  const std::string& Decode(const Attribute& a, const FieldDef* field = nullptr) {
     const bool* special = encoding_ == Encoding::Utf8 ? kSpecial.utf8 : kSpecial.singleByte;
+    const std::size_t limit = field ? static_cast<std::size_t>(field->width) : kNoLimit;
     std::string_view raw = a.raw;
     value_.clear();
     std::size_t i = 0;
     while (i < raw.size()) {
       std::size_t run = i;
       while (run < raw.size() && !special[static_cast<unsigned char>(raw[run])]) ++run;
+      if (run - i > limit - value_.size()) FailWide(*field, a.at);
       value_.append(raw, i, run - i);
       i = run;
       if (i == raw.size()) break;
       unsigned char c = static_cast<unsigned char>(raw[i]);
+      if (value_.size() == limit) FailWide(*field, a.at);
       if (c == '&') {
         i = DecodeReference(raw, i, a.at);
       } else if (c == '\r') {
@@ -455,11 +516,16 @@ class Reader {
       } else if (c == '\n' || c == '\t') {
         value_ += ' ';
         ++i;
+      } else if (c < 0x20) {
+        FailControl(c, a.at + i);
       } else {
         i = DecodeUtf8(raw, i, a.at);
       }
     }
     return value_;
+  }
+  [[noreturn]] void FailWide(const FieldDef& field, std::size_t at) {
+    Fail("the text of field " + field.name + " is wider than its WIDTH of " + std::to_string(field.width), at);
   }
 
   std::size_t DecodeReference(std::string_view raw, std::size_t i, std::size_t at) {
@@ -485,9 +551,11 @@ class Reader {
         base = 16;
       }
       auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), cp, base);
-      if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || cp == 0 ||
-          cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+      if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || cp > 0x10FFFF ||
+          (cp >= 0xD800 && cp <= 0xDFFF))
         Fail("malformed character reference &" + std::string(ref) + ";", at + i);
+      if (cp < 0x20 && IsXmlForbiddenControl(static_cast<unsigned char>(cp)))
+        Fail("the character reference &" + std::string(ref) + "; is a control character XML does not allow", at + i);
     } else {
       Fail("undefined entity &" + std::string(ref) + ";", at + i);
     }
@@ -526,6 +594,7 @@ class Reader {
     value_ += static_cast<char>(b);
   }
 
+  std::vector<std::pair<std::string_view, std::size_t>> byName_;
   std::string_view in_;
   std::size_t pos_ = 0;
   Encoding encoding_ = Encoding::Utf8;

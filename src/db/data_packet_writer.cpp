@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -8,9 +9,11 @@ namespace cordalis {
 namespace {
 
 // How each byte of a text is written inside a double-quoted attribute value;
-// empty means the byte itself.
+// empty means the byte itself. No byte is ever written as a control character
+// XML forbids: those travel as private-use characters the reader maps back.
 struct EscapeTable {
   std::string text[256];
+  std::uint8_t length[256];
   EscapeTable() {
     text[static_cast<unsigned char>('&')] = "&amp;";
     text[static_cast<unsigned char>('<')] = "&lt;";
@@ -28,6 +31,7 @@ struct EscapeTable {
         std::snprintf(buffer, sizeof buffer, "&#%d;", b);
         text[b] = buffer;
       }
+      length[b] = static_cast<std::uint8_t>(text[b].empty() ? 1 : text[b].size());
     }
   }
 };
@@ -45,65 +49,157 @@ void AppendEscaped(std::string& out, std::string_view text) {
   }
 }
 
-void AppendNumber(std::string& out, long long value) {
-  char buffer[24];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  out.append(buffer, result.ptr);
+// The writer and the measures run the same code over one of these two, so
+// that what is measured is exactly what is written.
+class Appender {
+ public:
+  explicit Appender(std::string& out) : out_(out) {}
+  void Put(std::string_view s) { out_.append(s); }
+  void PutEscaped(std::string_view s) { AppendEscaped(out_, s); }
+  void PutNumber(long long value) {
+    char buffer[24];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out_.append(buffer, result.ptr);
+  }
+  std::size_t Size() const { return out_.size(); }
+
+ private:
+  std::string& out_;
+};
+
+class Counter {
+ public:
+  void Put(std::string_view s) { bytes_ += s.size(); }
+  void PutEscaped(std::string_view s) { bytes_ += EncodedTextBytes(s); }
+  void PutNumber(long long value) {
+    char buffer[24];
+    bytes_ += static_cast<std::size_t>(std::to_chars(buffer, buffer + sizeof buffer, value).ptr - buffer);
+  }
+  std::size_t Size() const { return bytes_; }
+
+ private:
+  std::size_t bytes_ = 0;
+};
+
+bool HasAutoInc(const FieldDefs& fields) {
+  for (const FieldDef& f : fields)
+    if (f.autoInc) return true;
+  return false;
+}
+
+template <class Out>
+void PutHead(Out& out, const FieldDefs& fields, std::int32_t autoIncValue) {
+  out.Put("<?xml version=\"1.0\" encoding=\"windows-1252\" standalone=\"yes\"?>\r\n");
+  out.Put("<DATAPACKET Version=\"2.0\">\r\n <METADATA>\r\n  <FIELDS>\r\n");
+  for (const FieldDef& f : fields) {
+    out.Put("   <FIELD attrname=\"");
+    out.PutEscaped(f.name);
+    out.Put("\" fieldtype=\"");
+    out.Put(FieldTypeName(f.type));
+    out.Put("\"");
+    if (f.type == FieldType::String) {
+      out.Put(" WIDTH=\"");
+      out.PutNumber(f.width);
+      out.Put("\"");
+    }
+    if (f.readOnly) out.Put(" readonly=\"true\"");
+    if (f.autoInc) out.Put(" SUBTYPE=\"Autoinc\"");
+    out.Put("/>\r\n");
+  }
+  out.Put("  </FIELDS>\r\n");
+  if (HasAutoInc(fields)) {
+    out.Put("  <PARAMS AUTOINCVALUE=\"");
+    out.PutNumber(autoIncValue);
+    out.Put("\"/>\r\n");
+  }
+  out.Put(" </METADATA>\r\n <ROWDATA>\r\n");
+}
+
+template <class Out>
+void PutTail(Out& out) {
+  out.Put(" </ROWDATA>\r\n</DATAPACKET>\r\n");
+}
+
+template <class Out, class CellAt>
+void PutRow(Out& out, const FieldDefs& fields, CellAt&& cellAt) {
+  out.Put("  <ROW");
+  for (std::size_t f = 0; f < fields.size(); ++f) {
+    const CellView cell = cellAt(f);
+    if (cell.null) continue;
+    out.Put(" ");
+    out.Put(fields[f].name);
+    out.Put("=\"");
+    switch (fields[f].type) {
+      case FieldType::String: out.PutEscaped(cell.text); break;
+      case FieldType::Boolean: out.Put(cell.number ? "TRUE" : "FALSE"); break;
+      default: out.PutNumber(cell.number);
+    }
+    out.Put("\"");
+  }
+  out.Put("/>\r\n");
+}
+
+auto CellsOf(const TableData& table, RowId row) {
+  return [&table, row](std::size_t f) { return CellView{table.IsNull(row, f), table.Number(row, f), table.Text(row, f)}; };
+}
+
+std::string LimitText() {
+  return "the most a table file may hold, " + std::to_string(kMaxPacketBytes) + " bytes (" +
+         std::to_string(kMaxPacketBytes >> 20) + " MB)";
 }
 
 }  // namespace
 
+std::size_t EncodedTextBytes(std::string_view text) {
+  std::size_t bytes = 0;
+  for (char c : text) bytes += kEscape.length[static_cast<unsigned char>(c)];
+  return bytes;
+}
+
+std::size_t EncodedRowBytes(const FieldDefs& fields, const std::vector<CellView>& cells) {
+  Counter counter;
+  PutRow(counter, fields, [&](std::size_t f) { return f < cells.size() ? cells[f] : CellView{}; });
+  return counter.Size();
+}
+
+std::size_t EncodedRowBytes(const TableData& table, RowId row) {
+  Counter counter;
+  PutRow(counter, table.Fields(), CellsOf(table, row));
+  return counter.Size();
+}
+
+std::size_t EncodedFrameBytes(const FieldDefs& fields, std::int32_t autoIncValue) {
+  Counter counter;
+  PutHead(counter, fields, autoIncValue);
+  PutTail(counter);
+  return counter.Size();
+}
+
+std::size_t EncodedPacketBytes(const TableData& table) {
+  std::size_t bytes = EncodedFrameBytes(table.Fields(), table.AutoIncValue());
+  for (RowId row = 0; row < table.RowSlots(); ++row)
+    if (table.IsLive(row)) bytes += EncodedRowBytes(table, row);
+  return bytes;
+}
+
 std::string WriteDataPacket(const TableData& table) {
   const FieldDefs& fields = table.Fields();
-  std::string out;
-  out.reserve(1024 + table.LiveRowCount() * (16 + fields.size() * 24));
-  out += "<?xml version=\"1.0\" encoding=\"windows-1252\" standalone=\"yes\"?>\r\n";
-  out += "<DATAPACKET Version=\"2.0\">\r\n <METADATA>\r\n  <FIELDS>\r\n";
-  bool hasAutoInc = false;
-  for (const FieldDef& f : fields) {
-    out += "   <FIELD attrname=\"";
-    AppendEscaped(out, f.name);
-    out += "\" fieldtype=\"";
-    out += FieldTypeName(f.type);
-    out += '"';
-    if (f.type == FieldType::String) {
-      out += " WIDTH=\"";
-      AppendNumber(out, f.width);
-      out += '"';
-    }
-    if (f.readOnly) out += " readonly=\"true\"";
-    if (f.autoInc) {
-      out += " SUBTYPE=\"Autoinc\"";
-      hasAutoInc = true;
-    }
-    out += "/>\r\n";
-  }
-  out += "  </FIELDS>\r\n";
-  if (hasAutoInc) {
-    out += "  <PARAMS AUTOINCVALUE=\"";
-    AppendNumber(out, table.AutoIncValue());
-    out += "\"/>\r\n";
-  }
-  out += " </METADATA>\r\n <ROWDATA>\r\n";
+  std::string text;
+  text.reserve(std::min<std::size_t>(kMaxPacketBytes, 1024 + table.LiveRowCount() * (16 + fields.size() * 24)));
+  Appender out(text);
+  PutHead(out, fields, table.AutoIncValue());
+  std::size_t rows = 0;
   for (RowId row = 0; row < table.RowSlots(); ++row) {
     if (!table.IsLive(row)) continue;
-    out += "  <ROW";
-    for (std::size_t f = 0; f < fields.size(); ++f) {
-      if (table.IsNull(row, f)) continue;
-      out += ' ';
-      out += fields[f].name;
-      out += "=\"";
-      switch (fields[f].type) {
-        case FieldType::String: AppendEscaped(out, table.Text(row, f)); break;
-        case FieldType::Boolean: out += table.Number(row, f) ? "TRUE" : "FALSE"; break;
-        default: AppendNumber(out, table.Number(row, f));
-      }
-      out += '"';
-    }
-    out += "/>\r\n";
+    // Where the reader checks the row: just after the name ROW.
+    if (!CellsPaidFor(++rows, fields.size(), text.size() + std::string_view("  <ROW").size()))
+      throw DataPacketError("the table holds too many empty cells for a table file");
+    PutRow(out, fields, CellsOf(table, row));
+    if (text.size() > kMaxPacketBytes) break;  // no need to build the rest of what cannot be saved
   }
-  out += " </ROWDATA>\r\n</DATAPACKET>\r\n";
-  return out;
+  PutTail(out);
+  if (text.size() > kMaxPacketBytes) throw DataPacketError("the table would take more than " + LimitText());
+  return text;
 }
 
 }  // namespace cordalis

@@ -42,20 +42,20 @@ void TableData::DeleteRow(RowId row) {
 
 std::string_view TableData::Text(RowId row, std::size_t field) const {
   const CellData& c = Cell(row, field);
-  if (c.null || fields_[field].type != FieldType::String) return {};
-  return std::string_view(text_).substr(c.offset, c.length);
+  if (c.length == kNull || !IsText(field)) return {};
+  return std::string_view(text_).substr(c.word, c.length);
 }
 
 void TableData::SetNull(RowId row, std::size_t field) {
   CellData& c = Cell(row, field);
-  garbage_ += c.length;
+  Release(field, c);
   c = CellData{};
 }
 
 void TableData::SetNumber(RowId row, std::size_t field, std::int32_t value) {
   CellData& c = Cell(row, field);
-  garbage_ += c.length;
-  c = CellData{0, 0, value, false};
+  Release(field, c);
+  c = CellData{static_cast<std::uint32_t>(value), 0};
 }
 
 void TableData::SetText(RowId row, std::size_t field, std::string_view text) {
@@ -64,24 +64,28 @@ void TableData::SetText(RowId row, std::size_t field, std::string_view text) {
     SetText(row, field, copy);
     return;
   }
-  std::size_t width = static_cast<std::size_t>(fields_[field].width);
-  if (text.size() > width) text = text.substr(0, width);
+  const FieldDef& def = fields_[field];
+  if (text.size() > static_cast<std::size_t>(def.width))
+    throw std::length_error("a text of " + std::to_string(text.size()) + " characters does not fit the field " +
+                            def.name + " of width " + std::to_string(def.width));
   if (text_.size() + text.size() > 0x7FFFFFFFu) CompactText();
   if (text_.size() + text.size() > 0x7FFFFFFFu) throw std::length_error("table text exceeds 2 GB");
   CellData& c = Cell(row, field);
-  garbage_ += c.length;
-  c = CellData{static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(text.size()), 0, false};
+  Release(field, c);
+  c = CellData{static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(text.size())};
   text_.append(text);
 }
 
 void TableData::CompactText() {
   std::string compact;
   compact.reserve(text_.size() - garbage_);
-  for (CellData& c : cells_) {
-    if (c.null || c.length == 0) continue;
+  const std::size_t width = fields_.size();
+  for (std::size_t i = 0; i < cells_.size(); ++i) {
+    CellData& c = cells_[i];
+    if (!IsText(i % width) || c.length == kNull || c.length == 0) continue;
     std::uint32_t offset = static_cast<std::uint32_t>(compact.size());
-    compact.append(text_, c.offset, c.length);
-    c.offset = offset;
+    compact.append(text_, c.word, c.length);
+    c.word = offset;
   }
   text_ = std::move(compact);
   garbage_ = 0;

@@ -37,25 +37,36 @@ class TableData {
   RowId AddRow();  // every field null
   void DeleteRow(RowId row);
 
-  bool IsNull(RowId row, std::size_t field) const { return Cell(row, field).null; }
-  // Null reads as 0, false and empty text.
-  std::int32_t Number(RowId row, std::size_t field) const { return Cell(row, field).number; }
+  bool IsNull(RowId row, std::size_t field) const { return Cell(row, field).length == kNull; }
+  // Null reads as 0, false and empty text; a text field's number is 0.
+  std::int32_t Number(RowId row, std::size_t field) const {
+    return IsText(field) ? 0 : static_cast<std::int32_t>(Cell(row, field).word);
+  }
   // Valid until the table is next changed.
   std::string_view Text(RowId row, std::size_t field) const;
 
   void SetNull(RowId row, std::size_t field);
   void SetNumber(RowId row, std::size_t field, std::int32_t value);  // integers and booleans (0/1)
-  void SetText(RowId row, std::size_t field, std::string_view text);  // cut to the field's width
+  // Text wider than the field is never cut: it throws std::length_error, as
+  // every writer checks or refuses a value before it sets it.
+  void SetText(RowId row, std::size_t field, std::string_view text);
 
  private:
+  // A text cell holds its offset and length, a number cell the number and 0;
+  // a null cell has the length kNull. Eight bytes, so that the cells a file
+  // may ask for cost little memory.
+  static constexpr std::uint32_t kNull = 0xFFFFFFFFu;
   struct CellData {
-    std::uint32_t offset = 0;
-    std::uint32_t length = 0;
-    std::int32_t number = 0;
-    bool null = true;
+    std::uint32_t word = 0;  // text offset, or the number
+    std::uint32_t length = kNull;
   };
+  static_assert(sizeof(CellData) == 8);
   const CellData& Cell(RowId row, std::size_t field) const { return cells_[row * fields_.size() + field]; }
   CellData& Cell(RowId row, std::size_t field) { return cells_[row * fields_.size() + field]; }
+  bool IsText(std::size_t field) const { return fields_[field].type == FieldType::String; }
+  void Release(std::size_t field, const CellData& c) {
+    if (IsText(field) && c.length != kNull) garbage_ += c.length;
+  }
   void CompactText();
 
   FieldDefs fields_;

@@ -1,6 +1,7 @@
 #include "engine/apply_engine.h"
 
 #include "db/action_data.h"
+#include "db/data_packet.h"
 #include "db/dm1.h"
 #include "db/records.h"
 #include "db/writable_table.h"
@@ -32,6 +33,38 @@ char ControlLetter(int kind) {
   }
 }
 
+// The key of an action with any Registry variable it asks for in place; none
+// when the variable is not found.
+std::optional<std::string> ResolvedKey(RegistryApi& registry, const ActionRecord& action) {
+  if (KeywordCode(action.special) != ckReadKeyVar) return action.key;
+  const std::string variable = LookUpVariable(registry, SplitVariableData(action.data).source);
+  if (variable.empty()) return std::nullopt;
+  return KeyWithVariable(action.key, variable);
+}
+
+// Whether the undo table can take every undo action the tweak may record,
+// judged before anything changes from the table's size (kept as it changes,
+// so this costs no more than the tweak's own Registry reads) and the most each
+// action's operation can record from the Registry as it is now. An action that
+// would capture what an earlier one of the same tweak wrote can still meet
+// the limit; UndoRecorder then stops the run before that action's change.
+bool UndoWouldFit(const ApplyInputs& in, const std::vector<ActionRecord>& actions, std::int32_t twkId) {
+  std::size_t bytes = in.dm.cdsUndo.SavedBytes();
+  for (const ActionRecord& action : actions) {
+    if (!PlatformApplies(action.verMask, in.currentMask)) continue;
+    const HKey root = RootFromCode(action.root);
+    if (root == 0) continue;
+    const std::optional<std::string> key = ResolvedKey(in.registry, action);
+    if (!key) continue;  // the run stops at this action, unless an earlier one makes the variable
+    UndoRecorder undo(in.dm.cdsUndo, twkId, action.root);
+    ChangeOperations operations(in.registry, undo, in.boxes, root);
+    bytes += operations.UndoBytesBound(action.changeType, *key, action.value, action.dataType,
+                                       KeywordCode(action.special) == ckToggle);
+    if (bytes > kMaxPacketBytes) return false;
+  }
+  return true;
+}
+
 const char* Ending(int k) { return k == 1 ? "" : "s"; }
 const char* Verb(int k) { return k == 1 ? "was" : "were"; }
 
@@ -53,12 +86,11 @@ int CarryOut(const ApplyInputs& in, const ActionRecord& action, UndoRecorder& un
       data = read;
     }
   } else if (kind == ckReadKeyVar) {
-    VariableData split = SplitVariableData(data);
-    data = split.data;
-    const std::string variable = LookUpVariable(in.registry, split.source);
-    if (variable.empty())
+    data = SplitVariableData(data).data;
+    const std::optional<std::string> resolved = ResolvedKey(in.registry, action);
+    if (!resolved)
       throw EngineError("This action uses data drawn from specific Registry location. That data was not found.");
-    key = KeyWithVariable(key, variable);
+    key = *resolved;
   } else if (kind == ckExpand) {
     data = ExpandDirectoryPlaceholders(data, in.facts.windowsDirectory, in.facts.systemDirectory);
   }
@@ -126,8 +158,12 @@ std::optional<ApplyCounts> ApplyTweak(const ApplyInputs& in, std::optional<std::
                          {RootListText(missing)}));
     return std::nullopt;
   }
-  WritableTable writing(in.dm.cdsUndo);
   const std::vector<ActionRecord> actions = ActionsWithKey(in.dm.cdsData, *selectedTweak);
+  if (!UndoWouldFit(in, actions, *selectedTweak)) {
+    in.boxes.Show(MsgOwner::MainWindow, MsgIcon::Error, kUndoTableFullMessage);
+    return std::nullopt;
+  }
+  WritableTable writing(in.dm.cdsUndo);
   for (int position = 0; position < static_cast<int>(actions.size()); ++position) {
     const ActionRecord& action = actions[static_cast<std::size_t>(position)];
     if (!PlatformApplies(action.verMask, in.currentMask)) continue;

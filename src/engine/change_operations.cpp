@@ -37,7 +37,7 @@ ChangeOperations::ChangeOperations(RegistryApi& registry, UndoRecorder& undo, Me
 
 void ChangeOperations::RecordAndCreateKey(TSuperReg2& reg, const std::string& key) {
   if (reg.KeyExists(key)) return;
-  undo_.Add(ctDeleteKey, HighestMissingKey(reg, key), "", dtNone, "");
+  Record(nullptr, ctDeleteKey, HighestMissingKey(reg, key), "", dtNone, "");
   undo_.Persist();
   reg.CreateKey(key);
 }
@@ -67,7 +67,7 @@ int ChangeOperations::ChangeValue(const std::string& key, const std::string& val
       if (current == data) return ocUnnecessary;
       CaptureValue(reg, value);
     } else {
-      undo_.Add(ctDeleteValue, reg.CurrentPath(), value, dataType, "");
+      Record(nullptr, ctDeleteValue, reg.CurrentPath(), value, dataType, "");
     }
     undo_.Persist();
   }
@@ -117,22 +117,62 @@ int ChangeOperations::DeleteValue(const std::string& key, const std::string& val
   return reg.DeleteValue(value) ? ocChanged | ocUndoStored : ocUndoStored;
 }
 
-void ChangeOperations::CaptureValue(TSuperReg2& reg, const std::string& name) {
+void ChangeOperations::Record(std::size_t* measured, int changeType, const std::string& key, const std::string& value,
+                              int dataType, const std::string& data, const std::string& special) {
+  if (measured) {
+    *measured += undo_.RowBytes(changeType, key, value, dataType, data, special);
+  } else {
+    undo_.Add(changeType, key, value, dataType, data, special);
+  }
+}
+
+void ChangeOperations::CaptureValue(TSuperReg2& reg, const std::string& name, std::size_t* measured) {
   std::uint32_t type = 0;
   std::vector<std::uint8_t> bytes;
   if (registry_.QueryValue(reg.CurrentKey(), name, &type, &bytes, nullptr) != kErrorSuccess) return;
   CapturedData captured = CaptureForm(type, bytes);
-  undo_.Add(ctChangeValue, reg.CurrentPath(), name, captured.dataType, captured.data, captured.special);
+  Record(measured, ctChangeValue, reg.CurrentPath(), name, captured.dataType, captured.data, captured.special);
 }
 
 // Depth first: each key before its values, its values before its subkeys.
-void ChangeOperations::CaptureSubtree(TSuperReg2& reg, const std::string& path) {
-  undo_.Add(ctAddKey, path, "", dtNone, "");
-  for (const std::string& name : reg.GetValueNames()) CaptureValue(reg, name);
+void ChangeOperations::CaptureSubtree(TSuperReg2& reg, const std::string& path, std::size_t* measured) {
+  Record(measured, ctAddKey, path, "", dtNone, "");
+  for (const std::string& name : reg.GetValueNames()) CaptureValue(reg, name, measured);
   for (const std::string& name : reg.GetKeyNames()) {
     const std::string child = path + "\\" + name;
-    if (reg.OpenKey(FromRoot(child), false)) CaptureSubtree(reg, child);
+    if (reg.OpenKey(FromRoot(child), false)) CaptureSubtree(reg, child, measured);
   }
+}
+
+// Each operation below records at most what is measured here for its change
+// type, as long as the Registry stays as it is: a created key's path is never
+// longer than the key, and a captured value is the one there now.
+std::size_t ChangeOperations::UndoBytesBound(int changeType, const std::string& key, const std::string& value,
+                                             int dataType, bool isToggle) {
+  TSuperReg2 reg(registry_);
+  reg.SetRootKey(root_);
+  std::size_t bytes = 0;
+  switch (changeType) {
+    case ctAddKey: Record(&bytes, ctDeleteKey, key, "", dtNone, ""); break;
+    case ctChangeValue:
+      if (isToggle) break;
+      Record(&bytes, ctDeleteKey, key, "", dtNone, "");
+      if (reg.OpenKey(key, false) && reg.ValueExists(value)) {
+        CaptureValue(reg, value, &bytes);
+      } else {
+        Record(&bytes, ctDeleteValue, key, value, dataType, "");
+      }
+      break;
+    case ctDeleteKey:
+      if (reg.OpenKey(key, false) && LargestDataSize(reg, key) <= kUndoSizeLimit && reg.OpenKey(FromRoot(key), false))
+        CaptureSubtree(reg, WithoutLeadingBackslash(key), &bytes);
+      break;
+    case ctDeleteValue:
+      if (reg.OpenKey(key, false) && reg.ValueExists(value)) CaptureValue(reg, value, &bytes);
+      break;
+    default: break;
+  }
+  return bytes;
 }
 
 }  // namespace cordalis

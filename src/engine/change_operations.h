@@ -1,6 +1,7 @@
 #pragma once
 // The four operations DO IT carries actions out with. Each records, before it
 // changes anything, what it is about to create or destroy, and returns an outcome.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -36,13 +37,21 @@ class ChangeOperations {
   int DeleteKey(const std::string& key);
   int DeleteValue(const std::string& key, const std::string& value);
 
+  // The most bytes the operation of this change type can add to the undo
+  // table, judged from the Registry as it is now; reads only, changes nothing.
+  std::size_t UndoBytesBound(int changeType, const std::string& key, const std::string& value, int dataType,
+                             bool isToggle);
+
   // The largest value data size in the key and every key below it.
   std::uint32_t LargestDataSize(TSuperReg2& reg, const std::string& path);
 
  private:
+  // An undo action goes to the undo table, or, given measured, is only counted there.
+  void Record(std::size_t* measured, int changeType, const std::string& key, const std::string& value, int dataType,
+              const std::string& data, const std::string& special = "");
   void RecordAndCreateKey(TSuperReg2& reg, const std::string& key);
-  void CaptureValue(TSuperReg2& reg, const std::string& name);
-  void CaptureSubtree(TSuperReg2& reg, const std::string& path);
+  void CaptureValue(TSuperReg2& reg, const std::string& name, std::size_t* measured = nullptr);
+  void CaptureSubtree(TSuperReg2& reg, const std::string& path, std::size_t* measured = nullptr);
 
   RegistryApi& registry_;
   UndoRecorder& undo_;

@@ -1,8 +1,10 @@
 #include "engine/undo_recorder.h"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "db/client_data_set.h"
+#include "db/data_packet.h"
 #include "db/schema.h"
 #include "host/int_text.h"
 #include "host/registry.h"
@@ -30,6 +32,50 @@ std::string WithoutLeadingBackslash(const std::string& path) {
 UndoRecorder::UndoRecorder(ClientDataSet& undo, std::int32_t twkId, std::string rootCode)
     : undo_(undo), twkId_(twkId), rootCode_(std::move(rootCode)) {}
 
+// The fields of an undo action, in one place for recording and for measuring;
+// the key comes without its leading "\".
+template <class Put>
+void UndoRecorder::PutFields(Put&& put, int changeType, const std::string& key, const std::string& value,
+                             int dataType, const std::string& data, const std::string& special) const {
+  using namespace schema;
+  put(kTwkID, twkId_);
+  put(kRoot, rootCode_);
+  put(kKey, key);
+  put(kValue, value);
+  put(kDataType, dataType);
+  put(kChangeType, changeType);
+  put(kSpecial, special);
+  put(kData, data);
+  put(kVerMask, 0);
+}
+
+std::size_t UndoRecorder::RowBytes(int changeType, const std::string& key, const std::string& value, int dataType,
+                                   const std::string& data, const std::string& special) const {
+  const TableData& table = undo_.Data();
+  if (columns_.empty()) {  // looked up once: DO IT measures many rows before it starts
+    auto find = [&](const char* field, const auto&) {
+      int f = table.FieldIndex(field);
+      if (f < 0) throw EngineError(std::string("the undo table has no field ") + field);
+      columns_.push_back(static_cast<std::size_t>(f));
+    };
+    PutFields(find, 0, "", "", 0, "", "");
+  }
+  std::vector<CellView> cells(table.Fields().size());
+  std::size_t next = 0;
+  auto put = [&](const char*, const auto& v) {
+    CellView& cell = cells[columns_[next++]];
+    cell.null = false;
+    if constexpr (std::is_same_v<std::decay_t<decltype(v)>, std::string>) {
+      cell.text = v;
+    } else {
+      cell.number = v;
+    }
+  };
+  const std::string keptKey = WithoutLeadingBackslash(key);  // outlives the views of it
+  PutFields(put, changeType, keptKey, value, dataType, data, special);
+  return EncodedRowBytes(table.Fields(), cells);
+}
+
 void UndoRecorder::Add(int changeType, const std::string& key, const std::string& value, int dataType,
                        const std::string& data, const std::string& special) {
   // An action that cannot be kept whole is refused before anything changes.
@@ -41,17 +87,25 @@ void UndoRecorder::Add(int changeType, const std::string& key, const std::string
   if (!fits(kKey, key) || !fits(kValue, value) || !fits(kData, data))
     throw EngineError("The value " + value + " in " + key +
                       " holds more data than Cordalis can record for Undo, so it was not changed.");
+  auto put = [&](const char* field, const auto& v) {
+    if constexpr (std::is_same_v<std::decay_t<decltype(v)>, std::string>) {
+      undo_.SetAsString(field, v);
+    } else {
+      undo_.SetAsInteger(field, v);
+    }
+  };
   undo_.Append();
-  undo_.SetAsInteger(kTwkID, twkId_);
-  undo_.SetAsString(kRoot, rootCode_);
-  undo_.SetAsString(kKey, WithoutLeadingBackslash(key));
-  undo_.SetAsString(kValue, value);
-  undo_.SetAsInteger(kDataType, dataType);
-  undo_.SetAsInteger(kChangeType, changeType);
-  undo_.SetAsString(kSpecial, special);
-  undo_.SetAsString(kData, data);
-  undo_.SetAsInteger(kVerMask, 0);
-  undo_.Post();
+  PutFields(put, changeType, WithoutLeadingBackslash(key), value, dataType, data, special);
+  try {
+    undo_.Post();
+  } catch (const TableFullError&) {
+    // DO IT refuses a tweak whose undo actions would not fit before it starts;
+    // this stops one that captures more than it could see then.
+    undo_.Cancel();
+    throw EngineError("The stored undo actions (undo.xml) cannot grow to record the undo actions for " +
+                      WithoutLeadingBackslash(key) + ", so it was not changed. Delete the undo data of tweaks you no "
+                      "longer need to undo, then try again.");
+  }
 }
 
 void UndoRecorder::Persist() { undo_.Persist(); }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "db/data_packet.h"
 #include "db/dm1.h"
 #include "db/packet_engine.h"
 #include "doubles/memory_file_store.h"
@@ -83,17 +84,19 @@ TEST_F(DataModuleTables, WritesFollowTheProtocol) {
   dm.cdsUndo.SetReadOnly(true);
 }
 
-TEST_F(DataModuleTables, TextIsCutToItsFieldWidthAndFieldsHaveTheirTypes) {
+TEST_F(DataModuleTables, TextWiderThanItsFieldIsRefusedNeverCutAndFieldsHaveTheirTypes) {
   Tdm1 dm(engine, files, boxes, "app");
   ASSERT_TRUE(dm.LocateTweak(1));
   dm.cdsNote.SetReadOnly(false);
   dm.cdsNote.Append();
-  dm.cdsNote.SetAsString("Note", std::string(5000, 'n'));
+  EXPECT_THROW(dm.cdsNote.SetAsString("Note", std::string(4097, 'n')), DataSetError);
+  EXPECT_TRUE(dm.cdsNote.IsNull("Note")) << "nothing of the refused text was kept";
+  dm.cdsNote.SetAsString("Note", std::string(4096, 'n'));
   EXPECT_THROW(dm.cdsNote.SetAsString("TwkID", "1"), DataSetError);
   EXPECT_THROW(dm.cdsNote.SetAsString("NoSuchField", "1"), DataSetError);
   dm.cdsNote.Post();
   dm.cdsNote.SetReadOnly(true);
-  EXPECT_EQ(dm.cdsNote.AsString("Note").size(), 4096u);
+  EXPECT_EQ(dm.cdsNote.AsString("Note"), std::string(4096, 'n'));
 
   dm.cdsTwks.SetReadOnly(false);
   dm.cdsTwks.Edit();
@@ -132,6 +135,65 @@ TEST_F(DataModuleTables, PersistWritesPendingRowsBeforeTheWriterFinishes) {
   dm.cdsUndo.Persist();
   EXPECT_NE(files.At(PathInFolder("app", "Undo.xml")).find("Written ahead"), std::string::npos);
   dm.cdsUndo.SetReadOnly(true);
+}
+
+TEST_F(DataModuleTables, SavedBytesFollowEveryChangeExactly) {
+  Tdm1 dm(engine, files, boxes, "app");
+  auto written = [](const ClientDataSet& t) { return WriteDataPacket(t.Data()).size(); };
+  ASSERT_TRUE(dm.LocateTweak(5));
+  EXPECT_EQ(dm.cdsUndo.SavedBytes(), written(dm.cdsUndo)) << "as loaded";
+  dm.cdsUndo.SetReadOnly(false);
+  for (const char* key : {"K&1", "K\"\x01\x81", "Software\\K3"}) {
+    dm.cdsUndo.Append();
+    dm.cdsUndo.SetAsString("Key", key);
+    dm.cdsUndo.SetAsInteger("DataType", -2147483647 - 1);
+    dm.cdsUndo.Post();
+    EXPECT_EQ(dm.cdsUndo.SavedBytes(), written(dm.cdsUndo)) << key;
+  }
+  dm.cdsUndo.First();
+  dm.cdsUndo.Edit();
+  dm.cdsUndo.SetAsString("Data", std::string(300, '<'));
+  dm.cdsUndo.SetNull("Key");
+  dm.cdsUndo.Post();
+  EXPECT_EQ(dm.cdsUndo.SavedBytes(), written(dm.cdsUndo)) << "edited";
+  dm.cdsUndo.Delete();
+  EXPECT_EQ(dm.cdsUndo.SavedBytes(), written(dm.cdsUndo)) << "deleted";
+  dm.cdsUndo.SetReadOnly(true);
+
+  dm.cdsTwks.SetReadOnly(false);
+  dm.cdsTwks.Edit();
+  dm.cdsTwks.SetAsBoolean("Hide", true);
+  dm.cdsTwks.Post();
+  EXPECT_EQ(dm.cdsTwks.SavedBytes(), written(dm.cdsTwks)) << "a table with an auto-increment field";
+  dm.cdsTwks.SetReadOnly(true);
+}
+
+TEST_F(DataModuleTables, PostRefusesARowThatWouldMakeTheFileTooLarge) {
+  Tdm1 dm(engine, files, boxes, "app");
+  ASSERT_TRUE(dm.LocateTweak(5));
+  // Control bytes are written eight bytes each, so few rows reach the limit.
+  const std::string bulky((1u << 20) - 1000, '\x01');
+  dm.cdsUndo.SetReadOnly(false);
+  while (dm.cdsUndo.SavedBytes() + 8 * bulky.size() + 1000 <= kMaxPacketBytes) {
+    dm.cdsUndo.Append();
+    dm.cdsUndo.SetAsString("Data", bulky);
+    dm.cdsUndo.Post();
+  }
+  const int rows = dm.cdsUndo.RecordCount();
+  const std::size_t before = dm.cdsUndo.SavedBytes();
+  dm.cdsUndo.Append();
+  dm.cdsUndo.SetAsString("Data", std::string(1u << 20, '\x01'));  // more than the room left
+  try {
+    dm.cdsUndo.Post();
+    ADD_FAILURE() << "posted";
+  } catch (const DataSetError& e) {
+    EXPECT_NE(std::string(e.what()).find(std::to_string(kMaxPacketBytes) + " bytes"), std::string::npos) << e.what();
+  }
+  dm.cdsUndo.Cancel();
+  EXPECT_EQ(dm.cdsUndo.RecordCount(), rows);
+  EXPECT_EQ(dm.cdsUndo.SavedBytes(), before);
+  dm.cdsUndo.SetReadOnly(true);  // saves what fits
+  EXPECT_EQ(ReadDataPacket(files.At(PathInFolder("app", "Undo.xml"))).LiveRowCount(), static_cast<std::size_t>(rows));
 }
 
 }  // namespace

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+
+#include "db/packet_engine.h"
+#include "db/schema.h"
+#include "doubles/memory_file_store.h"
+#include "host/cp1252.h"
 
 namespace cordalis {
 namespace {
@@ -23,8 +29,18 @@ std::string Packet(const std::string& rows, const std::string& fields = R"(<FIEL
 
 std::string EveryByte() {
   std::string text;
-  for (int b = 1; b < 256; ++b) text += static_cast<char>(b);
+  for (int b = 0; b < 256; ++b) text += static_cast<char>(b);
   return text;
+}
+
+// The error a packet gives, or "" when it loads.
+std::string LoadError(std::string_view packet) {
+  try {
+    ReadDataPacket(packet);
+    return "";
+  } catch (const DataPacketError& e) {
+    return e.what();
+  }
 }
 
 TEST(DataPacket, RoundTripKeepsEveryValueExactly) {
@@ -68,11 +84,108 @@ TEST(DataPacket, DeletedRowsAreNotSaved) {
   EXPECT_EQ(back.Text(1, 3), "row2");
 }
 
-TEST(DataPacket, TextIsCutToTheFieldWidthWhenStored) {
-  TableData table = ReadDataPacket(Packet(R"(<ROW N="1" S="abcdefghijklmnopqrstuvwxyz"/>)"));
-  EXPECT_EQ(table.Text(0, 1), "abcdefghijklmnopqrst");
-  table.SetText(0, 1, std::string(100, 'x'));
-  EXPECT_EQ(table.Text(0, 1).size(), 20u);
+// Every byte of every text field of the four tables survives a save and a
+// load, and the file never holds a control character XML forbids.
+TEST(DataPacket, EveryByteRoundTripsInEveryTextFieldOfTheTables) {
+  const std::string every = EveryByte();
+  for (const FieldDefs* fields : {&schema::TweakFields(), &schema::ActionFields(), &schema::UndoFields(),
+                                  &schema::NoteFields()}) {
+    TableData table(*fields);
+    for (std::size_t f = 0; f < fields->size(); ++f) {
+      if ((*fields)[f].type != FieldType::String) continue;
+      const std::size_t width = static_cast<std::size_t>((*fields)[f].width);
+      for (std::size_t at = 0; at < every.size(); at += width) table.SetText(table.AddRow(), f, every.substr(at, width));
+    }
+    const std::string packet = WriteDataPacket(table);
+    const std::string& name = fields->back().name;
+    for (std::size_t i = 0; i < packet.size(); ++i)
+      ASSERT_FALSE(IsXmlForbiddenControl(static_cast<unsigned char>(packet[i]))) << name << " at " << i;
+    TableData back = ReadDataPacket(packet);
+    ASSERT_EQ(back.RowSlots(), table.RowSlots()) << name;
+    for (RowId row = 0; row < table.RowSlots(); ++row)
+      for (std::size_t f = 0; f < fields->size(); ++f) {
+        EXPECT_EQ(back.IsNull(row, f), table.IsNull(row, f)) << name << " " << row << "/" << f;
+        EXPECT_EQ(back.Text(row, f), table.Text(row, f)) << name << " " << row << "/" << f;
+      }
+    EXPECT_EQ(EncodedPacketBytes(table), packet.size()) << name << ": the measure is what is written";
+  }
+}
+
+TEST(DataPacket, TextWiderThanItsDeclaredFieldIsDamageNeverCut) {
+  const std::string note = R"(<FIELD attrname="TwkID" fieldtype="i4"/><FIELD attrname="Note" fieldtype="string" WIDTH="4096"/>)";
+  const std::string undo = R"(<FIELD attrname="TwkID" fieldtype="i4"/><FIELD attrname="Key" fieldtype="string" WIDTH="255"/>)";
+  auto repeat = [](const std::string& piece, int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) text += piece;
+    return text;
+  };
+  struct Case {
+    const char* name;
+    std::string packet;
+    bool loads;
+  };
+  const Case cases[] = {
+      {"exactly the width", Packet("<ROW S=\"" + repeat("x", 20) + "\"/>"), true},
+      {"one more", Packet("<ROW S=\"" + repeat("x", 21) + "\"/>"), false},
+      {"a reference is one character", Packet("<ROW S=\"" + repeat("&amp;", 20) + "\"/>"), true},
+      {"references past the width", Packet("<ROW S=\"" + repeat("&#65;", 21) + "\"/>"), false},
+      {"a line break is one blank", Packet("<ROW S=\"" + repeat("\r\n", 20) + "\"/>"), true},
+      {"UTF-8 counts characters", "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"S\" fieldtype=\"string\" WIDTH=\"2\"/></FIELDS></METADATA><ROWDATA><ROW S=\"\xC3\xA9\xE2\x82\xAC\"/></ROWDATA></DATAPACKET>", true},
+      {"a note of 4097 characters", Packet(R"(<ROW TwkID="1" Note=")" + repeat("n", 4097) + "\"/>", note), false},
+      {"an undo key past its file's WIDTH", Packet(R"(<ROW TwkID="1" Key=")" + repeat("k", 256) + "\"/>", undo), false},
+      {"a huge value", Packet("<ROW S=\"" + std::string(20u << 20, 'x') + "\"/>"), false},
+  };
+  for (const Case& c : cases) {
+    const std::string error = LoadError(c.packet);
+    EXPECT_EQ(error.empty(), c.loads) << c.name << ": " << error;
+    if (!c.loads) {
+      EXPECT_EQ(error.rfind("line 1, column ", 0), 0u) << c.name << ": " << error;
+      EXPECT_NE(error.find("is wider than its WIDTH of "), std::string::npos) << c.name << ": " << error;
+    }
+  }
+
+  TableData table(SampleFields());
+  table.SetText(table.AddRow(), 3, "kept");
+  EXPECT_THROW(table.SetText(0, 3, std::string(4097, 'x')), std::length_error) << "a program fault, reported";
+  EXPECT_EQ(table.Text(0, 3), "kept");
+}
+
+// Reader and writer agree to the byte on the largest packet, and a table that
+// would be larger is refused before anything reaches the disk.
+TEST(DataPacket, WriterAndReaderShareOneSizeLimit) {
+  const FieldDefs fields = {{"S", FieldType::String, 1 << 20, false, false}};
+  TableData table(fields);
+  const std::string half(1u << 19, '\x01');  // eight bytes each when written
+  for (std::size_t bytes = EncodedPacketBytes(table); bytes + 8 * half.size() + 100 < kMaxPacketBytes;) {
+    const RowId row = table.AddRow();
+    table.SetText(row, 0, half);
+    bytes += EncodedRowBytes(table, row);
+  }
+  const RowId last = table.AddRow();
+  table.SetText(last, 0, "");
+  const std::size_t room = kMaxPacketBytes - EncodedPacketBytes(table);
+  table.SetText(last, 0, std::string(room / 8, '\x01') + std::string(room % 8, 'a'));
+  ASSERT_EQ(EncodedPacketBytes(table), kMaxPacketBytes);
+
+  const std::string largest = WriteDataPacket(table);
+  EXPECT_EQ(largest.size(), kMaxPacketBytes);
+  EXPECT_EQ(ReadDataPacket(largest).Text(last, 0), table.Text(last, 0));
+
+  table.SetText(last, 0, std::string(table.Text(last, 0)) + "a");
+  try {
+    WriteDataPacket(table);
+    ADD_FAILURE() << "a packet one byte too large was written";
+  } catch (const DataPacketError& e) {
+    EXPECT_NE(std::string(e.what()).find(std::to_string(kMaxPacketBytes) + " bytes"), std::string::npos) << e.what();
+  }
+
+  testing::MemoryFileStore files;
+  files.files["t.xml"] = "the old table";
+  const int changes = files.changes;
+  XmlPacketEngine engine(files);
+  EXPECT_THROW(engine.Save("t.xml", table), DataPacketError);
+  EXPECT_EQ(files.changes, changes) << "nothing was written";
+  EXPECT_EQ(files.files, (std::map<std::string, std::string>{{"t.xml", "the old table"}}));
 }
 
 TEST(DataPacket, ReadsWhatOtherWritersProduce) {
@@ -126,7 +239,20 @@ TEST(DataPacket, MalformedInputFailsWithItsPlace) {
       {"boolean neither", Packet(R"(<ROW B="yes"/>)", R"(<FIELD attrname="B" fieldtype="boolean"/>)"), "TRUE or FALSE"},
       {"undefined entity", Packet(R"(<ROW S="&nbsp;"/>)"), "undefined entity &nbsp;"},
       {"bare ampersand", Packet(R"(<ROW S="a & b"/>)"), "starts no reference"},
-      {"reference to nothing", Packet(R"(<ROW S="&#0;"/>)"), "malformed character reference"},
+      {"reference to nothing", Packet(R"(<ROW S="&#;"/>)"), "malformed character reference"},
+      {"reference to NUL", Packet(R"(<ROW S="&#0;"/>)"), "&#0; is a control character"},
+      {"reference to 0x01", Packet(R"(<ROW S="a&#1;"/>)"), "&#1; is a control character"},
+      {"reference to 0x1F", Packet(R"(<ROW S="&#x1F;"/>)"), "&#x1F; is a control character"},
+      {"raw NUL", Packet(std::string("<ROW S=\"a\0b\"/>", 14)), "control character 0x00"},
+      {"raw 0x01", Packet("<ROW S=\"\x01\"/>"), "control character 0x01"},
+      {"raw 0x1F", Packet("<ROW S=\"ab\x1F\"/>"), "control character 0x1F"},
+      {"NUL in a title", Packet(std::string("<ROW Title=\"Hide\0\"/>", 20), R"(<FIELD attrname="Title" fieldtype="string" WIDTH="255"/>)"), "control character 0x00"},
+      {"control in a comment", "<!-- \x01 -->" + Packet(""), "control character 0x01"},
+      {"control in the declaration", "<?xml version=\"1.0\x02\"?>" + Packet(""), "control character 0x02"},
+      {"control in an attribute read past", "<DATAPACKET Version=\"2\x03\"/>", "control character 0x03"},
+      {"reference read past", "<DATAPACKET Version=\"&#4;\"/>", "&#4; is a control character"},
+      {"control in a field name", Packet("", R"(<FIELD attrname="A&#5;" fieldtype="i4"/>)"), "&#5; is a control character"},
+      {"repeat found in file order", "<DATAPACKET b='' a='' b='' a=''/>", "attribute b is given twice"},
       {"character outside windows-1252", Packet(R"(<ROW S="&#x4E00;"/>)"), "U+4E00 cannot be held"},
       {"DOCTYPE", "<!DOCTYPE x [<!ENTITY a \"aaaa\">]>" + Packet(""), "DOCTYPE is not allowed"},
       {"unquoted value", "<DATAPACKET Version=2/>", "must be quoted"},
@@ -181,12 +307,12 @@ TEST(DataPacket, HostileShapesAreBounded) {
   for (int i = 0; i < 256; ++i) fields += "<FIELD attrname=\"F" + std::to_string(i) + "\" fieldtype=\"i4\"/>";
   std::string rows;
   for (int i = 0; i < 2000; ++i) rows += "<ROW/>";
-  EXPECT_THROW(ReadDataPacket(Packet(rows, fields)), DataPacketError);
+  EXPECT_NE(LoadError(Packet(rows, fields)).find("pay for"), std::string::npos);
 
-  // A huge attribute is read, and held only to its field's width.
-  std::string huge(20u << 20, 'x');
-  TableData table = ReadDataPacket(Packet("<ROW S=\"" + huge + "\"/>"));
-  EXPECT_EQ(table.Text(0, 1).size(), 20u);
+  // And the writer refuses such a table rather than write what would not load.
+  TableData empty(ReadDataPacket(Packet("", fields)).Fields());
+  for (int i = 0; i < 2000; ++i) empty.AddRow();
+  EXPECT_THROW(WriteDataPacket(empty), DataPacketError);
 
   EXPECT_THROW(ReadDataPacket(std::string(kMaxPacketBytes + 1, ' ')), DataPacketError);
 }

@@ -16,7 +16,7 @@ namespace {
 TEST(DataPacketInterop, PythonReadsTheSameCharacters) {
   TableData table({{"S", FieldType::String, 512, false, false}});
   std::string every;
-  for (int b = 1; b < 256; ++b) every += static_cast<char>(b);
+  for (int b = 0; b < 256; ++b) every += static_cast<char>(b);
   table.SetText(table.AddRow(), 0, every);
   table.SetText(table.AddRow(), 0, "  blanks  \r\n&<>\"'");
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "db/data_packet.h"
+#include "db/writable_table.h"
 #include "engine/undo_recorder.h"
 #include "host/roots.h"
 #include "support/engine_world.h"
@@ -171,6 +173,54 @@ TEST(ApplyEngine, ExpandsDirectoryPlaceholders) {
   world.DoIt(1);
   EXPECT_NE(world.Snapshot().find("[cmd] 1: 67 58 92 87 73 78"), std::string::npos)  // "C:\WIN..."
       << world.Snapshot();
+}
+
+// A tweak whose undo actions would take Undo.xml past the most a table file may
+// hold is refused before anything changes; one that fits is carried out.
+TEST(ApplyEngine, RefusesATweakWhoseUndoActionsTheUndoFileCouldNotHold) {
+  const ActionRow setNew{"HKCU", "{S}\\K", "new", 1, 1, "", "1"};
+  const ActionRow dropBig{"HKCU", "{S}\\K", "big", 0, 3};
+  const ActionRow addKey{"HKCU", "{S}\\Added", "", 0, 0};
+  EngineWorld world(Tweaks{{1, {setNew, dropBig, addKey}}, {9, {}}});
+  // Other undo data fill the file to within 4 MB of the limit; control bytes
+  // are written eight bytes each, so they take little memory here.
+  const std::string filler(1u << 19, '\x01');
+  world.AddUndoRows(9, std::vector<ActionRow>(15, ActionRow{"HKCU", "K", "v", 1, 1, "", filler}));
+  const std::size_t room = kMaxPacketBytes - world.dm->cdsUndo.SavedBytes();
+  ASSERT_GT(room, 3u << 20);
+  ASSERT_LT(room, 4u << 20);
+
+  // Capturing "big" would take 8 bytes a character: just too much.
+  world.PutText("K", "big", std::string(room / 8 + 1, '\x01'));
+  const std::string registry = world.Snapshot();
+  const int changes = world.files.changes;
+  EXPECT_FALSE(world.DoIt(1));
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, kUndoTableFullMessage);
+  EXPECT_EQ(world.boxes.shown[0].icon, MsgIcon::Error);
+  EXPECT_EQ(world.boxes.shown[0].owner, MsgOwner::MainWindow);
+  EXPECT_EQ(world.Snapshot(), registry) << "not even the first action was carried out";
+  EXPECT_FALSE(world.HasUndoData(1));
+  EXPECT_EQ(world.files.changes, changes) << "no file was written";
+  EXPECT_TRUE(world.dm->cdsUndo.ReadOnly());
+
+  // A little less fits, and the file it leaves loads again.
+  world.PutText("K", "big", std::string(room / 8 - 10000, '\x01'));
+  ASSERT_TRUE(world.DoIt(1));
+  EXPECT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.UndoRows(1).size(), 3u);
+  world.Reopen();
+  EXPECT_TRUE(world.boxes.shown.size() == 1u && world.HasUndoData(1)) << "Undo.xml was not taken for damaged";
+
+  // Should a tweak still capture more than could be foreseen, the row that
+  // would not fit is refused before its change, and nothing of it is kept.
+  ASSERT_TRUE(world.dm->LocateTweak(1));
+  WritableTable writing(world.dm->cdsUndo);
+  UndoRecorder recorder(world.dm->cdsUndo, 1, "HKCU");
+  const std::size_t before = world.dm->cdsUndo.SavedBytes();
+  EXPECT_THROW(recorder.Add(1, "K", "v", 1, std::string(200000, '\x01')), EngineError);
+  EXPECT_EQ(world.dm->cdsUndo.SavedBytes(), before);
+  EXPECT_EQ(world.UndoRows(1).size(), 3u);
 }
 
 TEST(DoItCommand, NeedsDataRefusesAndViewOnlyDoesNothing) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "db/record_codes.h"
 #include "engine/undo_recorder.h"
 #include "support/engine_world.h"
 
@@ -153,6 +154,53 @@ TEST_F(Operations, DeleteValue) {
   EXPECT_EQ(Ops().DeleteValue(S("K"), "v"), ocChanged | ocUndoStored);
   EXPECT_EQ(Ops().DeleteValue(S("K"), ""), ocChanged | ocUndoStored);
   EXPECT_EQ(world.UndoRows(1), (std::vector<std::string>{"1|{S}\\K|v|1|old", "1|{S}\\K||1|default"}));
+}
+
+// DO IT judges before it starts whether the undo table can take a tweak's
+// undo actions: no operation may record more than was measured for it.
+TEST_F(Operations, UndoBytesBoundCoversWhatEachOperationRecords) {
+  world.PutText("K", "old", "some text & \x01 more");
+  world.Put("K", "bin", kRegBinary, {1, 2, 3});
+  world.PutText("D", "top", "t");
+  world.Put("D\\A", "x", kRegDword, {7, 0, 0, 0});
+  world.Put("Big\\Sub", "b", kRegBinary, Bytes(300, 1));
+  world.boxes.answers = {MsgAnswer::No};
+  struct Case {
+    const char* what;
+    int changeType;
+    const char* key;
+    const char* value;
+    bool toggle;
+    bool exact;  // the bound is what is recorded
+  };
+  const Case cases[] = {
+      {"add a key below missing ones", ctAddKey, "New\\A\\B", "", false, false},
+      {"add a key that exists", ctAddKey, "K", "", false, false},
+      {"change a value", ctChangeValue, "K", "old", false, false},
+      {"create a value", ctChangeValue, "K", "fresh", false, false},
+      {"create a value in a missing key", ctChangeValue, "M", "v", false, true},
+      {"a toggle", ctChangeValue, "K", "t", true, true},
+      {"delete a key", ctDeleteKey, "D", "", false, true},
+      {"delete a key too large to record", ctDeleteKey, "Big", "", false, true},
+      {"delete a value", ctDeleteValue, "K", "bin", false, true},
+      {"delete a missing value", ctDeleteValue, "K", "none", false, true},
+  };
+  for (const Case& c : cases) {
+    const std::string key = S(c.key);
+    const std::size_t bound = Ops().UndoBytesBound(c.changeType, key, c.value, dtString, c.toggle);
+    const std::size_t before = world.dm->cdsUndo.SavedBytes();
+    switch (c.changeType) {
+      case ctAddKey: Ops().AddKey(key); break;
+      case ctChangeValue: Ops().ChangeValue(key, c.value, dtString, "new data", {c.toggle, false}); break;
+      case ctDeleteKey: Ops().DeleteKey(key); break;
+      default: Ops().DeleteValue(key, c.value);
+    }
+    const std::size_t recorded = world.dm->cdsUndo.SavedBytes() - before;
+    EXPECT_LE(recorded, bound) << c.what;
+    if (c.exact) {
+      EXPECT_EQ(recorded, bound) << c.what;
+    }
+  }
 }
 
 TEST(CaptureForm, KeepsEveryValueExactly) {
