@@ -66,6 +66,11 @@ MainFormModel::MainFormModel(const MainFormPorts& ports, MainFormView& view, con
   helpPath_ = HelpPathFor(programPath);
 }
 
+void MainFormModel::Attach(Tdm1& dm) {
+  dm_ = &dm;
+  if (dm.ViewOnly()) viewOnly_ = true;
+}
+
 void MainFormModel::Activated() {
   if (dm_ == nullptr || terminating_) return;
   if (dm_->LoadStatus() != lsLoaded) {

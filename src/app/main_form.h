@@ -107,8 +107,10 @@ class MainFormModel {
   bool HasUndoData() const { return hasUndoData_; }
   int NeedsDataMark() const { return states_.needsDataMark; }
 
-  // The data module, created after the window.
-  void Attach(Tdm1& dm) { dm_ = &dm; }
+  // The data module, created after the window. When it could not take the
+  // tables for writing, this run is view-only as with the switch; the caption
+  // changes with it, and nothing of it is remembered for the next run.
+  void Attach(Tdm1& dm);
   // Every activation: the first reports a failed load or builds the tree.
   void Activated();
   // Destruction: the settings of section "Settings".

@@ -1,6 +1,7 @@
 #include "db/client_data_set.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "db/data_packet.h"
 #include "db/packet_engine.h"
@@ -27,7 +28,11 @@ void ClientDataSet::SetMaster(ClientDataSet& master, std::string field) {
 
 void ClientDataSet::Open() {
   if (active_) return;
-  data_ = engine_.Load(FileName);
+  Activate(engine_.Load(FileName));
+}
+
+void ClientDataSet::Activate(TableData data) {
+  data_ = std::move(data);
   rowBytes_.reset();
   frameBytes_.reset();
   active_ = true;
@@ -40,6 +45,10 @@ void ClientDataSet::Open() {
 
 void ClientDataSet::CreateDataSet() {
   active_ = false;
+  if (FileName.empty()) {
+    Activate(TableData(FieldList));
+    return;
+  }
   engine_.Save(FileName, TableData(FieldList));
   Open();
 }

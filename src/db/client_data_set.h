@@ -51,7 +51,9 @@ class ClientDataSet {
   // Life
   bool Active() const { return active_; }
   void Open();           // loads FileName; throws what the engine throws
-  void CreateDataSet();  // an empty table with FieldList, saved at once to FileName, then opened
+  // An empty table with FieldList, saved at once to FileName and opened from
+  // it; a table without a file name has it in memory only.
+  void CreateDataSet();
   void Close();          // saves first when the data changed since the last save
   bool Changed() const { return changed_; }          // since loaded or last saved
   void Persist();                                    // saves now when changed
@@ -111,6 +113,7 @@ class ClientDataSet {
     std::string text;
   };
 
+  void Activate(TableData data);
   std::size_t Field(const std::string& name) const;
   void RequireActive() const;
   void RequireWritable() const;

@@ -1,7 +1,9 @@
 #include "db/dm1.h"
 
+#include "db/data_packet.h"
 #include "db/packet_engine.h"
 #include "db/schema.h"
+#include "db/user_table_messages.h"
 #include "host/file_store.h"
 #include "host/format.h"
 #include "host/message_boxes.h"
@@ -11,15 +13,30 @@ namespace {
 
 // Every field the program reads must be there with its type; a file that lacks
 // one is as unusable as one that does not parse.
-void RequireFields(const ClientDataSet& table, const FieldDefs& required, const std::string& fileName) {
+void RequireFields(const ClientDataSet& table, const FieldDefs& required) {
   const FieldDefs& present = table.Data().Fields();
   for (const FieldDef& want : required) {
     int f = table.Data().FieldIndex(want.name);
-    if (f < 0) throw DataSetError(fileName + ": the field " + want.name + " is missing");
+    if (f < 0) throw DataSetError("the field " + want.name + " is missing");
     if (present[static_cast<std::size_t>(f)].type != want.type)
-      throw DataSetError(fileName + ": the field " + want.name + " is not of type " + FieldTypeName(want.type));
+      throw DataSetError("the field " + want.name + " is not of type " + FieldTypeName(want.type));
   }
 }
+
+// The reader's account of the damage, without the path the engine puts first.
+std::string DamageOf(const std::string& what, const std::string& path) {
+  const std::string prefix = path + ": ";
+  return what.compare(0, prefix.size(), prefix) == 0 ? what.substr(prefix.size()) : what;
+}
+
+std::string NameOf(const std::string& path) {
+  const std::size_t separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+const UserTableWords kUndoWords{"stored undo actions", "undo.xml",
+                                " You will not be able to undo tweaks that were used previously."};
+const UserTableWords kNoteWords{"your notes", "note.xml", ""};
 
 }  // namespace
 
@@ -64,14 +81,14 @@ Tdm1::~Tdm1() {
 
 void Tdm1::Open() {
   loadStatus_ = lsLoaded;
-  RecoverTableFiles(files_, folder_);
   cdsTwks.FileName = PathInFolder(folder_, "Twks.xml");
   cdsData.FileName = PathInFolder(folder_, "Data.xml");
   cdsUndo.FileName = PathInFolder(folder_, "Undo.xml");
   cdsNote.FileName = PathInFolder(folder_, "Note.xml");
+  const std::string lockMessage = TakeLock();
   try {
     cdsTwks.Open();
-    RequireFields(cdsTwks, TweakFields(), "Twks.xml");
+    RequireFields(cdsTwks, TweakFields());
   } catch (const EngineUnavailableError&) {
     cdsTwks.Close();
     loadStatus_ = lsEngineFailed;
@@ -83,49 +100,147 @@ void Tdm1::Open() {
   }
   try {
     cdsData.Open();
-    RequireFields(cdsData, ActionFields(), "Data.xml");
+    RequireFields(cdsData, ActionFields());
   } catch (const std::exception&) {
     cdsData.Close();
     loadStatus_ = lsActionsFailed;
     return;
   }
-  OpenUserTable(cdsUndo, UndoFields(), "stored undo actions", "undo.xml",
-                " You will not be able to undo tweaks that were used previously.");
-  OpenUserTable(cdsNote, NoteFields(), "your notes", "note.xml", "");
+  if (viewOnly_) boxes_.Show(MsgOwner::None, MsgIcon::Information, lockMessage);
+  OpenUserTable(cdsUndo, UndoFields(), kUndoWords);
+  OpenUserTable(cdsNote, NoteFields(), kNoteWords);
+  if (viewOnly_) {
+    for (ClientDataSet* table : {&cdsTwks, &cdsData, &cdsUndo, &cdsNote}) table->FileName.clear();
+  }
 }
 
-void Tdm1::OpenUserTable(ClientDataSet& table, const FieldDefs& fields, const char* description,
-                         const char* fileName, const char* consequence) {
-  const char* state = "missing";
-  if (files_.Exists(table.FileName)) {
-    try {
-      table.Open();
-      RequireFields(table, fields, fileName);
-      table.WidenFields(fields);  // a file written with narrower fields must not cut new rows
-      return;
-    } catch (const std::exception&) {
-      table.Close();
-      state = "corrupted";
+// Only the copy that holds the lock writes the tables, and so only it may
+// finish a replacement that a crash cut short. Returns the message that tells
+// why this copy views the tables only, or nothing when it holds the lock.
+std::string Tdm1::TakeLock() {
+  try {
+    lock_ = files_.HoldLock(PathInFolder(folder_, kTableLockFile));
+    if (!lock_) {
+      viewOnly_ = true;
+      return OtherCopyMessage(folder_);
     }
+    RecoverTableFiles(files_, folder_);
+    return {};
+  } catch (const FileError& e) {
+    viewOnly_ = true;
+    return ReadOnlyFolderMessage(folder_, e.Reason());
   }
-  boxes_.Show(MsgOwner::None, MsgIcon::Information,
-              Format("The database of %s (%s) is %s. Cordalis will create a new empty %1:s.%3:s\r\n\r\n"
-                     "If you can locate the old %1:s file, close Cordalis and copy the old file over the "
-                     "newly-created empty one.",
-                     {description, fileName, state, consequence}));
-  if (files_.Exists(table.FileName)) KeepDamagedFile(table.FileName);
+}
+
+void Tdm1::BecomeViewOnly(const std::string& message) {
+  viewOnly_ = true;
+  boxes_.Show(MsgOwner::None, MsgIcon::Information, message);
+}
+
+// A copy that may not write makes a table it cannot use empty in memory only.
+void Tdm1::OpenUserTable(ClientDataSet& table, const FieldDefs& fields, const UserTableWords& words) {
+  if (!files_.Exists(table.FileName)) {
+    if (!viewOnly_) {
+      boxes_.Show(MsgOwner::None, MsgIcon::Information, MissingTableMessage(words));
+      if (CreateOnDisk(table, fields)) return;
+    }
+  } else {
+    std::string reason;
+    switch (TryOpen(table, fields, reason)) {
+      case Outcome::Opened:
+        return;
+      case Outcome::Unreadable:
+        if (!viewOnly_) BecomeViewOnly(UnreadableFileMessage(table.FileName, reason));
+        break;
+      case Outcome::Damaged:
+        if (!viewOnly_) ReplaceDamaged(table, fields, words, reason);
+        break;
+    }
+    if (table.Active()) return;
+  }
+  table.FileName.clear();
   table.FieldList = fields;
   table.CreateDataSet();
 }
 
+// A file that another program holds is tried again a few times. Only a file
+// that was read and found wanting is damaged; one that could not be read may
+// be whole.
+Tdm1::Outcome Tdm1::TryOpen(ClientDataSet& table, const FieldDefs& fields, std::string& reason) {
+  for (int pauses = 0;; ++pauses) {
+    try {
+      table.Open();
+      RequireFields(table, fields);
+      table.WidenFields(fields);  // a file written with narrower fields must not cut new rows
+      return Outcome::Opened;
+    } catch (const FileError& e) {
+      table.Close();
+      if (e.Fault() == FileFault::SharingViolation && pauses < kReadPauses) {
+        files_.Pause(kReadPauseMilliseconds);
+        continue;
+      }
+      reason = e.Reason();
+      return Outcome::Unreadable;
+    } catch (const DataPacketError& e) {
+      table.Close();
+      reason = DamageOf(e.what(), table.FileName);
+      return Outcome::Damaged;
+    } catch (const DataSetError& e) {
+      table.Close();
+      reason = e.what();
+      return Outcome::Damaged;
+    } catch (const std::exception& e) {
+      table.Close();
+      reason = e.what();
+      return Outcome::Unreadable;
+    }
+  }
+}
+
+// The user hears of the damaged file only once it is safe beside the new
+// empty table; a folder that takes neither leaves it where it was.
+void Tdm1::ReplaceDamaged(ClientDataSet& table, const FieldDefs& fields, const UserTableWords& words,
+                          const std::string& reason) {
+  std::string kept;
+  try {
+    kept = KeepDamagedFile(table.FileName);
+  } catch (const FileError& e) {
+    BecomeViewOnly(ReadOnlyFolderMessage(folder_, e.Reason()));
+    return;
+  }
+  if (!CreateOnDisk(table, fields)) {
+    try {
+      files_.MoveNoReplace(kept, table.FileName);
+    } catch (const FileError&) {
+      // It stays beside the program under the kept name; nothing is lost.
+    }
+    return;
+  }
+  boxes_.Show(MsgOwner::None, MsgIcon::Information, DamagedTableMessage(words, reason, NameOf(kept)));
+}
+
+// False, with the user told and the run view-only, when the folder takes no new file.
+bool Tdm1::CreateOnDisk(ClientDataSet& table, const FieldDefs& fields) {
+  table.FieldList = fields;
+  try {
+    table.CreateDataSet();
+    return true;
+  } catch (const FileError& e) {
+    table.Close();
+    BecomeViewOnly(ReadOnlyFolderMessage(folder_, e.Reason()));
+    return false;
+  }
+}
+
 // A damaged user file may still hold what the user needs; it is moved aside
 // under a name of its own, never over an earlier damaged copy.
-void Tdm1::KeepDamagedFile(const std::string& path) {
+std::string Tdm1::KeepDamagedFile(const std::string& path) {
   for (int n = 1; n <= 1000; ++n) {
     std::string kept = path + ".damaged" + (n == 1 ? std::string() : "-" + std::to_string(n));
-    if (files_.MoveNoReplace(path, kept)) return;
+    if (files_.MoveNoReplace(path, kept)) return kept;
   }
-  throw FileError("Cannot keep the damaged file " + path + ": too many damaged copies beside it");
+  throw FileError("Cannot keep the damaged file " + path + ": too many damaged copies beside it", FileFault::Other,
+                  "There are too many damaged copies of " + NameOf(path) + " beside it.");
 }
 
 bool Tdm1::LocateTweak(std::int32_t twkId) { return cdsTwks.Active() && cdsTwks.FindKey(twkId); }
@@ -140,9 +255,8 @@ void RecoverTableFiles(FileStore& files, const std::string& programFolder) {
 }
 
 bool DatabasePreCheck(FileStore& files, MessageBoxes& boxes, const std::string& programFolder) {
-  RecoverTableFiles(files, programFolder);
-  bool tweaks = files.Exists(PathInFolder(programFolder, "twks.xml"));
-  bool actions = files.Exists(PathInFolder(programFolder, "Data.xml"));
+  bool tweaks = ExistsOrRecoverable(files, PathInFolder(programFolder, "twks.xml"));
+  bool actions = ExistsOrRecoverable(files, PathInFolder(programFolder, "Data.xml"));
   if (tweaks && actions) return true;
   const char* subject = !tweaks && !actions ? "twks.xml and data.xml databases are"
                         : !tweaks           ? "twks.xml database is"

@@ -2,14 +2,26 @@
 // The data module: the four tables, their files beside the program and the
 // load status that the main window reports.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "db/client_data_set.h"
 
 namespace cordalis {
 
+class FileLock;
 class FileStore;
 class MessageBoxes;
+struct UserTableWords;
+
+// The file beside the tables that the one copy allowed to write them holds
+// for its whole run.
+inline constexpr char kTableLockFile[] = "Cordalis.lck";
+
+// How long the data module waits for another program (a virus scanner, a
+// synchronisation tool) to let go of a user table before it gives up.
+inline constexpr int kReadPauses = 10;
+inline constexpr int kReadPauseMilliseconds = 100;
 
 enum LoadStatus : int {
   lsLoaded = 0,
@@ -22,12 +34,18 @@ class Tdm1 {
  public:
   // Opens the four tables; a missing or damaged Undo.xml or Note.xml is told to
   // the user and replaced by an empty table, the damaged file kept beside it.
+  // Holds the lock file until destroyed; a copy that cannot runs view-only.
   Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::string programFolder);
   ~Tdm1();  // Close(), with any failure to save swallowed; call Close() to see it
   Tdm1(const Tdm1&) = delete;
   Tdm1& operator=(const Tdm1&) = delete;
 
   int LoadStatus() const { return loadStatus_; }
+  // True when this run may not write the tables: another copy holds them, a
+  // user table could not be read, or the program folder could not be written.
+  // The user has been told why. The tables are then detached from their files:
+  // nothing is written to any of them, whatever changes in memory.
+  bool ViewOnly() const { return viewOnly_; }
   // Makes the tweak with this number the current row of cdsTwks, which moves
   // the three detail tables to its rows. False when there is no such tweak.
   bool LocateTweak(std::int32_t twkId);
@@ -48,15 +66,24 @@ class Tdm1 {
   static const FieldDefs& NoteFields();
 
  private:
+  enum class Outcome { Opened, Damaged, Unreadable };
+
   void Open();
-  void OpenUserTable(ClientDataSet& table, const FieldDefs& fields, const char* description, const char* fileName,
-                     const char* consequence);
-  void KeepDamagedFile(const std::string& path);
+  std::string TakeLock();
+  void OpenUserTable(ClientDataSet& table, const FieldDefs& fields, const UserTableWords& words);
+  Outcome TryOpen(ClientDataSet& table, const FieldDefs& fields, std::string& reason);
+  void ReplaceDamaged(ClientDataSet& table, const FieldDefs& fields, const UserTableWords& words,
+                      const std::string& reason);
+  bool CreateOnDisk(ClientDataSet& table, const FieldDefs& fields);
+  std::string KeepDamagedFile(const std::string& path);
+  void BecomeViewOnly(const std::string& message);
 
   FileStore& files_;
   MessageBoxes& boxes_;
   std::string folder_;
   int loadStatus_ = lsLoaded;
+  std::unique_ptr<FileLock> lock_;
+  bool viewOnly_ = false;
 };
 
 // The path of a file in a folder, with the host's separator.
@@ -68,8 +95,9 @@ void RecoverTableFiles(FileStore& files, const std::string& programFolder);
 
 // Ends the program before any window when a shipped table file is missing:
 // shows the message and returns false. Returns true when both are present.
-// Recovers the table files first, so a replacement cut short is not taken for
-// a missing file.
+// A replacement cut short counts as present; the data module finishes it.
+// Writes nothing: it runs before this copy knows whether another one is
+// writing the tables.
 bool DatabasePreCheck(FileStore& files, MessageBoxes& boxes, const std::string& programFolder);
 
 // The message for a load status of 1, 2 or 3; empty for 0.

@@ -35,6 +35,11 @@ void ReplaceFileAtomically(FileStore& files, const std::string& path, std::strin
   if (!files.ReplaceInOneStep(temporary, path)) ReplaceInTwoRenames(files, temporary, path);
 }
 
+bool ExistsOrRecoverable(FileStore& files, const std::string& path) {
+  // Cut between the two renames, the file stands aside under the old name.
+  return files.Exists(path) || files.Exists(OldOf(path));
+}
+
 void RecoverInterruptedReplacement(FileStore& files, const std::string& path) {
   const std::string temporary = TemporaryOf(path);
   const std::string old = OldOf(path);

@@ -2,16 +2,39 @@
 // The one file layer: every file the program writes goes through it, so that a
 // whole-file replacement is atomic and tests can cut it short like a crash.
 #include <cstddef>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace cordalis {
 
+// The failures a caller answers differently: another program holding a file
+// is usually gone a moment later; a denied access lasts.
+enum class FileFault {
+  Other,
+  AccessDenied,      // the account may not, or the folder or disk is read-only
+  SharingViolation,  // another program has the file open and does not share it
+};
+
 // A failure of the file system, naming the file and the system's reason.
 class FileError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit FileError(const std::string& what, FileFault fault = FileFault::Other, std::string reason = {})
+      : std::runtime_error(what), fault_(fault), reason_(reason.empty() ? what : std::move(reason)) {}
+  FileFault Fault() const { return fault_; }
+  // The system's own words for the failure, without the file's name.
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  FileFault fault_;
+  std::string reason_;
+};
+
+// An exclusive hold on a lock file, given up when destroyed.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
 };
 
 class FileStore {
@@ -20,7 +43,8 @@ class FileStore {
 
   // File names are matched without regard to letter case, as on Windows.
   virtual bool Exists(const std::string& path) = 0;
-  // Throws FileError when the file cannot be read or is larger than maxBytes.
+  // Throws FileError when the file cannot be read or is larger than maxBytes;
+  // its fault tells a sharing violation and a denied access from the rest.
   virtual std::string Read(const std::string& path, std::size_t maxBytes) = 0;
   // Creates or truncates the file, writes all bytes and flushes them to the disk.
   virtual void WriteDurably(const std::string& path, std::string_view bytes) = 0;
@@ -32,6 +56,15 @@ class FileStore {
   virtual bool MoveNoReplace(const std::string& from, const std::string& to) = 0;
   // Deletes the file; a file that does not exist is no error.
   virtual void Remove(const std::string& path) = 0;
+  // Opens the lock file, creating it when absent, for reading and writing,
+  // and holds it so that no other opener, in this process or another, can
+  // hold it until the returned lock is destroyed (or the process ends). Returns
+  // nullptr when another opener holds it. Throws FileError when it cannot be
+  // created or opened for writing (AccessDenied where the folder is read-only).
+  virtual std::unique_ptr<FileLock> HoldLock(const std::string& path) = 0;
+  // Waits before an operation is tried again; a file that another program
+  // holds is usually free a moment later.
+  virtual void Pause(int milliseconds) = 0;
 };
 
 // Replaces the file with bytes so that a crash at any moment leaves either the
@@ -40,6 +73,10 @@ class FileStore {
 // step, or, where the system cannot, in two renames through a third name.
 // A failure removes the temporary file, so a full disk is not kept full.
 void ReplaceFileAtomically(FileStore& files, const std::string& path, std::string_view bytes);
+
+// Whether the file exists now or will once RecoverInterruptedReplacement has
+// run. Changes nothing, so a copy of the program that may not write can ask.
+bool ExistsOrRecoverable(FileStore& files, const std::string& path);
 
 // Finishes or rolls back a replacement of path that a crash cut short, and
 // removes what it left beside the file. Changes nothing when there is nothing

@@ -5,10 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
 #include <set>
 #include <tuple>
 
 #include "db/records.h"
+#include "db/user_table_messages.h"
+#include "host/file_store.h"
 #include "support/main_form_world.h"
 
 namespace cordalis {
@@ -138,6 +142,61 @@ TEST_F(MainForm, ViewOnlyShowsEverythingAndChangesNothing) {
   world.model->Execute(cmdApply);
   EXPECT_EQ(world.Value(std::string(kKey) + "\\A", "Alpha"), "(no key)");
   EXPECT_NE(world.detail.Text().find(" Platforms: 95, 98, ME, NT4, 2000, XP"), std::string::npos);
+}
+
+// The table files of the installation, to see that a run wrote none of them.
+std::map<std::string, std::string> TableFiles(const testing::MemoryFileStore& files) {
+  std::map<std::string, std::string> tables;
+  for (const auto& [name, content] : files.files)
+    if (name.find(".ini") == std::string::npos) tables[name] = content;
+  return tables;
+}
+
+// Another copy (another user, another session) holds the tables: this run is
+// view-only as with the switch, writes no table, and the next run is ordinary.
+TEST_F(MainForm, AnotherCopyHoldingTheTablesMakesThisRunViewOnlyAndOnlyThisRun) {
+  world.Start();
+  world.Stop();
+  std::unique_ptr<FileLock> otherCopy =
+      world.files.HoldLock(PathInFolder(MainFormWorld::kFolder, kTableLockFile));
+  const auto tablesBefore = TableFiles(world.files);
+  world.boxes.shown.clear();
+  world.Start();
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, OtherCopyMessage(MainFormWorld::kFolder));
+  EXPECT_EQ(world.boxes.shown[0].owner, MsgOwner::None);
+  EXPECT_EQ(world.model->Caption(), "Cordalis (view only)");
+  EXPECT_TRUE(world.model->ViewOnly());
+  EXPECT_GE(world.NodeOfTweak(4), 0) << "hidden tweaks shown, as with the switch";
+  world.model->UpdateCommandStates();
+  for (CommandId id : {cmdApply, cmdUndo, cmdNote, cmdHide, cmdDeleteUndo})
+    EXPECT_FALSE(world.model->Enabled(id)) << CommandOf(id).name;
+  world.model->Execute(cmdApply);
+  EXPECT_EQ(world.Value(std::string(kKey) + "\\A", "Alpha"), "(no key)");
+  world.model->Execute(cmdReveal);
+  world.Stop();
+  EXPECT_EQ(TableFiles(world.files), tablesBefore) << "not even Reveal all reaches Twks.xml";
+
+  otherCopy.reset();
+  world.boxes.shown.clear();
+  world.Start();
+  EXPECT_TRUE(world.boxes.shown.empty());
+  EXPECT_EQ(world.model->Caption(), "Cordalis");
+  EXPECT_LT(world.NodeOfTweak(4), 0) << "still hidden";
+  EXPECT_TRUE(world.model->Enabled(cmdApply)) << "view-only was not remembered";
+}
+
+// A limited account under Program Files, first start: the program runs, for
+// viewing only, and says which folder it cannot write.
+TEST_F(MainForm, AReadOnlyProgramFolderGivesAViewOnlyRunInsteadOfAnError) {
+  world.files.readOnly = true;
+  world.files.lockFails = FileFault::AccessDenied;
+  world.Start();
+  ASSERT_GE(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, ReadOnlyFolderMessage(MainFormWorld::kFolder, "Access is denied."));
+  EXPECT_EQ(world.model->Caption(), "Cordalis (view only)");
+  EXPECT_EQ(world.SelectedTweak(), 1);
+  EXPECT_FALSE(world.files.Exists(PathInFolder(MainFormWorld::kFolder, "Undo.xml")));
 }
 
 TEST_F(MainForm, HidingTheLastTweakSelectsTheOneBeforeAndLastsUntilRevealAll) {

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+
 #include "db/data_packet.h"
 #include "db/packet_engine.h"
 #include "db/records.h"
+#include "db/user_table_messages.h"
 #include "doubles/memory_file_store.h"
 #include "doubles/recording_message_boxes.h"
 #include "support/table_files.h"
@@ -97,6 +101,17 @@ TEST_F(DataModule, MissingUserTablesAreToldAndCreatedEmpty) {
   EXPECT_EQ(ReadDataPacket(files.At(FileIn("Note.xml"))).Fields(), Tdm1::NoteFields());
 }
 
+// What the packet reader says of these bytes, as the message repeats it.
+std::string DamageIn(const std::string& bytes) {
+  try {
+    ReadDataPacket(bytes);
+  } catch (const DataPacketError& e) {
+    return e.what();
+  }
+  return "(no damage)";
+}
+
+// The damage message also says what was wrong and where the old file now is.
 TEST_F(DataModule, DamagedUserTablesAreKeptAsideNeverOverwritten) {
   WriteUserTables();
   files.At(FileIn("Note.xml")) = "<DATAPACKET><METADATA>";  // truncated
@@ -107,13 +122,216 @@ TEST_F(DataModule, DamagedUserTablesAreKeptAsideNeverOverwritten) {
 
   Tdm1 dm(engine, files, boxes, kFolder);
   ASSERT_EQ(boxes.shown.size(), 2u);
-  EXPECT_EQ(boxes.shown[0].text, UserTableMessage("stored undo actions", "undo.xml", "corrupted", kUndoExtra));
-  EXPECT_EQ(boxes.shown[1].text, UserTableMessage("your notes", "note.xml", "corrupted", ""));
+  EXPECT_EQ(boxes.shown[0].text,
+            UserTableMessage("stored undo actions", "undo.xml", "corrupted",
+                             kUndoExtra + "\r\n\r\nThe old file is damaged (the field Root is missing) and has been "
+                                          "kept beside the program as Undo.xml.damaged."));
+  EXPECT_EQ(boxes.shown[1].text,
+            UserTableMessage("your notes", "note.xml", "corrupted",
+                             "\r\n\r\nThe old file is damaged (" + DamageIn("<DATAPACKET><METADATA>") +
+                                 ") and has been kept beside the program as Note.xml.damaged-2."));
   EXPECT_EQ(files.At(FileIn("Undo.xml.damaged")), undoBefore);
   EXPECT_EQ(files.At(FileIn("Note.xml.damaged")), "an earlier damaged copy");
   EXPECT_EQ(files.At(FileIn("Note.xml.damaged-2")), "<DATAPACKET><METADATA>");
   EXPECT_EQ(ReadDataPacket(files.At(FileIn("Undo.xml"))).Fields(), Tdm1::UndoFields());
   EXPECT_TRUE(dm.cdsUndo.Active());
+  EXPECT_FALSE(dm.ViewOnly());
+}
+
+// A box that looks at the files at the moment it is shown.
+class WatchingBoxes final : public MessageBoxes {
+ public:
+  explicit WatchingBoxes(std::function<void()> look) : look_(std::move(look)) {}
+  MsgAnswer Show(MsgOwner, MsgIcon, const std::string&) override {
+    look_();
+    return MsgAnswer::Ok;
+  }
+
+ private:
+  std::function<void()> look_;
+};
+
+TEST_F(DataModule, DamageIsToldOnlyOnceTheOldFileIsKeptAndTheNewTableWritten) {
+  WriteUserTables();
+  files.At(FileIn("Undo.xml")) = "<DATAPACKET";
+  int looks = 0;
+  WatchingBoxes watching([&] {
+    ++looks;
+    EXPECT_EQ(files.At(FileIn("Undo.xml.damaged")), "<DATAPACKET");
+    EXPECT_EQ(ReadDataPacket(files.At(FileIn("Undo.xml"))).Fields(), Tdm1::UndoFields());
+  });
+  Tdm1 dm(engine, files, watching, kFolder);
+  EXPECT_EQ(looks, 1);
+}
+
+// A folder that takes no new file (a limited account under Program Files): the
+// run goes on for viewing only, every file stays as it was, and the user is
+// told which folder and what to do. Only a missing table is announced first,
+// as it always was.
+TEST_F(DataModule, AReadOnlyFolderOpensTheTablesForViewingOnly) {
+  const std::string folderMessage = ReadOnlyFolderMessage(kFolder, "Access is denied.");
+  const std::string undoMissing = UserTableMessage("stored undo actions", "undo.xml", "missing", kUndoExtra);
+  struct Case {
+    const char* name;
+    const char* undo;  // nullptr: missing
+    bool lockFileDenied;
+    std::vector<std::string> messages;
+  };
+  const Case cases[] = {
+      {"undo.xml missing", nullptr, false, {undoMissing, folderMessage}},
+      {"undo.xml damaged", "<DATAPACKET", false, {folderMessage}},
+      {"the lock file cannot be created", nullptr, true, {folderMessage}},
+  };
+  for (const Case& c : cases) {
+    MemoryFileStore store = files;
+    testing::WriteTable(store, FileIn("Note.xml"), Tdm1::NoteFields(), {{"1", "my note"}});
+    if (c.undo) store.files[ToLowerAscii(FileIn("Undo.xml"))] = c.undo;
+    store.readOnly = true;
+    if (c.lockFileDenied) store.lockFails = FileFault::AccessDenied;
+    const auto before = store.files;
+    XmlPacketEngine storeEngine(store);
+    RecordingMessageBoxes shown;
+    {
+      Tdm1 dm(storeEngine, store, shown, kFolder);
+      EXPECT_EQ(dm.LoadStatus(), lsLoaded) << c.name;
+      EXPECT_TRUE(dm.ViewOnly()) << c.name;
+      std::vector<std::string> texts;
+      for (const auto& box : shown.shown) {
+        texts.push_back(box.text);
+        EXPECT_EQ(box.owner, MsgOwner::None) << c.name;
+        EXPECT_EQ(box.icon, MsgIcon::Information) << c.name;
+      }
+      EXPECT_EQ(texts, c.messages) << c.name;
+      ASSERT_TRUE(dm.cdsUndo.Active()) << c.name;
+      EXPECT_EQ(dm.cdsUndo.Data().Fields(), Tdm1::UndoFields()) << c.name << ": an empty table in memory";
+      ASSERT_TRUE(dm.LocateTweak(1));
+      EXPECT_EQ(dm.cdsNote.AsString("Note"), "my note") << c.name;
+    }
+    EXPECT_EQ(store.files, before) << c.name;
+  }
+  EXPECT_NE(folderMessage.find(kFolder), std::string::npos);
+}
+
+// The old file goes aside, the new table cannot be written (a full disk): the
+// old file comes back, and the damage is not announced, as nothing was replaced.
+TEST_F(DataModule, ANewTableThatCannotBeWrittenPutsTheDamagedFileBack) {
+  WriteUserTables();
+  files.At(FileIn("Undo.xml")) = "<DATAPACKET";
+  files.failAt = files.changes + 2;  // the move aside, then the new table's first write
+  Tdm1 dm(engine, files, boxes, kFolder);
+  EXPECT_TRUE(dm.ViewOnly());
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text.rfind("Cordalis cannot write to its program folder (" + kFolder + ").", 0), 0u);
+  EXPECT_EQ(files.At(FileIn("Undo.xml")), "<DATAPACKET");
+  EXPECT_EQ(files.files.count(ToLowerAscii(FileIn("Undo.xml.damaged"))), 0u);
+  EXPECT_EQ(files.files.count(ToLowerAscii(FileIn("Undo.xml.tmp"))), 0u);
+}
+
+// A file that another program holds (a virus scanner, a synchronisation tool,
+// an editor), or that the account may not read, is not damaged: it is tried
+// again a few times, then left as it is, and this run only views the tables.
+TEST_F(DataModule, AUserTableThatCannotBeReadIsLeftAsItIs) {
+  struct Case {
+    const char* name;
+    FileFault fault;
+    int failedReads;  // -1: for ever
+    std::vector<int> pauses;
+    const char* reason;  // nullptr: it was read in the end
+  };
+  const std::vector<int> allPauses(kReadPauses, kReadPauseMilliseconds);
+  const Case cases[] = {
+      {"held for a moment", FileFault::SharingViolation, 3, {100, 100, 100}, nullptr},
+      {"held for the last pause", FileFault::SharingViolation, kReadPauses, allPauses, nullptr},
+      {"held for good", FileFault::SharingViolation, -1, allPauses, "The file is in use by another process."},
+      {"access denied", FileFault::AccessDenied, -1, {}, "Access is denied."},
+  };
+  for (const Case& c : cases) {
+    MemoryFileStore store = files;
+    testing::WriteTable(store, FileIn("Undo.xml"), Tdm1::UndoFields(), {{"1", "HKCU", "Software\\Kept"}});
+    store.readFaults[ToLowerAscii(FileIn("Undo.xml"))] = {c.fault, c.failedReads};
+    const auto before = store.files;
+    XmlPacketEngine storeEngine(store);
+    RecordingMessageBoxes shown;
+    {
+      Tdm1 dm(storeEngine, store, shown, kFolder);  // Note.xml is missing, too
+      EXPECT_EQ(store.pauses, c.pauses) << c.name;
+      EXPECT_EQ(dm.ViewOnly(), c.reason != nullptr) << c.name;
+      ASSERT_TRUE(dm.cdsUndo.Active()) << c.name;
+      ASSERT_TRUE(dm.cdsNote.Active()) << c.name;
+      ASSERT_TRUE(dm.LocateTweak(1));
+      if (!c.reason) {
+        EXPECT_EQ(dm.cdsUndo.AsString("Key"), "Software\\Kept") << c.name;
+        continue;
+      }
+      ASSERT_EQ(shown.shown.size(), 1u) << c.name << ": nothing about the missing Note.xml, which is not made";
+      EXPECT_EQ(shown.shown[0].text, UnreadableFileMessage(FileIn("Undo.xml"), c.reason)) << c.name;
+      EXPECT_EQ(shown.shown[0].icon, MsgIcon::Information);
+    }
+    if (c.reason) {
+      EXPECT_EQ(store.files, before) << c.name << ": nothing moved, replaced or made";
+    }
+  }
+  EXPECT_EQ(UnreadableFileMessage("C:\\P\\Undo.xml", "Access is denied").rfind(
+                "Cordalis cannot read the file C:\\P\\Undo.xml. The reason Windows gives: Access is denied.\r\n", 0),
+            0u);
+}
+
+// Two copies of the program on one folder (two users, two sessions): the one
+// that holds the lock writes; the other only views, writes nothing at all, and
+// says why. The lock lasts as long as the data module.
+TEST_F(DataModule, ASecondCopyOnTheSameFolderOpensTheTablesForViewingOnly) {
+  WriteUserTables();
+  auto first = std::make_unique<Tdm1>(engine, files, boxes, kFolder);
+  EXPECT_FALSE(first->ViewOnly());
+  // The first copy is half-way through replacing Undo.xml in two renames; Note.xml is damaged.
+  const std::string newRows = WriteDataPacket(testing::MakeTable(Tdm1::UndoFields(), {{"1", "HKCU", "New"}}));
+  files.files[ToLowerAscii(FileIn("Undo.xml.old"))] = files.At(FileIn("Undo.xml"));
+  files.files[ToLowerAscii(FileIn("Undo.xml.tmp"))] = newRows;
+  files.files.erase(ToLowerAscii(FileIn("Undo.xml")));
+  files.At(FileIn("Note.xml")) = "<DATAPACKET";
+  const auto before = files.files;
+  {
+    Tdm1 second(engine, files, boxes, kFolder);
+    EXPECT_TRUE(second.ViewOnly());
+    EXPECT_EQ(second.LoadStatus(), lsLoaded);
+    ASSERT_EQ(boxes.shown.size(), 1u) << "nothing about the missing or the damaged table";
+    EXPECT_EQ(boxes.shown[0].text, OtherCopyMessage(kFolder));
+    EXPECT_EQ(boxes.shown[0].owner, MsgOwner::None);
+    EXPECT_EQ(boxes.shown[0].icon, MsgIcon::Information);
+    EXPECT_EQ(second.cdsUndo.Data().Fields(), Tdm1::UndoFields());
+    EXPECT_EQ(second.cdsNote.Data().Fields(), Tdm1::NoteFields());
+    // What this copy changes stays in memory.
+    ASSERT_TRUE(second.LocateTweak(1));
+    second.cdsTwks.SetReadOnly(false);
+    second.cdsTwks.Edit();
+    second.cdsTwks.SetAsBoolean("Hide", true);
+    second.cdsTwks.Post();
+    second.cdsTwks.SetReadOnly(true);
+  }
+  EXPECT_EQ(files.files, before) << "not one file written, moved or removed";
+
+  first.reset();
+  boxes.shown.clear();
+  Tdm1 third(engine, files, boxes, kFolder);
+  EXPECT_FALSE(third.ViewOnly()) << "the lock went with the first copy";
+  ASSERT_TRUE(third.LocateTweak(1));
+  EXPECT_EQ(third.cdsUndo.AsString("Key"), "New") << "this copy finishes the replacement";
+  EXPECT_FALSE(third.cdsTwks.AsBoolean("Hide"));
+}
+
+// Runs before the program knows whether another copy is writing the tables.
+TEST(PreCheck, WritesNothingAndTakesAReplacementCutShortForTheFile) {
+  MemoryFileStore files;
+  testing::WriteSampleCatalogue(files, kFolder);
+  files.files[ToLowerAscii(FileIn("Twks.xml.old"))] = files.At(FileIn("Twks.xml"));
+  files.files[ToLowerAscii(FileIn("Twks.xml.tmp"))] = files.At(FileIn("Twks.xml"));
+  files.files.erase(ToLowerAscii(FileIn("Twks.xml")));
+  files.files[ToLowerAscii(FileIn("Data.xml.tmp"))] = "half written by a running copy";
+  const auto before = files.files;
+  RecordingMessageBoxes boxes;
+  EXPECT_TRUE(DatabasePreCheck(files, boxes, kFolder));
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(files.files, before);
 }
 
 TEST_F(DataModule, AnUndoFileWithNarrowerFieldsTakesLongDataWhole) {

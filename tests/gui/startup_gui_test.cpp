@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 
 #include "db/dm1.h"
+#include "db/user_table_messages.h"
 #include "gui/program_driver.h"
 #include "host/file_store.h"
 #include "support/table_files.h"
@@ -59,9 +61,9 @@ TEST(Startup, ARunWithoutChangesWritesNoTable) {
   for (const char* table : {"Twks.xml", "Data.xml", "Undo.xml", "Note.xml"})
     times[table] = std::filesystem::last_write_time(dir.File(table));
   ProgramDriver program(dir.Str());
-  auto before = FileNames(dir);
   auto window = program.WaitForWindow("TMainForm");
   ASSERT_NE(window.hwnd, nullptr);
+  auto before = FileNames(dir);  // with the lock file, made before the window
   EXPECT_EQ(window.title, "Cordalis");
   EXPECT_TRUE(program.AnswerBoxes(window.hwnd).empty());
   PostMessageA(window.hwnd, WM_CLOSE, 0, 0);
@@ -99,6 +101,32 @@ TEST(Startup, MissingUndoFileIsToldAndCreated) {
   EXPECT_TRUE(std::filesystem::exists(dir.File("Undo.xml")));
   PostMessageA(window.hwnd, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+// Another copy (another user, another session) holds the tables: this one
+// says so, runs for viewing only, and leaves every file as it was.
+TEST(Startup, AnotherCopyHoldingTheTablesGivesAViewOnlyRun) {
+  TempDir dir;
+  WriteAllTables(dir);
+  std::ofstream(dir.File("cordalis.INI"), std::ios::binary) << "[Settings]\r\nVeryFirst=0\r\n";
+  std::unique_ptr<FileLock> otherCopy = SystemFileStore().HoldLock(dir.File(kTableLockFile));
+  ASSERT_NE(otherCopy, nullptr);
+  std::map<std::string, std::filesystem::file_time_type> times;
+  for (const char* table : {"Twks.xml", "Data.xml", "Undo.xml", "Note.xml"})
+    times[table] = std::filesystem::last_write_time(dir.File(table));
+  ProgramDriver program(dir.Str());
+  auto box = program.WaitForWindow("#32770");
+  ASSERT_NE(box.hwnd, nullptr);
+  EXPECT_EQ(box.title, "Cordalis");
+  EXPECT_EQ(box.owner, nullptr);
+  EXPECT_EQ(ProgramDriver::MessageBoxText(box.hwnd), OtherCopyMessage(dir.Str()));
+  ProgramDriver::Press(box.hwnd, IDOK);
+  auto window = program.WaitForWindow("TMainForm");
+  ASSERT_NE(window.hwnd, nullptr);
+  EXPECT_EQ(ProgramDriver::Text(window.hwnd), "Cordalis (view only)");
+  PostMessageA(window.hwnd, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitForExit(), 0);
+  for (const auto& [table, time] : times) EXPECT_EQ(std::filesystem::last_write_time(dir.File(table)), time) << table;
 }
 
 }  // namespace

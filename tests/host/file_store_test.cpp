@@ -1,5 +1,11 @@
 #include "host/file_store.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "host/win32/system_error_text.h"
+#endif
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -129,6 +135,68 @@ TEST(FileStore, FailuresNameTheFile) {
     EXPECT_NE(std::string(e.what()).find("x.xml"), std::string::npos) << e.what();
   }
 }
+
+// The lock is the open file itself: a second opener is refused in this
+// process as in another, under any letter case of the name.
+TEST(FileStore, ALockHoldsAgainstEveryOtherOpenerUntilReleased) {
+  testing::TempDir dir;
+  FileStore& files = SystemFileStore();
+  const std::string path = dir.File("Cordalis.lck");
+  std::unique_ptr<FileLock> first = files.HoldLock(path);
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(files.Exists(path)) << "the lock file is made";
+  EXPECT_EQ(files.HoldLock(path), nullptr);
+  EXPECT_EQ(files.HoldLock(dir.File("CORDALIS.LCK")), nullptr);
+  first.reset();
+  EXPECT_NE(files.HoldLock(path), nullptr) << "released with its holder";
+}
+
+TEST(FileStore, ALockFileThatCannotBeMadeIsAnError) {
+  testing::TempDir dir;
+  const std::string path = dir.File("no-such-folder") + "/Cordalis.lck";
+  try {
+    SystemFileStore().HoldLock(path);
+    FAIL() << "no error";
+  } catch (const FileError& e) {
+    EXPECT_NE(std::string(e.what()).find("Cordalis.lck"), std::string::npos) << e.what();
+    EXPECT_EQ(std::string(e.what()).find(e.Reason()), std::string(e.what()).size() - e.Reason().size())
+        << "the system's reason ends the message";
+  }
+}
+
+#ifdef _WIN32
+// A file another program holds without sharing it (a virus scanner, an editor):
+// the failure says so in its kind and in the system's own words.
+TEST(FileStore, AFileAnotherProgramHoldsIsASharingViolation) {
+  testing::TempDir dir;
+  const std::string path = dir.File("Undo.xml");
+  ReplaceFileAtomically(SystemFileStore(), path, "content");
+  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  try {
+    SystemFileStore().Read(path, 100);
+    ADD_FAILURE() << "read a file held without sharing";
+  } catch (const FileError& e) {
+    EXPECT_EQ(e.Fault(), FileFault::SharingViolation) << e.what();
+    EXPECT_EQ(e.Reason(), SystemErrorText(ERROR_SHARING_VIOLATION));
+    EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(SystemFileStore().HoldLock(path), nullptr) << "a lock cannot be taken on it either";
+  CloseHandle(held);
+  EXPECT_EQ(SystemFileStore().Read(path, 100), "content");
+}
+
+TEST(FileStore, AFolderReadAsAFileIsAccessDenied) {
+  testing::TempDir dir;
+  try {
+    SystemFileStore().Read(dir.Str(), 100);
+    FAIL() << "read a folder";
+  } catch (const FileError& e) {
+    EXPECT_EQ(e.Fault(), FileFault::AccessDenied) << e.what();
+    EXPECT_EQ(e.Reason(), SystemErrorText(ERROR_ACCESS_DENIED));
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace cordalis

@@ -35,6 +35,8 @@ class CrashingFileStore final : public FileStore {
     if (Change()) throw SimulatedCrash();
     inner_.Remove(path);
   }
+  std::unique_ptr<FileLock> HoldLock(const std::string& path) override { return inner_.HoldLock(path); }
+  void Pause(int milliseconds) override { inner_.Pause(milliseconds); }
 
   int changes = 0;
 

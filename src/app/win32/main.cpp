@@ -71,6 +71,7 @@ int Run(HINSTANCE instance, int show) {
   XmlPacketEngine engine(SystemFileStore());
   Tdm1 dm(engine, SystemFileStore(), boxes, folder);
   form.Model().Attach(dm);
+  SetWindowTextA(form.Handle(), form.Model().Caption().c_str());  // view-only when the tables are not ours to write
   record.Store(form.Handle(), form.Handle());  // the main window is also the one on the taskbar
   ShowWindow(form.Handle(), show);
   const int result = RunMessageLoop(form);

@@ -2,7 +2,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,8 +15,15 @@
 namespace cordalis {
 namespace {
 
-std::string Reason(const std::string& what, const std::string& path) {
-  return what + " " + path + ": " + std::strerror(errno);
+FileFault FaultOf(int error) {
+  return error == EACCES || error == EPERM || error == EROFS ? FileFault::AccessDenied : FileFault::Other;
+}
+
+// The failure of the last call, naming the file and the system's reason.
+FileError Reason(const std::string& what, const std::string& path) {
+  const int error = errno;
+  const std::string reason = std::strerror(error);
+  return FileError(what + " " + path + ": " + reason, FaultOf(error), reason);
 }
 
 // A file descriptor closed however the block ends; Close() reports the error.
@@ -27,6 +36,11 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
+  int Release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
   bool Close() {
     int fd = fd_;
     fd_ = -1;
@@ -61,6 +75,16 @@ std::string Resolve(const std::string& path) {
   }
   return found;
 }
+
+// flock, not fcntl: its hold belongs to the open file, so a second opener in
+// the same process is refused as one in another process is.
+class PosixFileLock final : public FileLock {
+ public:
+  explicit PosixFileLock(int fd) : file_(fd) {}
+
+ private:
+  Descriptor file_;
+};
 
 // A rename or removal is durable only once its folder is flushed.
 void SyncDirectory(const std::string& path) {
@@ -136,6 +160,22 @@ class PosixFileStore final : public FileStore {
       throw FileError(Reason("Cannot delete", path));
     }
     SyncDirectory(path);
+  }
+
+  std::unique_ptr<FileLock> HoldLock(const std::string& path) override {
+    Descriptor file(::open(Resolve(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    if (file.get() < 0) throw Reason("Cannot open the lock file", path);
+    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EWOULDBLOCK) return nullptr;
+      throw Reason("Cannot lock", path);
+    }
+    return std::make_unique<PosixFileLock>(file.Release());
+  }
+
+  void Pause(int milliseconds) override {
+    timespec rest{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+    while (::nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+    }
   }
 
  private:

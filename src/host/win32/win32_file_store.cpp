@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "host/file_store.h"
 #include "host/win32/system_error_text.h"
@@ -10,9 +11,33 @@
 namespace cordalis {
 namespace {
 
-[[noreturn]] void Fail(const std::string& what, const std::string& path, DWORD code = GetLastError()) {
-  throw FileError(what + " " + path + ": " + SystemErrorText(code));
+FileFault FaultOf(DWORD code) {
+  switch (code) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+      return FileFault::AccessDenied;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return FileFault::SharingViolation;
+    default:
+      return FileFault::Other;
+  }
 }
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path, DWORD code = GetLastError()) {
+  const std::string reason = SystemErrorText(code);
+  throw FileError(what + " " + path + ": " + reason, FaultOf(code), reason);
+}
+
+// The lock is the open handle itself: opened without sharing, no other
+// CreateFile of the file succeeds while it is open.
+class Win32FileLock final : public FileLock {
+ public:
+  explicit Win32FileLock(UniqueFile file) : file_(std::move(file)) {}
+
+ private:
+  UniqueFile file_;
+};
 
 class Win32FileStore final : public FileStore {
  public:
@@ -89,6 +114,17 @@ class Win32FileStore final : public FileStore {
     DWORD code = GetLastError();
     if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) Fail("Cannot delete", path, code);
   }
+
+  std::unique_ptr<FileLock> HoldLock(const std::string& path) override {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) return std::make_unique<Win32FileLock>(std::move(file));
+    const DWORD code = GetLastError();
+    if (code == ERROR_SHARING_VIOLATION) return nullptr;
+    Fail("Cannot open the lock file", path, code);
+  }
+
+  void Pause(int milliseconds) override { Sleep(static_cast<DWORD>(milliseconds)); }
 
  private:
   bool oneStepReplace_;
