@@ -62,10 +62,17 @@ std::string Resolve(const std::string& path) {
   return found;
 }
 
-// A rename or removal is durable only once its folder is flushed.
-void SyncDirectory(const std::string& path) {
+// A rename or removal is durable only once its folder is flushed. True when
+// it is, or when the file system cannot flush a folder at all (EINVAL).
+bool SyncDirectory(const std::string& path) {
   Descriptor dir(::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY));
-  if (dir.get() >= 0) ::fsync(dir.get());
+  return dir.get() >= 0 && (::fsync(dir.get()) == 0 || errno == EINVAL);
+}
+
+// A rename the port promises to be durable: if the folder cannot be flushed,
+// the rename may not be on the disk, and the caller must not go on as if it were.
+void SyncDirectoryOfRename(const std::string& to) {
+  if (!SyncDirectory(to)) throw FileError(Reason("Cannot flush the folder of", to));
 }
 
 class PosixFileStore final : public FileStore {
@@ -114,7 +121,7 @@ class PosixFileStore final : public FileStore {
   bool ReplaceInOneStep(const std::string& from, const std::string& to) override {
     if (!oneStepReplace_) return false;
     if (::rename(Resolve(from).c_str(), Resolve(to).c_str()) != 0) throw FileError(Reason("Cannot replace", to));
-    SyncDirectory(to);
+    SyncDirectoryOfRename(to);
     return true;
   }
 
@@ -126,7 +133,7 @@ class PosixFileStore final : public FileStore {
       throw FileError(Reason("Cannot rename " + from + " to", to));
     }
     ::unlink(Resolve(from).c_str());
-    SyncDirectory(to);
+    SyncDirectoryOfRename(to);
     return true;
   }
 
@@ -135,7 +142,7 @@ class PosixFileStore final : public FileStore {
       if (errno == ENOENT) return;
       throw FileError(Reason("Cannot delete", path));
     }
-    SyncDirectory(path);
+    SyncDirectory(path);  // more than the port promises for a removal, so a failure is no error
   }
 
  private:
