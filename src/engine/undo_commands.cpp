@@ -1,5 +1,8 @@
 #include "engine/undo_commands.h"
 
+#include <stdexcept>
+#include <vector>
+
 #include "db/dm1.h"
 #include "db/writable_table.h"
 #include "db/record_codes.h"
@@ -34,6 +37,48 @@ void PutBack(TSuperReg2& reg, const std::string& value, int dataType, const std:
   }
 }
 
+// Hex text that holds more bytes than its length allows cannot be written:
+// found before anything changes, and said in words.
+std::string HexProblem(const std::string& hex) {
+  std::vector<std::uint8_t> bytes(HexTextByteCount(hex), 0);
+  try {
+    TSuperReg2::StringToByteArray(hex, bytes.data(), bytes.size());
+    return {};
+  } catch (const std::runtime_error&) {
+    return "its hex data holds more bytes than its " + std::to_string(hex.size()) + " characters allow";
+  }
+}
+
+// Replays the action; returns what kept it from being replayed, or nothing.
+std::string ReplayProblem(RegistryApi& registry, const UndoRecord& action) {
+  const HKey root = RootFromCode(action.root);
+  if (!root) return {};  // an action under no root is dropped untouched
+  if (action.changeType == ctChangeValue && (action.special == kExactBytesMark || action.dataType == dtBinary))
+    if (std::string problem = HexProblem(action.data); !problem.empty()) return problem;
+  try {
+    ReplayUndoAction(registry, root, action);
+    return {};
+  } catch (const std::exception& error) {
+    return error.what();
+  }
+}
+
+std::string KeptActionLine(const UndoRecord& action, const std::string& problem) {
+  std::string where = action.root + "\\" + action.key;
+  if (action.changeType == ctChangeValue || action.changeType == ctDeleteValue)
+    where += action.value.empty() ? ", the default value" : ", value \"" + action.value + "\"";
+  return where + ": " + problem;
+}
+
+std::string KeptActionsMessage(const std::string& title, const std::vector<std::string>& lines) {
+  constexpr std::size_t kListed = 10;
+  std::string text = "Cordalis could not undo every change of the tweak \"" + title +
+                     "\". The other changes were undone; these stay in its Undo data:\r\n";
+  for (std::size_t i = 0; i < lines.size() && i < kListed; ++i) text += "\r\n" + lines[i];
+  if (lines.size() > kListed) text += "\r\n... and " + std::to_string(lines.size() - kListed) + " more.";
+  return text + "\r\n\r\nClick Undo again once the cause is put right, or remove them with Delete Undo data.";
+}
+
 }  // namespace
 
 void ReplayUndoAction(RegistryApi& registry, HKey root, const UndoRecord& action) {
@@ -57,16 +102,27 @@ void UndoCommand(const UndoInputs& in, std::optional<std::int32_t> selectedTweak
   if (in.viewOnly || !selectedTweak || !in.dm.LocateTweak(*selectedTweak)) return;
   ClientDataSet& undo = in.dm.cdsUndo;
   WritableTable writing(undo);
-  // Replaying the whole list again is harmless, so removals are saved once at
-  // the end: a run cut short is simply undone again from the start.
-  while (!undo.IsEmpty()) {
+  std::vector<std::string> kept;
+  // The removals reach the file once, at the end, after every change is made:
+  // a run cut short leaves all the actions there, and replaying them again
+  // from the start ends in the same state, since each one sets a key or a
+  // value whatever it was (a kept type is fixed by the first write). An action
+  // that cannot be replayed stays, so that it can be seen and removed with
+  // Delete Undo data; the actions after it go on.
+  while (undo.RecordCount() > static_cast<int>(kept.size())) {
     undo.First();
+    for (std::size_t i = 0; i < kept.size(); ++i) undo.Next();
     const UndoRecord action = ReadAction(undo);
-    if (HKey root = RootFromCode(action.root)) ReplayUndoAction(in.registry, root, action);
+    if (const std::string problem = ReplayProblem(in.registry, action); !problem.empty()) {
+      kept.push_back(KeptActionLine(action, problem));
+      continue;
+    }
     undo.Delete();
   }
   writing.Finish();
   refreshSelection();
+  if (!kept.empty())
+    in.boxes.Show(MsgOwner::MainWindow, MsgIcon::Error, KeptActionsMessage(ReadTweak(in.dm.cdsTwks).title, kept));
 }
 
 void DeleteUndoDataCommand(const UndoInputs& in, bool enabled, std::optional<std::int32_t> selectedTweak,

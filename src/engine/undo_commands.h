@@ -27,7 +27,11 @@ struct UndoInputs {
 };
 
 // Replays the selected tweak's undo actions, first recorded first, removing
-// each; then runs the selection handling again.
+// each (from the file once all are replayed); then runs the selection handling
+// again. An action that cannot be replayed (hex text that holds more bytes
+// than its length allows, a write the Registry refuses) stays in the table,
+// the later ones go on, and one error box names the tweak and each action
+// that stayed.
 void UndoCommand(const UndoInputs& in, std::optional<std::int32_t> selectedTweak,
                  const std::function<void()>& refreshSelection);
 

@@ -37,6 +37,8 @@ class FileLock {
   virtual ~FileLock() = default;
 };
 
+// What survives a crash of the machine is only what a call promises to have
+// put on the disk by the time it returns; each call says what that is.
 class FileStore {
  public:
   virtual ~FileStore() = default;
@@ -46,15 +48,20 @@ class FileStore {
   // Throws FileError when the file cannot be read or is larger than maxBytes;
   // its fault tells a sharing violation and a denied access from the rest.
   virtual std::string Read(const std::string& path, std::size_t maxBytes) = 0;
-  // Creates or truncates the file, writes all bytes and flushes them to the disk.
+  // Creates or truncates the file, writes all bytes and flushes them to the
+  // disk. The name of a file it creates reaches the disk only with the next
+  // rename in its folder.
   virtual void WriteDurably(const std::string& path, std::string_view bytes) = 0;
-  // Renames from over to in one durable step, replacing to. Returns false,
-  // having changed nothing, where the system has no such rename (Windows 95,
-  // 98 and ME, whose MoveFileEx is not implemented).
+  // Renames from over to in one step, replacing to; when it returns, the
+  // rename and every earlier change of names in the folder are on the disk.
+  // Returns false, having changed nothing, where the system has no such rename
+  // (Windows 95, 98 and ME, whose MoveFileEx is not implemented).
   virtual bool ReplaceInOneStep(const std::string& from, const std::string& to) = 0;
-  // Renames from to to unless to exists; returns false when it does.
+  // Renames from to to unless to exists; returns false when it does. On the
+  // disk when it returns, as ReplaceInOneStep.
   virtual bool MoveNoReplace(const std::string& from, const std::string& to) = 0;
-  // Deletes the file; a file that does not exist is no error.
+  // Deletes the file; a file that does not exist is no error. The removal may
+  // not be on the disk yet: after a crash the file may be back.
   virtual void Remove(const std::string& path) = 0;
   // Opens the lock file, creating it when absent, for reading and writing,
   // and holds it so that no other opener, in this process or another, can

@@ -14,9 +14,11 @@
 
 namespace cordalis::testing {
 
-// Thrown at the crash point; afterwards every operation fails, as the process is gone.
-struct SimulatedCrash : std::runtime_error {
-  SimulatedCrash() : std::runtime_error("simulated crash") {}
+// Thrown at the crash point; afterwards every operation fails, as the process
+// is gone. Not a std::exception, so that no handler of the program's own
+// errors can swallow it.
+struct SimulatedCrash {
+  const char* what() const noexcept { return "simulated crash"; }
 };
 
 class MemoryFileStore final : public FileStore {

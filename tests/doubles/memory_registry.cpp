@@ -103,12 +103,13 @@ HKey MemoryRegistry::NewHandle(std::shared_ptr<Node> node, HKey root, std::uint3
   return handle;
 }
 
-void MemoryRegistry::CountChange() {
+long MemoryRegistry::CountChange() {
   ++changes;
   if (crashAtChange && *crashAtChange == changes) {
     if (onCrash) onCrash();
     throw RegistryCrash();
   }
+  return failAtChange == changes ? kErrorAccessDenied : kErrorSuccess;
 }
 
 long MemoryRegistry::Walk(const Handle& base, const std::string& subKey, bool create, std::shared_ptr<Node>* out,
@@ -128,8 +129,10 @@ long MemoryRegistry::Walk(const Handle& base, const std::string& subKey, bool cr
   if (i < parts.size()) {
     if (!create) return kErrorFileNotFound;
     if (Refused(base.root)) return kErrorAccessDenied;
-    CountChange();  // the whole missing chain is created by one call
+    // As RegCreateKeyEx does: one key at a time, from the top, so that a
+    // program stopped part-way leaves the upper part of the chain behind.
     for (; i < parts.size(); ++i) {
+      if (long error = CountChange()) return error;
       auto child = std::make_shared<Node>();
       child->name = parts[i];
       child->parent = node;
@@ -188,7 +191,7 @@ long MemoryRegistry::SetValue(HKey key, const std::string& name, std::uint32_t t
   if (long error = Resolve(key, kKeySetValue, &h)) return error;
   if (name.size() > kMaxValueNameLength) return kErrorInvalidParameter;
   if (Refused(h.root)) return kErrorAccessDenied;
-  CountChange();
+  if (long error = CountChange()) return error;
   std::vector<std::uint8_t> bytes(data, data + (data ? size : 0));
   if (Node::Value* value = h.node->FindValue(name)) {
     value->type = type;
@@ -205,7 +208,7 @@ long MemoryRegistry::DeleteValue(HKey key, const std::string& name) {
   if (Refused(h.root)) return kErrorAccessDenied;
   Node::Value* value = h.node->FindValue(name);
   if (value == nullptr) return kErrorFileNotFound;
-  CountChange();
+  if (long error = CountChange()) return error;
   h.node->values.erase(h.node->values.begin() + (value - h.node->values.data()));
   return kErrorSuccess;
 }
@@ -219,7 +222,7 @@ long MemoryRegistry::DeleteKey(HKey parent, const std::string& subKey) {
   if (long error = Walk(base, OpenPath(parent, subKey), false, &node, nullptr)) return error;
   std::shared_ptr<Node> owner = node->parent.lock();
   if (!owner || Refused(base.root) || !node->subKeys.empty()) return kErrorAccessDenied;
-  CountChange();
+  if (long error = CountChange()) return error;
   node->deleted = true;
   owner->subKeys.erase(owner->Find(Folded(node->name)));
   return kErrorSuccess;

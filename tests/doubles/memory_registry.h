@@ -6,8 +6,10 @@
 // subkeys cannot be removed by the single-key delete; the rights a handle was
 // opened with; the five predefined roots.
 //
-// Test hooks: stop at the k-th changing call as a crash would cut the program,
-// and refuse changes under chosen roots as a user without rights sees it.
+// Test hooks: stop at the k-th change as a crash would cut the program (a
+// chain of missing keys is made one key at a time, each its own change), or
+// refuse it; and refuse changes under chosen roots as a user without rights
+// sees it.
 //
 // Known differences from Wine's Registry, which the contract tests
 // (tests/host/registry_contract_test.cpp) show case by case. In each, this
@@ -28,7 +30,6 @@
 #include <memory>
 #include <optional>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -36,10 +37,11 @@
 
 namespace cordalis {
 
-// Thrown by the changing call at which the test stops the program.
-class RegistryCrash : public std::runtime_error {
- public:
-  RegistryCrash() : std::runtime_error("the program stopped here (simulated crash)") {}
+// Thrown by the changing call at which the test stops the program. Not a
+// std::exception: a crash is nothing the program can catch and go on from, so
+// code that handles its own errors must not swallow it.
+struct RegistryCrash {
+  const char* what() const noexcept { return "the program stopped here (simulated crash)"; }
 };
 
 class MemoryRegistry final : public RegistryApi {
@@ -63,7 +65,8 @@ class MemoryRegistry final : public RegistryApi {
   // Test hooks.
   std::optional<int> crashAtChange;  // the changing call (counted from 1) that throws RegistryCrash
   std::function<void()> onCrash;     // runs first, so a test can stop the rest of the "process" too
-  int changes = 0;                   // changing calls made so far (creating a key, setting or deleting)
+  std::optional<int> failAtChange;   // the change (counted from 1) refused with ERROR_ACCESS_DENIED, nothing changed
+  int changes = 0;                   // changing calls made so far (each key created, each value set or deleted)
   void RefuseChangesUnder(HKey root) { refused_.insert(root); }
   void AllowChangesUnder(HKey root) { refused_.erase(root); }
   std::size_t OpenHandles() const { return handles_.size(); }
@@ -82,7 +85,7 @@ class MemoryRegistry final : public RegistryApi {
   long Resolve(HKey key, std::uint32_t rights, Handle* out) const;
   long Walk(const Handle& base, const std::string& subKey, bool create, std::shared_ptr<Node>* out, bool* created);
   bool Refused(HKey root) const { return refused_.count(root) != 0; }
-  void CountChange();
+  long CountChange();  // counts a change; an error code when it is the one to fail
   HKey NewHandle(std::shared_ptr<Node> node, HKey root, std::uint32_t access);
 
   std::map<HKey, std::shared_ptr<Node>> roots_;

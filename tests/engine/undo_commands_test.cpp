@@ -50,18 +50,83 @@ TEST(Undo, ValuesComeBackWithTheirRecordedTypes) {
       << "recreated as an expandable string";
 }
 
-TEST(Undo, InvalidRootsAreRemovedUntouchedAndErrorsKeepTheRest) {
-  EngineWorld world(Tweaks{{1, {}}});
-  world.AddUndoRows(1, {{"hkcu", "{S}\\X", "", 0, 0}, {"HKCU", "{S}\\Y", "", 0, 0},
-                        {"HKCU", "{S}\\Y", "bad", 3, 1, "", "01 02 "}, {"HKCU", "{S}\\Z", "", 0, 0}});
+// A tweak whose undo data holds actions that cannot be replayed among good
+// ones: the good ones are undone, the bad ones stay (on disk too) and are
+// named in one box, and Delete Undo data can then remove them.
+class UndoWithBadActions : public ::testing::Test {
+ protected:
+  UndoWithBadActions() {
+    world.MakeKey("Z");
+    world.AddUndoRows(1, {
+        {"hkcu", "{S}\\X", "", 0, 0},                     // no such root: dropped untouched
+        {"HKCU", "{S}\\Y", "", 0, 0},                     // Add key
+        {"HKCU", "{S}\\Y", "bad", 3, 1, "", "01 02 "},    // three bytes in room for two
+        {"HKCU", "{S}\\Y", "v", 1, 1, "", "text"},
+        {"HKCU", "{S}\\Y", "", 7, 1, "hex", "61 00 62 "},  // exact bytes: four in room for three
+        {"HKCU", "{S}\\Z", "", 0, 2},                     // Delete key
+        {"HKCU", "{S}\\Y", "w", 3, 1, "", "0A 0B"},
+    });
+  }
+  void Undo() { UndoCommand(UndoInputs{*world.dm, world.sandbox.Api(), world.boxes}, 1, [&] { ++refreshed; }); }
+  std::string Where(const std::string& key) const { return "HKCU\\" + world.sandbox.Path(key); }
+
+  EngineWorld world{Tweaks{{1, {}}}};
   int refreshed = 0;
-  EXPECT_THROW(UndoCommand(UndoInputs{*world.dm, world.sandbox.Api(), world.boxes}, 1, [&] { ++refreshed; }),
-               std::runtime_error);
-  EXPECT_EQ(refreshed, 0);
-  EXPECT_EQ(world.Snapshot(), "{S}\n{S}\\Y\n") << "nothing under the invalid root, Y made, Z not";
-  EXPECT_EQ(world.UndoRows(1), (std::vector<std::string>{"1|{S}\\Y|bad|3|01 02 ", "0|{S}\\Z||0|"}));
+  const std::string undone = "{S}\n{S}\\Y\n  [v] 1: 116 101 120 116 0\n  [w] 3: 10 11\n";
+  const std::vector<std::string> badRows = {"1|{S}\\Y|bad|3|01 02 ", "1|{S}\\Y||7|61 00 62 |hex"};
+};
+
+TEST_F(UndoWithBadActions, UndoesTheRestKeepsTheBadOnesAndNamesThem) {
+  Undo();
+  EXPECT_EQ(world.Snapshot(), undone) << "every good action replayed, in order, past the bad ones";
+  EXPECT_EQ(world.UndoRows(1), badRows);
+  EXPECT_EQ(refreshed, 1);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].owner, MsgOwner::MainWindow);
+  EXPECT_EQ(world.boxes.shown[0].icon, MsgIcon::Error);
+  EXPECT_EQ(world.boxes.shown[0].text,
+            "Cordalis could not undo every change of the tweak \"Tweak 1\". The other changes were undone; these "
+            "stay in its Undo data:\r\n\r\n" +
+                Where("Y") + ", value \"bad\": its hex data holds more bytes than its 6 characters allow\r\n" +
+                Where("Y") + ", the default value: its hex data holds more bytes than its 9 characters allow\r\n\r\n"
+                             "Click Undo again once the cause is put right, or remove them with Delete Undo data.");
   world.Reopen();
-  EXPECT_EQ(world.UndoRows(1).size(), 2u) << "the removals are on disk";
+  EXPECT_EQ(world.UndoRows(1), badRows) << "on disk as well";
+}
+
+TEST_F(UndoWithBadActions, UndoAgainChangesNothingAndDeleteUndoDataRemovesThem) {
+  Undo();
+  Undo();
+  EXPECT_EQ(world.Snapshot(), undone);
+  EXPECT_EQ(world.UndoRows(1), badRows);
+  ASSERT_EQ(world.boxes.shown.size(), 2u);
+  EXPECT_EQ(world.boxes.shown[1].text, world.boxes.shown[0].text);
+
+  world.boxes.answers.push_back(MsgAnswer::Yes);
+  DeleteUndoDataCommand(UndoInputs{*world.dm, world.sandbox.Api(), world.boxes}, true, 1, [] {});
+  EXPECT_NE(world.boxes.shown.back().text.find("restore original data for one or more values"), std::string::npos);
+  EXPECT_FALSE(world.HasUndoData(1));
+  world.Reopen();
+  EXPECT_FALSE(world.HasUndoData(1));
+  EXPECT_EQ(world.Snapshot(), undone);
+}
+
+TEST(Undo, AWriteTheRegistryRefusesStaysAndTheLaterActionsGoOn) {
+  EngineWorld world(Tweaks{{1, {}}});
+  world.MakeKey("K");
+  world.AddUndoRows(1, {{"HKCU", "{S}\\K", "a", 1, 1, "", "one"},
+                        {"HKCU", "{S}\\K", "b", 1, 1, "", "two"},
+                        {"HKCU", "{S}\\K", "c", 1, 1, "", "three"}});
+  MemoryRegistry& registry = *world.sandbox.Memory();
+  registry.failAtChange = registry.changes + 2;  // the write of b
+  world.Undo(1);
+  EXPECT_EQ(world.UndoRows(1), (std::vector<std::string>{"1|{S}\\K|b|1|two"}));
+  EXPECT_EQ(world.Snapshot(), "{S}\n{S}\\K\n  [a] 1: 111 110 101 0\n  [c] 1: 116 104 114 101 101 0\n");
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_NE(world.boxes.shown[0].text.find("\r\n\r\nHKCU\\" + world.sandbox.Path("K") +
+                                           ", value \"b\": Failed to set data for 'b'\r\n\r\n"),
+            std::string::npos)
+      << world.boxes.shown[0].text;
 }
 
 TEST(Undo, ViewOnlyOrNothingSelectedDoesNothing) {

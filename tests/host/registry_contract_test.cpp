@@ -847,9 +847,11 @@ long SetTextAt(MemoryRegistry& reg, const std::string& path, const std::string& 
   return error;
 }
 
-// A short session of changing calls; each makes exactly one change.
-const std::vector<std::function<long(MemoryRegistry&)>>& Session() {
-  static const std::vector<std::function<long(MemoryRegistry&)>> steps = {
+using Step = std::function<long(MemoryRegistry&)>;
+
+// A short session of changing calls, two of which create a chain of keys.
+const std::vector<Step>& Session() {
+  static const std::vector<Step> steps = {
       [](MemoryRegistry& r) { return CreateOnly(r, "Software\\A"); },  // two keys made by one call
       [](MemoryRegistry& r) { return SetText(r, kHkeyCurrentUser, "top", "1"); },
       [](MemoryRegistry& r) { return CreateOnly(r, "Software\\A\\B\\C"); },
@@ -861,19 +863,44 @@ const std::vector<std::function<long(MemoryRegistry&)>>& Session() {
   return steps;
 }
 
+// The same session with one change per call: a chain is created key by key,
+// from the top, as RegCreateKeyEx creates it.
+const std::vector<Step>& SessionOneChangeEach() {
+  static const std::vector<Step> steps = {
+      [](MemoryRegistry& r) { return CreateOnly(r, "Software"); },
+      [](MemoryRegistry& r) { return CreateOnly(r, "Software\\A"); },
+      [](MemoryRegistry& r) { return SetText(r, kHkeyCurrentUser, "top", "1"); },
+      [](MemoryRegistry& r) { return CreateOnly(r, "Software\\A\\B"); },
+      [](MemoryRegistry& r) { return CreateOnly(r, "Software\\A\\B\\C"); },
+      [](MemoryRegistry& r) { return SetTextAt(r, "Software\\A\\B\\C", "v", "2"); },
+      [](MemoryRegistry& r) { return SetTextAt(r, "Software\\A\\B\\C", "v", "3"); },
+      [](MemoryRegistry& r) { return r.DeleteValue(kHkeyCurrentUser, "top"); },
+      [](MemoryRegistry& r) { return r.DeleteKey(kHkeyCurrentUser, "Software\\A\\B\\C"); },
+  };
+  return steps;
+}
+
 TEST(MemoryRegistryHooks, CrashAtChangeStopsTheProgramJustBeforeThatChange) {
-  const auto& session = Session();
-  for (int k = 1; k <= static_cast<int>(session.size()); ++k) {
+  const auto& single = SessionOneChangeEach();
+  for (int k = 1; k <= static_cast<int>(single.size()); ++k) {
     MemoryRegistry reg;
     reg.crashAtChange = k;
-    int step = 0;
-    for (; step < k - 1; ++step) ASSERT_EQ(session[step](reg), kErrorSuccess) << "change " << k << ", step " << step;
-    EXPECT_THROW(session[step](reg), RegistryCrash) << "change " << k;
+    bool crashed = false;
+    for (const Step& step : Session()) {
+      try {
+        ASSERT_EQ(step(reg), kErrorSuccess) << "change " << k;
+      } catch (const RegistryCrash&) {
+        crashed = true;
+        break;
+      }
+    }
+    EXPECT_TRUE(crashed) << "change " << k;
     EXPECT_EQ(reg.changes, k);
 
-    // The state holds every change before the k-th and nothing of the k-th.
+    // The state holds every change before the k-th and nothing of the k-th,
+    // even when the k-th is a key in the middle of a chain.
     MemoryRegistry reference;
-    for (int done = 0; done < k - 1; ++done) session[done](reference);
+    for (int done = 0; done < k - 1; ++done) single[static_cast<std::size_t>(done)](reference);
     EXPECT_EQ(reg.Dump(), reference.Dump()) << "change " << k;
   }
 }
@@ -883,8 +910,8 @@ TEST(MemoryRegistryHooks, OnlyChangesCountAsChanges) {
   HKey key = MustCreate(reg, kHkeyCurrentUser, "Software\\K");
   MustCreate(reg, key, "Sub");
   SetText(reg, key, "v", "x");
-  ASSERT_EQ(reg.changes, 3);
-  reg.crashAtChange = 4;
+  ASSERT_EQ(reg.changes, 4) << "Software and K, Sub, v";
+  reg.crashAtChange = 5;
   HKey out = 0;
   bool created = true;
   std::string name;
@@ -904,10 +931,19 @@ TEST(MemoryRegistryHooks, OnlyChangesCountAsChanges) {
   reg.OpenKey(key, "", kKeyRead, &reader);
   EXPECT_EQ(SetText(reg, reader, "w", "y"), kErrorAccessDenied);
   EXPECT_EQ(reg.CloseKey(reader), kErrorSuccess);
-  EXPECT_EQ(reg.changes, 3);
-  EXPECT_THROW(SetText(reg, key, "w", "y"), RegistryCrash);
   EXPECT_EQ(reg.changes, 4);
+  EXPECT_THROW(SetText(reg, key, "w", "y"), RegistryCrash);
+  EXPECT_EQ(reg.changes, 5);
   EXPECT_EQ(SetText(reg, key, "w", "y"), kErrorSuccess) << "the registry goes on after the simulated crash";
+}
+
+TEST(MemoryRegistryHooks, FailAtChangeRefusesThatChangeAlone) {
+  MemoryRegistry reg;
+  reg.failAtChange = 2;
+  EXPECT_EQ(CreateOnly(reg, "Software\\A\\B"), kErrorAccessDenied) << "Software made, A refused";
+  EXPECT_NE(reg.Dump().find("HKCU\\Software\n"), std::string::npos);
+  EXPECT_EQ(reg.Dump().find("Software\\A"), std::string::npos);
+  EXPECT_EQ(CreateOnly(reg, "Software\\A\\B"), kErrorSuccess);
 }
 
 TEST(MemoryRegistryHooks, ARefusedRootDeniesChangesAndWriteOpens) {

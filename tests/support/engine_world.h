@@ -1,7 +1,8 @@
 #pragma once
-// A whole engine to test against: tables on an in-memory disk, a Registry (in
-// memory, or the real one confined to a sandbox), scripted message boxes, the
-// controls pane model and the host facts.
+// A whole engine to test against: tables on an in-memory disk that keeps
+// through a crash only what was flushed, a Registry (in memory, or the real one
+// confined to a sandbox), scripted message boxes, the controls pane model and
+// the host facts.
 #include <map>
 #include <memory>
 #include <optional>
@@ -20,6 +21,7 @@
 #include "doubles/recording_message_boxes.h"
 #include "doubles/recording_rich_text.h"
 #include "doubles/scripted_host_queries.h"
+#include "support/crashing_file_store.h"
 #include "support/fixed_text_measure.h"
 #include "support/registry_sandbox.h"
 #include "support/table_files.h"
@@ -104,10 +106,11 @@ class EngineWorld {
         actionRows.push_back({std::to_string(t.id), a.root, Place(a.key), a.value, std::to_string(a.dataType),
                               std::to_string(a.changeType), a.special, Place(a.data), std::to_string(a.verMask)});
     }
-    WriteTable(files, PathInFolder("app", "Twks.xml"), Tdm1::TweakFields(), tweakRows);
-    WriteTable(files, PathInFolder("app", "Data.xml"), Tdm1::ActionFields(), actionRows);
-    WriteTable(files, PathInFolder("app", "Undo.xml"), Tdm1::UndoFields(), {});
-    WriteTable(files, PathInFolder("app", "Note.xml"), Tdm1::NoteFields(), {});
+    // Installed before the program first runs: on the disk for good.
+    WriteTable(disk, PathInFolder("app", "Twks.xml"), Tdm1::TweakFields(), tweakRows);
+    WriteTable(disk, PathInFolder("app", "Data.xml"), Tdm1::ActionFields(), actionRows);
+    WriteTable(disk, PathInFolder("app", "Undo.xml"), Tdm1::UndoFields(), {});
+    WriteTable(disk, PathInFolder("app", "Note.xml"), Tdm1::NoteFields(), {});
     Reopen();
     facts.windowsDirectory = "C:\\WINDOWS";
     facts.systemDirectory = "C:\\WINDOWS\\SYSTEM";
@@ -122,11 +125,12 @@ class EngineWorld {
     dm = std::make_unique<Tdm1>(engine, files, boxes, "app");
   }
 
-  // The program died: nothing more reaches the disk, then it starts again.
+  // The power went (now, unless a crash point already cut it): the disk keeps
+  // what was flushed, then the program starts again.
   void RestartAfterCrash() {
-    files.crashed = true;
+    if (!files.Crashed()) files.Crash();
     dm.reset();
-    files.crashed = false;
+    files.Restart();
     dm = std::make_unique<Tdm1>(engine, files, boxes, "app");
   }
 
@@ -223,7 +227,8 @@ class EngineWorld {
   }
 
   RegistrySandbox sandbox;
-  MemoryFileStore files;
+  MemoryFileStore disk;            // the files as they are
+  CrashingFileStore files{disk};   // the program's file layer, and what a crash keeps
   XmlPacketEngine engine{files};
   RecordingMessageBoxes boxes;
   std::unique_ptr<Tdm1> dm;

@@ -86,10 +86,17 @@ class PosixFileLock final : public FileLock {
   Descriptor file_;
 };
 
-// A rename or removal is durable only once its folder is flushed.
-void SyncDirectory(const std::string& path) {
+// A rename or removal is durable only once its folder is flushed. True when
+// it is, or when the file system cannot flush a folder at all (EINVAL).
+bool SyncDirectory(const std::string& path) {
   Descriptor dir(::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY));
-  if (dir.get() >= 0) ::fsync(dir.get());
+  return dir.get() >= 0 && (::fsync(dir.get()) == 0 || errno == EINVAL);
+}
+
+// A rename the port promises to be durable: if the folder cannot be flushed,
+// the rename may not be on the disk, and the caller must not go on as if it were.
+void SyncDirectoryOfRename(const std::string& to) {
+  if (!SyncDirectory(to)) throw Reason("Cannot flush the folder of", to);
 }
 
 class PosixFileStore final : public FileStore {
@@ -103,7 +110,7 @@ class PosixFileStore final : public FileStore {
 
   std::string Read(const std::string& path, std::size_t maxBytes) override {
     Descriptor file(::open(Resolve(path).c_str(), O_RDONLY));
-    if (file.get() < 0) throw FileError(Reason("Cannot open", path));
+    if (file.get() < 0) throw Reason("Cannot open", path);
     struct stat st;
     if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
       throw FileError("Cannot read " + path + ": not a regular file");
@@ -114,7 +121,7 @@ class PosixFileStore final : public FileStore {
     while (done < bytes.size()) {
       ssize_t n = ::read(file.get(), bytes.data() + done, bytes.size() - done);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) throw FileError(Reason("Cannot read", path));
+      if (n < 0) throw Reason("Cannot read", path);
       if (n == 0) throw FileError("Cannot read " + path + ": the file shrank");
       done += static_cast<std::size_t>(n);
     }
@@ -123,22 +130,22 @@ class PosixFileStore final : public FileStore {
 
   void WriteDurably(const std::string& path, std::string_view bytes) override {
     Descriptor file(::open(Resolve(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
-    if (file.get() < 0) throw FileError(Reason("Cannot create", path));
+    if (file.get() < 0) throw Reason("Cannot create", path);
     std::size_t done = 0;
     while (done < bytes.size()) {
       ssize_t n = ::write(file.get(), bytes.data() + done, bytes.size() - done);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) throw FileError(Reason("Cannot write", path));
+      if (n < 0) throw Reason("Cannot write", path);
       done += static_cast<std::size_t>(n);
     }
-    if (::fsync(file.get()) != 0) throw FileError(Reason("Cannot flush", path));
-    if (!file.Close()) throw FileError(Reason("Cannot close", path));
+    if (::fsync(file.get()) != 0) throw Reason("Cannot flush", path);
+    if (!file.Close()) throw Reason("Cannot close", path);
   }
 
   bool ReplaceInOneStep(const std::string& from, const std::string& to) override {
     if (!oneStepReplace_) return false;
-    if (::rename(Resolve(from).c_str(), Resolve(to).c_str()) != 0) throw FileError(Reason("Cannot replace", to));
-    SyncDirectory(to);
+    if (::rename(Resolve(from).c_str(), Resolve(to).c_str()) != 0) throw Reason("Cannot replace", to);
+    SyncDirectoryOfRename(to);
     return true;
   }
 
@@ -147,19 +154,19 @@ class PosixFileStore final : public FileStore {
     // link() fails when the target exists, which closes the race with another writer.
     if (::link(Resolve(from).c_str(), to.c_str()) != 0) {
       if (errno == EEXIST) return false;
-      throw FileError(Reason("Cannot rename " + from + " to", to));
+      throw Reason("Cannot rename " + from + " to", to);
     }
     ::unlink(Resolve(from).c_str());
-    SyncDirectory(to);
+    SyncDirectoryOfRename(to);
     return true;
   }
 
   void Remove(const std::string& path) override {
     if (::unlink(Resolve(path).c_str()) != 0) {
       if (errno == ENOENT) return;
-      throw FileError(Reason("Cannot delete", path));
+      throw Reason("Cannot delete", path);
     }
-    SyncDirectory(path);
+    SyncDirectory(path);  // more than the port promises for a removal, so a failure is no error
   }
 
   std::unique_ptr<FileLock> HoldLock(const std::string& path) override {

@@ -39,6 +39,18 @@ class Win32FileLock final : public FileLock {
   UniqueFile file_;
 };
 
+// Windows 95, 98 and ME have no call that flushes a folder (a folder cannot
+// even be opened there), and their MoveFileA promises nothing about the disk.
+// Flushing the moved file is their commit-file call, which writes the file's
+// buffers and its directory entry under the new name: the nearest they come
+// to a durable rename.
+void FlushMovedFile(const std::string& path) {
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) Fail("Cannot open", path);
+  if (!FlushFileBuffers(file.get())) Fail("Cannot flush", path);
+}
+
 class Win32FileStore final : public FileStore {
  public:
   explicit Win32FileStore(bool oneStepReplace) : oneStepReplace_(oneStepReplace) {}
@@ -103,6 +115,7 @@ class Win32FileStore final : public FileStore {
       // MoveFileEx it is the only rename there is.
       moved = MoveFileA(from.c_str(), to.c_str());
       code = moved ? NO_ERROR : GetLastError();
+      if (moved) FlushMovedFile(to);
     }
     if (moved) return true;
     if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return false;
