@@ -5,6 +5,7 @@
 
 #include "db/data_packet.h"
 #include "db/packet_engine.h"
+#include "db/table_journal.h"
 #include "host/int_text.h"
 
 namespace cordalis {
@@ -28,7 +29,19 @@ void ClientDataSet::SetMaster(ClientDataSet& master, std::string field) {
 
 void ClientDataSet::Open() {
   if (active_) return;
+  TableData data = engine_.Load(FileName);
+  const bool played = journal_ && journal_->PlayOver(data);
+  Activate(std::move(data));
+  journalPlayed_ = changed_ = played;
+}
+
+// Row ids in memory are the file's row order once loaded afresh, which the
+// journal's records name rows by.
+void ClientDataSet::FoldJournal() {
+  if (!active_ || !journalPlayed_ || FileName.empty()) return;
+  Save();
   Activate(engine_.Load(FileName));
+  journalPlayed_ = false;
 }
 
 void ClientDataSet::Activate(TableData data) {
@@ -50,6 +63,7 @@ void ClientDataSet::CreateDataSet() {
     return;
   }
   engine_.Save(FileName, TableData(FieldList));
+  if (journal_) journal_->TableWritten();
   Open();
 }
 
@@ -57,6 +71,13 @@ void ClientDataSet::Close() {
   if (!active_) return;
   if (state_ != State::Browse) Cancel();
   if (changed_ && !FileName.empty()) Save();
+  Drop();
+}
+
+void ClientDataSet::Drop() {
+  state_ = State::Browse;
+  pending_.clear();
+  changed_ = journalPlayed_ = false;
   active_ = false;
   data_ = TableData();
   rowBytes_.reset();
@@ -68,7 +89,12 @@ void ClientDataSet::Close() {
 }
 
 void ClientDataSet::Persist() {
-  if (active_ && changed_ && !FileName.empty()) Save();
+  if (!active_ || !changed_ || FileName.empty()) return;
+  if (journal_ && journal_->Usable() && !journalPlayed_) {
+    journal_->Write();
+  } else {
+    Save();
+  }
 }
 
 std::size_t ClientDataSet::RowBytesTotal() const {
@@ -119,6 +145,7 @@ std::size_t ClientDataSet::RowBytesAfterPost(RowId editedRow, bool inserting) co
 void ClientDataSet::Save() {
   engine_.Save(FileName, data_);
   changed_ = false;
+  if (journal_) journal_->TableWritten();
 }
 
 void ClientDataSet::SetReadOnly(bool readOnly) {
@@ -377,6 +404,7 @@ void ClientDataSet::Post() {
   state_ = State::Browse;
   pending_.clear();
   changed_ = true;
+  if (journal_) inserting ? journal_->RowAdded(data_, row) : journal_->RowChanged(data_, row);
   if (indexColumn_ >= 0) {
     std::int32_t key = KeyOf(row);
     if (inserting) {
@@ -427,6 +455,7 @@ void ClientDataSet::Delete() {
   if (rowBytes_) *rowBytes_ -= EncodedRowBytes(data_, row);
   data_.DeleteRow(row);
   changed_ = true;
+  if (journal_) journal_->RowDeleted(row);
   std::size_t pos = pos_;
   view_.erase(view_.begin() + static_cast<std::ptrdiff_t>(pos));
   pos_ = view_.empty() ? 0 : std::min(pos, view_.size() - 1);

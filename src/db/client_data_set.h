@@ -21,6 +21,7 @@
 namespace cordalis {
 
 class PacketEngine;
+class TableJournal;
 
 // Misuse of a table: writing while read-only, no current row, unknown field.
 class DataSetError : public std::runtime_error {
@@ -55,8 +56,19 @@ class ClientDataSet {
   // it; a table without a file name has it in memory only.
   void CreateDataSet();
   void Close();          // saves first when the data changed since the last save
+  void Drop();           // closes without saving: for a table found unusable once open
   bool Changed() const { return changed_; }          // since loaded or last saved
-  void Persist();                                    // saves now when changed
+  // Puts the changes on the disk now: in the journal when the table has one,
+  // else by saving the table whole.
+  void Persist();
+  // With a journal, a save point appends the rows changed to it instead of
+  // writing the whole file, which is written when the table closes. Opening
+  // plays a journal a crash left over the file in memory; FoldJournal then
+  // writes the file whole, so the run can journal afresh. The journal must
+  // outlive the table's use of it; a table with an auto-increment field
+  // cannot have one.
+  void SetJournal(TableJournal* journal) { journal_ = journal; }
+  void FoldJournal();
   // The bytes of the table's file were it saved now; kept as rows change, so
   // asking costs little. Post refuses (TableFullError) a row that would take
   // the table past the most a table file may hold, so a save never fails for size.
@@ -132,6 +144,8 @@ class ClientDataSet {
 
   std::string name_;
   PacketEngine& engine_;
+  TableJournal* journal_ = nullptr;
+  bool journalPlayed_ = false;  // the rows in memory hold a journal the file does not
   TableData data_;
   bool active_ = false;
   bool readOnly_ = false;

@@ -65,6 +65,8 @@ Tdm1::Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::str
   cdsData.FieldList = ActionFields();
   cdsUndo.FieldList = UndoFields();
   cdsNote.FieldList = NoteFields();
+  cdsUndo.SetJournal(&undoJournal_);
+  cdsNote.SetJournal(&noteJournal_);
   cdsTwks.SetIndexField("TwkID");
   for (ClientDataSet* detail : {&cdsData, &cdsUndo, &cdsNote}) detail->SetMaster(cdsTwks, "TwkID");
   for (ClientDataSet* table : {&cdsTwks, &cdsData, &cdsUndo, &cdsNote}) table->SetReadOnly(true);
@@ -148,6 +150,7 @@ void Tdm1::OpenUserTable(ClientDataSet& table, const FieldDefs& fields, const Us
     std::string reason;
     switch (TryOpen(table, fields, reason)) {
       case Outcome::Opened:
+        if (!viewOnly_) FoldJournal(table);
         return;
       case Outcome::Unreadable:
         if (!viewOnly_) BecomeViewOnly(UnreadableFileMessage(table.FileName, reason));
@@ -174,7 +177,7 @@ Tdm1::Outcome Tdm1::TryOpen(ClientDataSet& table, const FieldDefs& fields, std::
       table.WidenFields(fields);  // a file written with narrower fields must not cut new rows
       return Outcome::Opened;
     } catch (const FileError& e) {
-      table.Close();
+      table.Drop();
       if (e.Fault() == FileFault::SharingViolation && pauses < kReadPauses) {
         files_.Pause(kReadPauseMilliseconds);
         continue;
@@ -182,18 +185,28 @@ Tdm1::Outcome Tdm1::TryOpen(ClientDataSet& table, const FieldDefs& fields, std::
       reason = e.Reason();
       return Outcome::Unreadable;
     } catch (const DataPacketError& e) {
-      table.Close();
+      table.Drop();
       reason = DamageOf(e.what(), table.FileName);
       return Outcome::Damaged;
     } catch (const DataSetError& e) {
-      table.Close();
+      table.Drop();
       reason = e.what();
       return Outcome::Damaged;
     } catch (const std::exception& e) {
-      table.Close();
+      table.Drop();
       reason = e.what();
       return Outcome::Unreadable;
     }
+  }
+}
+
+// What a crash left in the journal goes into the file before the run
+// journals afresh; a folder that takes no file leaves it in memory only.
+void Tdm1::FoldJournal(ClientDataSet& table) {
+  try {
+    table.FoldJournal();
+  } catch (const FileError& e) {
+    BecomeViewOnly(ReadOnlyFolderMessage(folder_, e.Reason()));
   }
 }
 
@@ -250,7 +263,7 @@ void Tdm1::Close() {
 }
 
 void RecoverTableFiles(FileStore& files, const std::string& programFolder) {
-  for (const char* name : {"Twks.xml", "Data.xml", "Undo.xml", "Note.xml"})
+  for (const char* name : {"Twks.xml", "Data.xml", "Undo.xml", "Note.xml", "Undo.xml.journal", "Note.xml.journal"})
     RecoverInterruptedReplacement(files, PathInFolder(programFolder, name));
 }
 

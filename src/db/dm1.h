@@ -6,6 +6,7 @@
 #include <string>
 
 #include "db/client_data_set.h"
+#include "db/table_journal.h"
 
 namespace cordalis {
 
@@ -29,6 +30,9 @@ enum LoadStatus : int {
   lsActionsFailed = 2,
   lsEngineFailed = 3,
 };
+
+// The path of a file in a folder, with the host's separator.
+std::string PathInFolder(const std::string& folder, const std::string& name);
 
 class Tdm1 {
  public:
@@ -75,19 +79,21 @@ class Tdm1 {
   void ReplaceDamaged(ClientDataSet& table, const FieldDefs& fields, const UserTableWords& words,
                       const std::string& reason);
   bool CreateOnDisk(ClientDataSet& table, const FieldDefs& fields);
+  void FoldJournal(ClientDataSet& table);
   std::string KeepDamagedFile(const std::string& path);
   void BecomeViewOnly(const std::string& message);
 
   FileStore& files_;
   MessageBoxes& boxes_;
   std::string folder_;
+  // Undo is recorded before every Registry change; a journal makes that one
+  // small write, however many undo actions the user has kept.
+  TableJournal undoJournal_{files_, PathInFolder(folder_, "Undo.xml")};
+  TableJournal noteJournal_{files_, PathInFolder(folder_, "Note.xml")};
   int loadStatus_ = lsLoaded;
   std::unique_ptr<FileLock> lock_;
   bool viewOnly_ = false;
 };
-
-// The path of a file in a folder, with the host's separator.
-std::string PathInFolder(const std::string& folder, const std::string& name);
 
 // Finishes or rolls back any replacement of the four table files that a crash
 // cut short; throws FileError when that cannot be done, before anything is lost.

@@ -18,6 +18,11 @@ void ReplaceInTwoRenames(FileStore& files, const std::string& temporary, const s
   files.Remove(old);
 }
 
+// A start that finds nothing left over changes nothing.
+void RemoveIfThere(FileStore& files, const std::string& path) {
+  if (files.Exists(path)) files.Remove(path);
+}
+
 }  // namespace
 
 void ReplaceFileAtomically(FileStore& files, const std::string& path, std::string_view bytes) {
@@ -46,8 +51,8 @@ void RecoverInterruptedReplacement(FileStore& files, const std::string& path) {
   if (files.Exists(path)) {
     // Cut before the file was touched, or after the new one took its place:
     // the file is whole, and what lies beside it is left over.
-    files.Remove(temporary);
-    files.Remove(old);
+    RemoveIfThere(files, temporary);
+    RemoveIfThere(files, old);
   } else if (files.Exists(old)) {
     // Cut between the two renames: the temporary file was complete before the
     // old file stepped aside, so the replacement can be finished.
@@ -59,7 +64,7 @@ void RecoverInterruptedReplacement(FileStore& files, const std::string& path) {
     }
   } else {
     // The file did not exist before; a temporary file may have been cut short.
-    files.Remove(temporary);
+    RemoveIfThere(files, temporary);
   }
 }
 

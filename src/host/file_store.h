@@ -52,6 +52,10 @@ class FileStore {
   // disk. The name of a file it creates reaches the disk only with the next
   // rename in its folder.
   virtual void WriteDurably(const std::string& path, std::string_view bytes) = 0;
+  // Adds the bytes at the end of an existing file and flushes them to the
+  // disk: once it returns they are there. A crash during the call may leave
+  // a part of them at the end.
+  virtual void AppendDurably(const std::string& path, std::string_view bytes) = 0;
   // Renames from over to in one step, replacing to; when it returns, the
   // rename and every earlier change of names in the folder are on the disk.
   // Returns false, having changed nothing, where the system has no such rename

@@ -125,16 +125,25 @@ TEST_F(DataModuleTables, AFinishedWriterHasSavedItsTable) {
   EXPECT_TRUE(dm.cdsTwks.AsBoolean("Hide"));
 }
 
-TEST_F(DataModuleTables, PersistWritesPendingRowsBeforeTheWriterFinishes) {
+// A save point costs one small write: the rows go to the undo table's
+// journal, and the table file is written whole only when the tables close.
+TEST_F(DataModuleTables, PersistPutsRowsInTheJournalAndClosingWritesTheFile) {
+  const std::string undoFile = PathInFolder("app", "Undo.xml"), journal = undoFile + ".journal";
   Tdm1 dm(engine, files, boxes, "app");
+  const std::string before = files.At(undoFile);
   ASSERT_TRUE(dm.LocateTweak(2));
   dm.cdsUndo.SetReadOnly(false);
   dm.cdsUndo.Append();
   dm.cdsUndo.SetAsString("Key", "Written ahead");
   dm.cdsUndo.Post();
   dm.cdsUndo.Persist();
-  EXPECT_NE(files.At(PathInFolder("app", "Undo.xml")).find("Written ahead"), std::string::npos);
+  ASSERT_TRUE(files.Exists(journal));
+  EXPECT_NE(files.At(journal).find("Written ahead"), std::string::npos);
+  EXPECT_EQ(files.At(undoFile), before);
   dm.cdsUndo.SetReadOnly(true);
+  dm.Close();
+  EXPECT_NE(files.At(undoFile).find("Written ahead"), std::string::npos);
+  EXPECT_FALSE(files.Exists(journal));
 }
 
 TEST_F(DataModuleTables, SavedBytesFollowEveryChangeExactly) {
@@ -192,7 +201,8 @@ TEST_F(DataModuleTables, PostRefusesARowThatWouldMakeTheFileTooLarge) {
   dm.cdsUndo.Cancel();
   EXPECT_EQ(dm.cdsUndo.RecordCount(), rows);
   EXPECT_EQ(dm.cdsUndo.SavedBytes(), before);
-  dm.cdsUndo.SetReadOnly(true);  // saves what fits
+  dm.cdsUndo.SetReadOnly(true);
+  dm.Close();  // writes what fits
   EXPECT_EQ(ReadDataPacket(files.At(PathInFolder("app", "Undo.xml"))).LiveRowCount(), static_cast<std::size_t>(rows));
 }
 

@@ -110,6 +110,7 @@ class NoWaitFileStore final : public FileStore {
   bool Exists(const std::string& path) override { return inner_.Exists(path); }
   std::string Read(const std::string& path, std::size_t maxBytes) override { return inner_.Read(path, maxBytes); }
   void WriteDurably(const std::string& path, std::string_view bytes) override { inner_.WriteDurably(path, bytes); }
+  void AppendDurably(const std::string& path, std::string_view bytes) override { inner_.AppendDurably(path, bytes); }
   bool ReplaceInOneStep(const std::string& from, const std::string& to) override {
     return inner_.ReplaceInOneStep(from, to);
   }

@@ -70,6 +70,18 @@ class MemoryFileStore final : public FileStore {
     }
     files[ToLowerAscii(path)] = std::string(bytes);
   }
+  void AppendDurably(const std::string& path, std::string_view bytes) override {
+    Alive();
+    auto it = files.find(ToLowerAscii(path));
+    if (it == files.end()) throw FileError("Cannot open " + path + ": not found");
+    Writable(path);
+    ++changes;
+    const bool fails = failAt && *failAt == changes, crashes = crashAt && *crashAt == changes;
+    if (fails || crashes) it->second += bytes.substr(0, bytes.size() / 2);  // a part reached the disk
+    if (fails) throw FileError("Cannot write " + path + ": simulated failure of operation " + std::to_string(changes));
+    if (crashes) Die();
+    it->second += bytes;
+  }
   bool ReplaceInOneStep(const std::string& from, const std::string& to) override {
     if (!oneStepReplace) return false;
     Writable(to);

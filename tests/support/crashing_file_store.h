@@ -5,11 +5,13 @@
 // What the port promises, and so all that a crash keeps:
 // - WriteDurably: the file's bytes, once it returns. The name of a file it
 //   creates reaches the disk only with the next flush of its folder.
+// - AppendDurably: the bytes added, once it returns.
 // - ReplaceInOneStep and MoveNoReplace: the folder is flushed once they
 //   return, with the rename and every earlier change of names in it.
 // - Remove: nothing; a removed file may be back after a crash.
 // Bytes written and not flushed come back torn (their first half), which is
-// neither the old nor the new content: whatever relied on them shows.
+// neither the old nor the new content: whatever relied on them shows. Bytes
+// appended and not flushed come back as the first half of what was added.
 //
 // The k-th changing call is a crash point: the power goes just before it (a
 // write is cut part-way), the files are put back to what the disk kept, and
@@ -43,9 +45,20 @@ class CrashingFileStore final : public FileStore {
     Name& name = Touch(path);
     if (!name.now) name.now = std::make_shared<Content>();  // a new file; an old one is truncated in place
     name.now->bytes = std::string(bytes);
+    name.now->durable = 0;
     name.now->flushed = false;
     if (Change()) Die();  // cut part-way, before the flush
     inner_.WriteDurably(path, bytes);
+    Flush(*name.now);
+  }
+  void AppendDurably(const std::string& path, std::string_view bytes) override {
+    Name& name = Touch(path);
+    if (!name.now) throw FileError("Cannot open " + path + ": not found");
+    if (name.now->flushed) name.now->durable = name.now->bytes.size();
+    name.now->bytes += bytes;
+    name.now->flushed = false;
+    if (Change()) Die();  // cut part-way, before the flush
+    inner_.AppendDurably(path, bytes);
     Flush(*name.now);
   }
   bool ReplaceInOneStep(const std::string& from, const std::string& to) override {
@@ -80,10 +93,11 @@ class CrashingFileStore final : public FileStore {
     crashed_ = true;
     for (auto& [key, name] : names_) {
       if (name.kept) {
-        const std::string& written = name.kept->bytes;
-        const std::string bytes = name.kept->flushed ? written : written.substr(0, written.size() / 2);
+        const Content& content = *name.kept;
+        const std::size_t torn = content.durable + (content.bytes.size() - content.durable) / 2;
+        const std::string bytes = content.flushed ? content.bytes : content.bytes.substr(0, torn);
         inner_.WriteDurably(name.spelling, bytes);
-        name.now = name.kept = std::make_shared<Content>(Content{bytes, true});
+        name.now = name.kept = std::make_shared<Content>(Content{bytes, true, 0});
       } else {
         inner_.Remove(name.spelling);
         name.now = nullptr;
@@ -100,8 +114,9 @@ class CrashingFileStore final : public FileStore {
  private:
   // One file on the disk, whatever name it has now.
   struct Content {
-    std::string bytes;    // as last written
-    bool flushed = true;  // false: written since its last flush
+    std::string bytes;         // as last written
+    bool flushed = true;       // false: written since its last flush
+    std::size_t durable = 0;   // while not flushed: how many bytes at the start are on the disk
   };
   struct Name {
     std::string spelling;           // as first used, for the inner store
@@ -117,7 +132,7 @@ class CrashingFileStore final : public FileStore {
       it->second.spelling = path;
       if (inner_.Exists(path))
         it->second.now = it->second.kept =
-            std::make_shared<Content>(Content{inner_.Read(path, std::numeric_limits<std::size_t>::max()), true});
+            std::make_shared<Content>(Content{inner_.Read(path, std::numeric_limits<std::size_t>::max()), true, 0});
     }
     return it->second;
   }

@@ -122,7 +122,16 @@ class EngineWorld {
   // Opens the tables again from the disk, as a new start of the program does.
   void Reopen() {
     dm.reset();
-    dm = std::make_unique<Tdm1>(engine, files, boxes, "app");
+    Start();
+  }
+  // The program starts: the data module opens the tables.
+  void Start() { dm = std::make_unique<Tdm1>(engine, files, boxes, "app"); }
+  // The power goes while the program runs; the machine starts again, but
+  // not the program yet.
+  void CrashWithoutRestart() {
+    files.Crash();
+    dm.reset();
+    files.Restart();
   }
 
   // The power went (now, unless a crash point already cut it): the disk keeps
@@ -131,7 +140,7 @@ class EngineWorld {
     if (!files.Crashed()) files.Crash();
     dm.reset();
     files.Restart();
-    dm = std::make_unique<Tdm1>(engine, files, boxes, "app");
+    Start();
   }
 
   const std::vector<ActionRow>& ActionsOf(std::int32_t id) const {

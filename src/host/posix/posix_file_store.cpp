@@ -99,6 +99,16 @@ void SyncDirectoryOfRename(const std::string& to) {
   if (!SyncDirectory(to)) throw Reason("Cannot flush the folder of", to);
 }
 
+void WriteAll(int file, std::string_view bytes, const std::string& path) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(file, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw Reason("Cannot write", path);
+    done += static_cast<std::size_t>(n);
+  }
+}
+
 class PosixFileStore final : public FileStore {
  public:
   explicit PosixFileStore(bool oneStepReplace) : oneStepReplace_(oneStepReplace) {}
@@ -131,13 +141,17 @@ class PosixFileStore final : public FileStore {
   void WriteDurably(const std::string& path, std::string_view bytes) override {
     Descriptor file(::open(Resolve(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
     if (file.get() < 0) throw Reason("Cannot create", path);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      ssize_t n = ::write(file.get(), bytes.data() + done, bytes.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) throw Reason("Cannot write", path);
-      done += static_cast<std::size_t>(n);
-    }
+    WriteAll(file.get(), bytes, path);
+    if (::fsync(file.get()) != 0) throw Reason("Cannot flush", path);
+    if (!file.Close()) throw Reason("Cannot close", path);
+  }
+
+  void AppendDurably(const std::string& path, std::string_view bytes) override {
+    Descriptor file(::open(Resolve(path).c_str(), O_WRONLY | O_APPEND));
+    if (file.get() < 0) throw Reason("Cannot open", path);
+    WriteAll(file.get(), bytes, path);
+    // fdatasync would do for the bytes, but the file's new length must reach
+    // the disk with them.
     if (::fsync(file.get()) != 0) throw Reason("Cannot flush", path);
     if (!file.Close()) throw Reason("Cannot close", path);
   }

@@ -1,0 +1,239 @@
+#include "db/table_journal.h"
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "db/data_packet.h"
+#include "host/file_store.h"
+
+namespace cordalis {
+namespace {
+
+// Eight bytes that name the format, then the table file's length and hash.
+constexpr std::string_view kMagic = "CDJRNL01";
+constexpr std::size_t kHeaderBytes = 8 + 8 + 8;
+// A journal holds at most what a run can add to a table of the largest size,
+// and what its deletions and changes take besides.
+constexpr std::size_t kMaxJournalBytes = 4 * kMaxPacketBytes;
+
+enum CellTag : std::uint8_t { kNull = 0, kNumber = 1, kText = 2 };
+
+std::uint64_t Hash64(std::string_view bytes) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (unsigned char c : bytes) h = (h ^ c) * 1099511628211ull;
+  return h;
+}
+
+std::uint32_t Hash32(std::string_view bytes) {
+  std::uint32_t h = 2166136261u;
+  for (unsigned char c : bytes) h = (h ^ c) * 16777619u;
+  return h;
+}
+
+void PutUint(std::string& out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// Reads little-endian numbers and byte runs, refusing to read past the end.
+class Cursor {
+ public:
+  explicit Cursor(std::string_view bytes) : bytes_(bytes) {}
+  bool Uint(std::uint64_t& value, int bytes) {
+    if (bytes_.size() - at_ < static_cast<std::size_t>(bytes)) return false;
+    value = 0;
+    for (int i = 0; i < bytes; ++i) value |= std::uint64_t{static_cast<unsigned char>(bytes_[at_ + i])} << (8 * i);
+    at_ += static_cast<std::size_t>(bytes);
+    return true;
+  }
+  bool Bytes(std::string_view& run, std::size_t size) {
+    if (bytes_.size() - at_ < size) return false;
+    run = bytes_.substr(at_, size);
+    at_ += size;
+    return true;
+  }
+  bool AtEnd() const { return at_ == bytes_.size(); }
+
+ private:
+  std::string_view bytes_;
+  std::size_t at_ = 0;
+};
+
+struct RecordCell {
+  std::uint8_t tag = kNull;
+  std::int32_t number = 0;
+  std::string_view text;
+};
+
+// A row's cells as a record carries them; false when they do not fit the table.
+bool ReadCells(Cursor& in, const FieldDefs& fields, std::vector<RecordCell>& cells) {
+  std::uint64_t count = 0;
+  if (!in.Uint(count, 4) || count != fields.size()) return false;
+  cells.assign(fields.size(), RecordCell{});
+  for (std::size_t f = 0; f < fields.size(); ++f) {
+    std::uint64_t tag = 0, value = 0;
+    if (!in.Uint(tag, 1)) return false;
+    RecordCell& cell = cells[f];
+    cell.tag = static_cast<std::uint8_t>(tag);
+    if (tag == kNumber && fields[f].type != FieldType::String) {
+      if (!in.Uint(value, 4)) return false;
+      cell.number = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    } else if (tag == kText && fields[f].type == FieldType::String) {
+      if (!in.Uint(value, 4) || !in.Bytes(cell.text, value)) return false;
+    } else if (tag != kNull) {
+      return false;
+    }
+  }
+  return in.AtEnd();
+}
+
+void SetCells(TableData& data, RowId row, const std::vector<RecordCell>& cells) {
+  for (std::size_t f = 0; f < cells.size(); ++f) {
+    const RecordCell& cell = cells[f];
+    if (cell.tag == kNull) {
+      data.SetNull(row, f);
+    } else if (cell.tag == kNumber) {
+      data.SetNumber(row, f, cell.number);
+    } else {
+      // The run that wrote it had widened the field in memory; so does this one.
+      if (cell.text.size() > static_cast<std::size_t>(data.Fields()[f].width))
+        data.WidenField(f, static_cast<int>(cell.text.size()));
+      data.SetText(row, f, cell.text);
+    }
+  }
+}
+
+// Applies one record's payload, whole or not at all; false when it does not
+// fit the rows as they are.
+bool Apply(std::string_view payload, TableData& data) {
+  Cursor in(payload);
+  std::uint64_t kind = 0, row = 0;
+  if (!in.Uint(kind, 1) || !in.Uint(row, 4)) return false;
+  const bool live = row < data.RowSlots() && data.IsLive(static_cast<RowId>(row));
+  std::vector<RecordCell> cells;
+  switch (kind) {
+    case 'A':
+      if (row != data.RowSlots() || !ReadCells(in, data.Fields(), cells)) return false;
+      SetCells(data, data.AddRow(), cells);
+      return true;
+    case 'C':
+      if (!live || !ReadCells(in, data.Fields(), cells)) return false;
+      SetCells(data, static_cast<RowId>(row), cells);
+      return true;
+    case 'D':
+      if (!live || !in.AtEnd()) return false;
+      data.DeleteRow(static_cast<RowId>(row));
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+TableJournal::TableJournal(FileStore& files, std::string tablePath)
+    : files_(files), tablePath_(std::move(tablePath)), path_(tablePath_ + ".journal") {}
+
+void TableJournal::Keep(char kind, const TableData& data, RowId row) {
+  std::string payload;
+  payload.push_back(kind);
+  PutUint(payload, row, 4);
+  const FieldDefs& fields = data.Fields();
+  PutUint(payload, fields.size(), 4);
+  for (std::size_t f = 0; f < fields.size(); ++f) {
+    if (data.IsNull(row, f)) {
+      payload.push_back(static_cast<char>(kNull));
+    } else if (fields[f].type == FieldType::String) {
+      const std::string_view text = data.Text(row, f);
+      payload.push_back(static_cast<char>(kText));
+      PutUint(payload, text.size(), 4);
+      payload.append(text);
+    } else {
+      payload.push_back(static_cast<char>(kNumber));
+      PutUint(payload, static_cast<std::uint32_t>(data.Number(row, f)), 4);
+    }
+  }
+  PutUint(pending_, payload.size(), 4);
+  pending_ += payload;
+}
+
+void TableJournal::RowDeleted(RowId row) {
+  std::string payload(1, 'D');
+  PutUint(payload, row, 4);
+  PutUint(pending_, payload.size(), 4);
+  pending_ += payload;
+}
+
+std::string TableJournal::TableFingerprint() {
+  const std::string table = files_.Read(tablePath_, kMaxPacketBytes);
+  std::string fingerprint;
+  PutUint(fingerprint, table.size(), 8);
+  PutUint(fingerprint, Hash64(table), 8);
+  return fingerprint;
+}
+
+// The records of one write go in one frame, with its length and checksum:
+// a group of changes, such as all the undo actions Delete Undo data removes,
+// is played whole or not at all.
+void TableJournal::Write() {
+  if (pending_.empty()) return;
+  std::string frame;
+  frame.reserve(8 + pending_.size());
+  PutUint(frame, pending_.size(), 4);
+  PutUint(frame, Hash32(pending_), 4);
+  frame += pending_;
+  try {
+    if (started_) {
+      files_.AppendDurably(path_, frame);
+    } else {
+      // Begun in one replacement, so no crash leaves a journal without its
+      // fingerprint or a fingerprint without its first records.
+      ReplaceFileAtomically(files_, path_, std::string(kMagic) + TableFingerprint() + frame);
+      started_ = true;
+    }
+  } catch (...) {
+    usable_ = false;
+    throw;
+  }
+  pending_.clear();
+}
+
+void TableJournal::TableWritten() {
+  pending_.clear();
+  started_ = false;
+  usable_ = true;
+  try {
+    files_.Remove(path_);
+  } catch (const FileError&) {
+    // It no longer follows the table file, so it will be passed over, and
+    // the next write replaces it.
+  }
+}
+
+bool TableJournal::PlayOver(TableData& data) {
+  started_ = false;
+  pending_.clear();
+  if (!files_.Exists(path_)) return false;
+  const std::string journal = files_.Read(path_, kMaxJournalBytes);
+  if (journal.size() < kHeaderBytes || std::string_view(journal).substr(0, kMagic.size()) != kMagic ||
+      journal.compare(kMagic.size(), kHeaderBytes - kMagic.size(), TableFingerprint()) != 0)
+    return false;  // it follows another state of the table file
+  Cursor frames(std::string_view(journal).substr(kHeaderBytes));
+  bool changed = false, whole = true;
+  while (whole && !frames.AtEnd()) {
+    std::uint64_t size = 0, check = 0;
+    std::string_view records;
+    whole = frames.Uint(size, 4) && frames.Uint(check, 4) && frames.Bytes(records, size) && Hash32(records) == check;
+    for (Cursor in(records); whole && !in.AtEnd();) {
+      std::string_view payload;
+      whole = in.Uint(size, 4) && in.Bytes(payload, size) && Apply(payload, data);
+      changed = changed || whole;
+    }
+  }
+  // A whole journal goes on; one cut short is begun afresh, after the table
+  // file has been written whole if anything was played.
+  started_ = whole;
+  return changed;
+}
+
+}  // namespace cordalis

@@ -1,0 +1,63 @@
+#pragma once
+// A table's journal: the rows added, changed and deleted since its file was
+// last written whole, appended to a file beside it and flushed at each save
+// point. A save point then costs one small write however large the table is;
+// the table file is written whole when the table closes, and a journal that a
+// crash left behind is played over the file at the next open.
+//
+// The journal begins with a fingerprint of the table file it follows. One
+// whose table file has since been written whole (a crash between that write
+// and the journal's removal) no longer matches and is passed over. A record
+// cut short by a crash ends the journal: it was never flushed, so nothing was
+// done on its word.
+#include <string>
+
+#include "db/table_data.h"
+
+namespace cordalis {
+
+class FileStore;
+
+class TableJournal {
+ public:
+  // The journal of the table file at tablePath lies beside it, its name
+  // followed by ".journal".
+  TableJournal(FileStore& files, std::string tablePath);
+
+  const std::string& Path() const { return path_; }
+
+  // Changes of the table in memory, kept until Write.
+  void RowAdded(const TableData& data, RowId row) { Keep('A', data, row); }
+  void RowChanged(const TableData& data, RowId row) { Keep('C', data, row); }
+  void RowDeleted(RowId row);
+  bool HasPending() const { return !pending_.empty(); }
+  // False once a write failed part-way: what it left at the end would hide
+  // every later record, so the table must be written whole instead.
+  bool Usable() const { return usable_; }
+
+  // Puts the changes kept so far on the disk. The first write after the
+  // table file was written whole begins the journal anew with the file's
+  // fingerprint. Throws FileError; the journal is then no longer usable.
+  void Write();
+  // The table file has just been written whole: the journal is not needed.
+  void TableWritten();
+
+  // Plays the journal that follows the table file's present bytes over the
+  // rows loaded from them; true when it changed any row. The table must then
+  // be written whole before it is journaled again, since a journal begun
+  // afresh would follow a file without those rows.
+  bool PlayOver(TableData& data);
+
+ private:
+  void Keep(char kind, const TableData& data, RowId row);
+  std::string TableFingerprint();
+
+  FileStore& files_;
+  std::string tablePath_;
+  std::string path_;
+  std::string pending_;   // records not yet written
+  bool started_ = false;  // the journal on the disk follows the table file
+  bool usable_ = true;
+};
+
+}  // namespace cordalis

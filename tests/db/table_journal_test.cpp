@@ -1,0 +1,174 @@
+// The journal of a table: what it plays over the table file is exactly what
+// was written, a cut-short end is passed over whole, and a journal that
+// follows another state of the file is never played.
+#include "db/table_journal.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "db/data_packet.h"
+#include "db/dm1.h"
+#include "db/packet_engine.h"
+#include "doubles/memory_file_store.h"
+#include "doubles/recording_message_boxes.h"
+#include "host/file_store.h"
+#include "support/table_files.h"
+
+namespace cordalis {
+namespace {
+
+using testing::MakeTable;
+using testing::MemoryFileStore;
+
+const std::string kTable = "app/Undo.xml";
+
+class TableJournalTest : public ::testing::Test {
+ protected:
+  TableJournalTest() {
+    base_ = MakeTable(Tdm1::UndoFields(), {{"1", "HKCU", "Software\\A", "a", "1", "1", "", "old", "0"},
+                                             {"2", "HKLM", "Software\\B", "", "4", "1", "", "7", "0"},
+                                             {"3", "HKCU", "Software\\C", "c", "0", "3", "", "", "0"}});
+    ReplaceFileAtomically(files_, kTable, WriteDataPacket(base_));
+  }
+  // The rows as the file and the journal beside it give them.
+  TableData Played() {
+    TableData data = ReadDataPacket(files_.At(kTable));
+    TableJournal journal(files_, kTable);
+    journal.PlayOver(data);
+    return data;
+  }
+
+  MemoryFileStore files_;
+  TableData base_;
+};
+
+// Every byte a text can hold, a null, the smallest number, a change and a deletion.
+void ChangeRows(TableData& data, TableJournal& journal) {
+  std::string everyByte;
+  for (int b = 0; b < 256; ++b) everyByte.push_back(static_cast<char>(b));
+  const RowId added = data.AddRow();
+  data.SetNumber(added, 0, -2147483647 - 1);
+  data.SetText(added, 2, everyByte);
+  journal.RowAdded(data, added);
+  data.SetText(0, 7, "changed");
+  data.SetNull(0, 3);
+  journal.RowChanged(data, 0);
+  data.DeleteRow(1);
+  journal.RowDeleted(1);
+}
+
+TEST_F(TableJournalTest, PlaysBackExactlyWhatEachWriteRecorded) {
+  TableData data = base_;
+  TableJournal journal(files_, kTable);
+  ChangeRows(data, journal);
+  journal.Write();
+  const RowId late = data.AddRow();
+  data.SetText(late, 2, "after the first write");
+  journal.RowAdded(data, late);
+  journal.Write();
+  EXPECT_EQ(WriteDataPacket(Played()), WriteDataPacket(data));
+}
+
+TEST_F(TableJournalTest, AWriteCutShortIsPassedOverWhole) {
+  TableData data = base_;
+  TableJournal journal(files_, kTable);
+  data.SetText(2, 7, "first write");
+  journal.RowChanged(data, 2);
+  journal.Write();
+  const std::string afterFirst = WriteDataPacket(data);
+  const std::string whole = files_.At(journal.Path());
+  ChangeRows(data, journal);  // three records in one write: all or none
+  journal.Write();
+  const std::string journalBytes = files_.At(journal.Path());
+  for (std::size_t cut = whole.size(); cut < journalBytes.size(); ++cut) {
+    files_.At(journal.Path()) = journalBytes.substr(0, cut);
+    EXPECT_EQ(WriteDataPacket(Played()), afterFirst) << "cut after " << cut << " bytes";
+  }
+  files_.At(journal.Path()) = journalBytes.substr(0, whole.size()) + std::string(journalBytes.size() - whole.size(), 'x');
+  EXPECT_EQ(WriteDataPacket(Played()), afterFirst) << "a write whose bytes are not what was written";
+}
+
+TEST_F(TableJournalTest, AJournalThatFollowsAnotherStateOfTheFileIsNotPlayed) {
+  TableData data = base_;
+  TableJournal journal(files_, kTable);
+  ChangeRows(data, journal);
+  journal.Write();
+  const std::string journalBytes = files_.At(journal.Path());
+  // The table was written whole and the power went before the journal was removed.
+  ReplaceFileAtomically(files_, kTable, WriteDataPacket(data));
+  EXPECT_EQ(WriteDataPacket(Played()), WriteDataPacket(data));
+  // Another file put in its place.
+  ReplaceFileAtomically(files_, kTable, WriteDataPacket(base_));
+  files_.At(journal.Path()) = journalBytes;
+  files_.At(kTable) += " ";
+  TableData other = ReadDataPacket(files_.At(kTable));
+  TableJournal again(files_, kTable);
+  EXPECT_FALSE(again.PlayOver(other));
+  EXPECT_EQ(other.LiveRowCount(), 3u);
+}
+
+// Through the data module: a crash leaves the journal, the next start writes
+// it into the file; a write that fails part-way is made good by writing the
+// table whole.
+class JournaledUndoTable : public ::testing::Test {
+ protected:
+  JournaledUndoTable() { testing::WriteSampleCatalogue(files, "app"); }
+  void AddUndoRow(Tdm1& dm, const std::string& key) {
+    ASSERT_TRUE(dm.LocateTweak(1));
+    dm.cdsUndo.SetReadOnly(false);
+    dm.cdsUndo.Append();
+    dm.cdsUndo.SetAsString("Key", key);
+    dm.cdsUndo.Post();
+    dm.cdsUndo.SetReadOnly(true);
+  }
+  std::vector<std::string> KeysOnDisk() {
+    std::vector<std::string> keys;
+    const TableData data = ReadDataPacket(files.At(PathInFolder("app", "Undo.xml")));
+    for (RowId row = 0; row < data.RowSlots(); ++row)
+      if (data.IsLive(row)) keys.emplace_back(data.Text(row, 2));
+    return keys;
+  }
+  MemoryFileStore files;
+  XmlPacketEngine engine{files};
+  testing::RecordingMessageBoxes boxes;
+};
+
+TEST_F(JournaledUndoTable, TheStartAfterACrashWritesTheJournalIntoTheFile) {
+  { Tdm1 first(engine, files, boxes, "app"); }
+  {
+    Tdm1 dm(engine, files, boxes, "app");
+    AddUndoRow(dm, "one");
+    AddUndoRow(dm, "two");
+    files.crashAt = files.changes + 1;  // the power goes before the tables close
+  }
+  files.crashed = false;
+  files.crashAt.reset();
+  EXPECT_TRUE(KeysOnDisk().empty());
+  Tdm1 dm(engine, files, boxes, "app");
+  EXPECT_EQ(KeysOnDisk(), (std::vector<std::string>{"one", "two"}));
+  EXPECT_FALSE(files.Exists(PathInFolder("app", "Undo.xml.journal")));
+  AddUndoRow(dm, "three");  // journaled afresh, after the file it now follows
+  dm.Close();
+  EXPECT_EQ(KeysOnDisk(), (std::vector<std::string>{"one", "two", "three"}));
+}
+
+TEST_F(JournaledUndoTable, AJournalWriteThatFailsIsMadeGoodByWritingTheTableWhole) {
+  auto dm = std::make_unique<Tdm1>(engine, files, boxes, "app");
+  AddUndoRow(*dm, "one");
+  files.failAt = files.changes + 1;  // the disk fills up part-way through the next append
+  EXPECT_THROW(AddUndoRow(*dm, "two"), FileError);
+  files.failAt.reset();
+  AddUndoRow(*dm, "three");
+  EXPECT_EQ(KeysOnDisk(), (std::vector<std::string>{"one", "two", "three"})) << "written whole at once";
+  AddUndoRow(*dm, "four");
+  EXPECT_EQ(KeysOnDisk().size(), 3u) << "and journaled again";
+  files.crashed = true;  // the power goes
+  dm.reset();
+  files.crashed = false;
+  Tdm1 after(engine, files, boxes, "app");
+  EXPECT_EQ(KeysOnDisk(), (std::vector<std::string>{"one", "two", "three", "four"}));
+}
+
+}  // namespace
+}  // namespace cordalis
