@@ -19,7 +19,9 @@ ColumnSizes DivideColumn(const ColumnSizes& now, const ColumnWants& wants) {
     return now;  // every group has what it wants: the user's division stays
   } else if (wantC + wantS + wantD < h) {
     newC = wantC;
-    newS = h - wantC - wantD;  // the description takes all spare height
+    // The description takes all spare height: what the detail wants, the
+    // controls want and hsplitCd between them take is not spare.
+    newS = std::max(wantS, h - wantC - kCtrlsSplitterHeight - wantD);
   } else if (wantC + wantS + minD < h) {
     newC = wantC;
     newS = wantS;  // the detail takes what is left

@@ -40,7 +40,10 @@ TEST(PaneLayout, DividesTheColumn) {
   const DivisionCase cases[] = {
       {"every group has what it wants: kept", user, Wants(200, 150, 150), 250, 192, 150},
       {"wants met exactly: kept", user, Wants(250, 192, 150), 250, 192, 150},
-      {"room for all: the description takes the spare", user, Wants(300, 150, 100), 350, 142, 100},
+      {"room for all: the description takes the spare, the detail what it wants", user, Wants(300, 150, 100),
+       342, 150, 100},
+      {"room for all but hsplitCd: the description keeps what it wants", user, Wants(345, 150, 100), 345, 147,
+       100},
       {"the detail takes what is left", user, Wants(300, 250, 150), 300, 142, 150},
       {"the description gives way down to the detail's minimum", user, Wants(400, 250, 150), 350, 92, 150},
       {"only the minimums: the controls take the rest", user, Wants(400, 250, 450), 100, 92, 400},

@@ -72,7 +72,12 @@ bool RichEditPane::RouteNotify(const NMHDR& header) {
   if (header.code != EN_REQUESTRESIZE) return false;
   auto* pane = reinterpret_cast<RichEditPane*>(GetPropA(header.hwndFrom, kPaneProperty));
   if (pane == nullptr) return false;
-  pane->requestedBottom_ = reinterpret_cast<const REQRESIZE&>(header).rc.bottom;
+  // The control asks for its client area; the group sizes its window, whose
+  // sunken edge is outside that area.
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(pane->hwnd_, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(pane->hwnd_, GWL_EXSTYLE)));
+  pane->requestedBottom_ = reinterpret_cast<const REQRESIZE&>(header).rc.bottom + (frame.bottom - frame.top);
   RECT client;
   GetClientRect(pane->hwnd_, &client);
   pane->requestedWidth_ = client.right;
