@@ -35,12 +35,10 @@ void ClientDataSet::Open() {
   journalPlayed_ = changed_ = played;
 }
 
-// Row ids in memory are the file's row order once loaded afresh, which the
-// journal's records name rows by.
+// A journal begun afresh must follow a file that holds the rows played.
 void ClientDataSet::FoldJournal() {
   if (!active_ || !journalPlayed_ || FileName.empty()) return;
   Save();
-  Activate(engine_.Load(FileName));
   journalPlayed_ = false;
 }
 
@@ -62,8 +60,9 @@ void ClientDataSet::CreateDataSet() {
     Activate(TableData(FieldList));
     return;
   }
-  engine_.Save(FileName, TableData(FieldList));
-  if (journal_) journal_->TableWritten();
+  const TableData empty(FieldList);
+  engine_.Save(FileName, empty);
+  if (journal_) journal_->TableWritten(empty);
   Open();
 }
 
@@ -145,7 +144,7 @@ std::size_t ClientDataSet::RowBytesAfterPost(RowId editedRow, bool inserting) co
 void ClientDataSet::Save() {
   engine_.Save(FileName, data_);
   changed_ = false;
-  if (journal_) journal_->TableWritten();
+  if (journal_) journal_->TableWritten(data_);
 }
 
 void ClientDataSet::SetReadOnly(bool readOnly) {

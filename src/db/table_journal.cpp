@@ -1,5 +1,6 @@
 #include "db/table_journal.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -134,10 +135,16 @@ bool Apply(std::string_view payload, TableData& data) {
 TableJournal::TableJournal(FileStore& files, std::string tablePath)
     : files_(files), tablePath_(std::move(tablePath)), path_(tablePath_ + ".journal") {}
 
+std::uint32_t TableJournal::FileRow(RowId row) const {
+  if (row >= slotsAtWrite_) return static_cast<std::uint32_t>(slotsAtWrite_ - deadAtWrite_.size() + (row - slotsAtWrite_));
+  const auto deadBelow = std::lower_bound(deadAtWrite_.begin(), deadAtWrite_.end(), row) - deadAtWrite_.begin();
+  return static_cast<std::uint32_t>(row - static_cast<RowId>(deadBelow));
+}
+
 void TableJournal::Keep(char kind, const TableData& data, RowId row) {
   std::string payload;
   payload.push_back(kind);
-  PutUint(payload, row, 4);
+  PutUint(payload, FileRow(row), 4);
   const FieldDefs& fields = data.Fields();
   PutUint(payload, fields.size(), 4);
   for (std::size_t f = 0; f < fields.size(); ++f) {
@@ -159,7 +166,7 @@ void TableJournal::Keep(char kind, const TableData& data, RowId row) {
 
 void TableJournal::RowDeleted(RowId row) {
   std::string payload(1, 'D');
-  PutUint(payload, row, 4);
+  PutUint(payload, FileRow(row), 4);
   PutUint(pending_, payload.size(), 4);
   pending_ += payload;
 }
@@ -198,10 +205,14 @@ void TableJournal::Write() {
   pending_.clear();
 }
 
-void TableJournal::TableWritten() {
+void TableJournal::TableWritten(const TableData& data) {
   pending_.clear();
   started_ = false;
   usable_ = true;
+  slotsAtWrite_ = data.RowSlots();
+  deadAtWrite_.clear();
+  for (RowId row = 0; row < slotsAtWrite_; ++row)
+    if (!data.IsLive(row)) deadAtWrite_.push_back(row);
   try {
     files_.Remove(path_);
   } catch (const FileError&) {
@@ -213,6 +224,8 @@ void TableJournal::TableWritten() {
 bool TableJournal::PlayOver(TableData& data) {
   started_ = false;
   pending_.clear();
+  slotsAtWrite_ = 0;  // the rows are the file's as loaded
+  deadAtWrite_.clear();
   if (!files_.Exists(path_)) return false;
   const std::string journal = files_.Read(path_, kMaxJournalBytes);
   if (journal.size() < kHeaderBytes || std::string_view(journal).substr(0, kMagic.size()) != kMagic ||

@@ -10,7 +10,9 @@
 // and the journal's removal) no longer matches and is passed over. A record
 // cut short by a crash ends the journal: it was never flushed, so nothing was
 // done on its word.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "db/table_data.h"
 
@@ -39,8 +41,9 @@ class TableJournal {
   // table file was written whole begins the journal anew with the file's
   // fingerprint. Throws FileError; the journal is then no longer usable.
   void Write();
-  // The table file has just been written whole: the journal is not needed.
-  void TableWritten();
+  // The table file has just been written whole from data: the journal is not
+  // needed, and later records name rows as that file numbers them.
+  void TableWritten(const TableData& data);
 
   // Plays the journal that follows the table file's present bytes over the
   // rows loaded from them; true when it changed any row. The table must then
@@ -50,6 +53,7 @@ class TableJournal {
 
  private:
   void Keep(char kind, const TableData& data, RowId row);
+  std::uint32_t FileRow(RowId row) const;
   std::string TableFingerprint();
 
   FileStore& files_;
@@ -58,6 +62,11 @@ class TableJournal {
   std::string pending_;   // records not yet written
   bool started_ = false;  // the journal on the disk follows the table file
   bool usable_ = true;
+  // Rows in memory keep their slots when deleted; the file written whole
+  // holds only the live ones. Its row numbers are the memory slots less the
+  // dead slots below them, and rows added since follow on.
+  std::size_t slotsAtWrite_ = 0;
+  std::vector<RowId> deadAtWrite_;  // ascending
 };
 
 }  // namespace cordalis

@@ -122,6 +122,16 @@ class JournaledUndoTable : public ::testing::Test {
     dm.cdsUndo.Post();
     dm.cdsUndo.SetReadOnly(true);
   }
+  // Deletes the row of tweak 1 whose key is given.
+  void DeleteUndoRow(Tdm1& dm, const std::string& key) {
+    ASSERT_TRUE(dm.LocateTweak(1));
+    for (dm.cdsUndo.First(); !dm.cdsUndo.Eof(); dm.cdsUndo.Next())
+      if (dm.cdsUndo.AsString("Key") == key) break;
+    ASSERT_FALSE(dm.cdsUndo.Eof()) << key;
+    dm.cdsUndo.SetReadOnly(false);
+    dm.cdsUndo.Delete();
+    dm.cdsUndo.SetReadOnly(true);
+  }
   std::vector<std::string> KeysOnDisk() {
     std::vector<std::string> keys;
     const TableData data = ReadDataPacket(files.At(PathInFolder("app", "Undo.xml")));
@@ -168,6 +178,39 @@ TEST_F(JournaledUndoTable, AJournalWriteThatFailsIsMadeGoodByWritingTheTableWhol
   files.crashed = false;
   Tdm1 after(engine, files, boxes, "app");
   EXPECT_EQ(KeysOnDisk(), (std::vector<std::string>{"one", "two", "three", "four"}));
+}
+
+// The file written whole holds no slot of a row deleted before it, so the
+// records journaled after it must name rows as that file numbers them.
+TEST_F(JournaledUndoTable, RowsJournaledAfterATableWrittenWholeMidRunAreNamedAsThatFileHasThem) {
+  auto dm = std::make_unique<Tdm1>(engine, files, boxes, "app");
+  AddUndoRow(*dm, "one");
+  AddUndoRow(*dm, "two");
+  AddUndoRow(*dm, "three");
+  DeleteUndoRow(*dm, "one");
+  files.failAt = files.changes + 1;
+  EXPECT_THROW(AddUndoRow(*dm, "four"), FileError);
+  files.failAt.reset();
+  AddUndoRow(*dm, "five");
+  ASSERT_EQ(KeysOnDisk(), (std::vector<std::string>{"two", "three", "four", "five"})) << "written whole";
+  AddUndoRow(*dm, "six");
+  DeleteUndoRow(*dm, "two");
+  DeleteUndoRow(*dm, "six");
+  AddUndoRow(*dm, "seven");
+  files.crashed = true;
+  dm.reset();
+  files.crashed = false;
+  dm = std::make_unique<Tdm1>(engine, files, boxes, "app");
+  EXPECT_EQ(KeysOnDisk(), (std::vector<std::string>{"three", "four", "five", "seven"}));
+  // The start wrote the played rows whole, deleted ones among them; the
+  // journal begun after it numbers rows as that file does too.
+  AddUndoRow(*dm, "eight");
+  DeleteUndoRow(*dm, "three");
+  files.crashed = true;
+  dm.reset();
+  files.crashed = false;
+  Tdm1 last(engine, files, boxes, "app");
+  EXPECT_EQ(KeysOnDisk(), (std::vector<std::string>{"four", "five", "seven", "eight"}));
 }
 
 }  // namespace
