@@ -81,17 +81,29 @@ std::string KeptActionsMessage(const std::string& title, const std::vector<std::
 
 }  // namespace
 
+// A replay that cannot be made throws, so that its action stays: removing it
+// would lose the only copy of what it restores, or hide a change DO IT made
+// that is still there. What a replay would remove and is gone already is no
+// failure.
 void ReplayUndoAction(RegistryApi& registry, HKey root, const UndoRecord& action) {
   TSuperReg2 reg(registry);
   reg.SetRootKey(root);
   switch (action.changeType) {
-    case ctAddKey: reg.OpenKey(action.key, true); break;
-    case ctChangeValue:
-      if (reg.OpenKey(action.key, true)) PutBack(reg, action.value, action.dataType, action.data, action.special);
+    case ctAddKey:
+      if (!reg.OpenKey(action.key, true)) throw std::runtime_error("the key cannot be created");
       break;
-    case ctDeleteKey: reg.DeleteKey(action.key); break;
+    case ctChangeValue:
+      if (!reg.OpenKey(action.key, true)) throw std::runtime_error("its key cannot be opened or created");
+      PutBack(reg, action.value, action.dataType, action.data, action.special);
+      break;
+    case ctDeleteKey:
+      if (!reg.DeleteKey(action.key) && reg.KeyExists(action.key))
+        throw std::runtime_error("the key cannot be deleted");
+      break;
     case ctDeleteValue:
-      if (reg.OpenKey(action.key, false)) reg.DeleteValue(action.value);
+      if (reg.OpenKey(action.key, false) ? !reg.DeleteValue(action.value) && reg.ValueExists(action.value)
+                                         : reg.OpenKeyReadOnly(action.key) && reg.ValueExists(action.value))
+        throw std::runtime_error("the value cannot be deleted");
       break;
     default: break;
   }

@@ -129,6 +129,37 @@ TEST(Undo, AWriteTheRegistryRefusesStaysAndTheLaterActionsGoOn) {
       << world.boxes.shown[0].text;
 }
 
+// A user without the rights to change what an undo action restores keeps the
+// action: it holds the only copy of what DO IT took away, or stands for a
+// change that is still there. What the action would remove and is gone
+// already is done with.
+TEST(Undo, WhatTheRegistryWillNotLetBeUndoneStays) {
+  EngineWorld world(Tweaks{{1, {}}});
+  world.PutText("K", "v", "mine");
+  world.AddUndoRows(1, {{"HKCU", "{S}\\New", "", 0, 0},
+                        {"HKCU", "{S}\\K", "a", 1, 1, "", "one"},
+                        {"HKCU", "{S}\\K", "", 0, 2},
+                        {"HKCU", "{S}\\Gone", "", 0, 2},
+                        {"HKCU", "{S}\\K", "v", 1, 3},
+                        {"HKCU", "{S}\\Gone", "w", 1, 3},
+                        {"HKCU", "{S}\\K", "absent", 1, 3}});
+  const std::string before = world.Snapshot();
+  world.sandbox.Memory()->RefuseChangesUnder(kHkeyCurrentUser);
+  world.Undo(1);
+  world.sandbox.Memory()->AllowChangesUnder(kHkeyCurrentUser);
+  EXPECT_EQ(world.Snapshot(), before);
+  EXPECT_EQ(world.UndoRows(1), (std::vector<std::string>{"0|{S}\\New||0|", "1|{S}\\K|a|1|one", "2|{S}\\K||0|",
+                                                         "3|{S}\\K|v|1|"}));
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  for (const char* line : {"\\New: the key cannot be created", "\\K, value \"a\": its key cannot be opened or created",
+                           "\\K: the key cannot be deleted", "\\K, value \"v\": the value cannot be deleted"})
+    EXPECT_NE(world.boxes.shown[0].text.find(line), std::string::npos) << line << "\n" << world.boxes.shown[0].text;
+
+  world.Undo(1);
+  EXPECT_FALSE(world.HasUndoData(1));
+  EXPECT_EQ(world.Snapshot(), "{S}\n{S}\\New\n");
+}
+
 TEST(Undo, ViewOnlyOrNothingSelectedDoesNothing) {
   EngineWorld world(Tweaks{{1, {}}});
   world.AddUndoRows(1, {{"HKCU", "{S}\\X", "", 0, 0}});
