@@ -15,7 +15,22 @@ void ReplaceInTwoRenames(FileStore& files, const std::string& temporary, const s
   if (files.Exists(path) && !files.MoveNoReplace(path, old))
     throw FileError("Cannot replace " + path + ": " + old + " is in the way");
   if (!files.MoveNoReplace(temporary, path)) throw FileError("Cannot replace " + path + ": it reappeared");
-  files.Remove(old);
+  try {
+    files.Remove(old);
+  } catch (const FileError&) {
+    // The new file is in place; the next start removes what is left over.
+  }
+}
+
+// A replacement that failed part-way puts the old file back and removes the
+// temporary one, so that a full disk does not stay full. Its own failures
+// give way to the one being reported; the next start finishes the work.
+void RollBackReplacement(FileStore& files, const std::string& temporary, const std::string& path) {
+  try {
+    if (!files.Exists(path) && files.Exists(OldOf(path))) files.MoveNoReplace(OldOf(path), path);
+    files.Remove(temporary);
+  } catch (const FileError&) {
+  }
 }
 
 // A start that finds nothing left over changes nothing.
@@ -29,15 +44,11 @@ void ReplaceFileAtomically(FileStore& files, const std::string& path, std::strin
   const std::string temporary = TemporaryOf(path);
   try {
     files.WriteDurably(temporary, bytes);
+    if (!files.ReplaceInOneStep(temporary, path)) ReplaceInTwoRenames(files, temporary, path);
   } catch (const FileError&) {
-    try {
-      files.Remove(temporary);
-    } catch (const FileError&) {
-      // The write's own failure is the one to report.
-    }
+    RollBackReplacement(files, temporary, path);
     throw;
   }
-  if (!files.ReplaceInOneStep(temporary, path)) ReplaceInTwoRenames(files, temporary, path);
 }
 
 bool ExistsOrRecoverable(FileStore& files, const std::string& path) {

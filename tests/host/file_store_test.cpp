@@ -91,13 +91,32 @@ TEST(FileStore, RecoveryWithNothingLeftOverChangesNothing) {
   EXPECT_EQ(files.changes, 0);
 }
 
-TEST(FileStore, AFailedWriteLeavesNoTemporaryFile) {
-  testing::MemoryFileStore files;
-  files.files["t.xml"] = "old";
-  files.failAt = 1;
-  EXPECT_THROW(ReplaceFileAtomically(files, "t.xml", "new"), FileError);
-  EXPECT_EQ(files.files.count("t.xml.tmp"), 0u);
-  EXPECT_EQ(files.At("t.xml"), "old");
+// A disk that fills up, or a file another program holds, at any step of a
+// replacement: the file keeps its old content and nothing is left beside it.
+TEST(FileStore, AFailedReplacementLeavesTheOldFileAndNothingBesideIt) {
+  for (const bool oneStep : {true, false}) {
+    for (int failAt = 1;; ++failAt) {
+      testing::MemoryFileStore files;
+      files.oneStepReplace = oneStep;
+      files.files["t.xml"] = "old";
+      files.failAt = failAt;
+      try {
+        ReplaceFileAtomically(files, "t.xml", "new");
+      } catch (const FileError&) {
+        const std::string context = std::string(oneStep ? "one step" : "two renames") + ", failing operation " +
+                                    std::to_string(failAt);
+        EXPECT_EQ(files.files.count("t.xml.tmp"), 0u) << context;
+        EXPECT_EQ(files.files.count("t.xml.old"), 0u) << context;
+        ASSERT_EQ(files.files.count("t.xml"), 1u) << context;
+        EXPECT_EQ(files.At("t.xml"), "old") << context;
+        continue;
+      }
+      // The last operation of the two renames removes what is left over: the
+      // new file is in place when it fails, and the next start removes it.
+      EXPECT_EQ(files.At("t.xml"), "new");
+      break;
+    }
+  }
 }
 
 TEST(FileStore, SystemStoreReplacesAndMatchesNamesWithoutCase) {
