@@ -208,6 +208,25 @@ TEST(FileStore, AFileAnotherProgramHoldsIsASharingViolation) {
   EXPECT_EQ(SystemFileStore().Read(path, 100), "content");
 }
 
+// The copy that holds the tables appends to a journal while another copy
+// reads it: neither keeps the other from its work.
+TEST(FileStore, AReaderAndTheWriterOfAFileShareIt) {
+  testing::TempDir dir;
+  const std::string path = dir.File("Undo.xml.journal");
+  ReplaceFileAtomically(SystemFileStore(), path, "start");
+  HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(SystemFileStore().Read(path, 100), "start") << "read while the writer has it open";
+  CloseHandle(writer);
+  HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  SystemFileStore().AppendDurably(path, " more");
+  CloseHandle(reader);
+  EXPECT_EQ(SystemFileStore().Read(path, 100), "start more");
+}
+
 TEST(FileStore, AFolderReadAsAFileIsAccessDenied) {
   testing::TempDir dir;
   try {

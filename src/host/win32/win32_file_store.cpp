@@ -65,6 +65,16 @@ void WriteAllAndFlush(UniqueFile& file, std::string_view bytes, const std::strin
   if (!CloseHandle(file.Release())) Fail("Cannot close", path);
 }
 
+// Windows 95, 98 and ME refuse FILE_SHARE_DELETE as an invalid parameter;
+// there a file being read cannot be renamed over anyway.
+UniqueFile OpenToRead(const std::string& path) {
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file || GetLastError() != ERROR_INVALID_PARAMETER) return file;
+  return UniqueFile(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 class Win32FileStore final : public FileStore {
  public:
   explicit Win32FileStore(bool oneStepReplace) : oneStepReplace_(oneStepReplace) {}
@@ -74,9 +84,11 @@ class Win32FileStore final : public FileStore {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
+  // A reader shares the file with its writer, so that a copy of the program
+  // that only reads the tables never keeps the one that holds them from
+  // appending to a journal or replacing a table file.
   std::string Read(const std::string& path, std::size_t maxBytes) override {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file = OpenToRead(path);
     if (!file) Fail("Cannot open", path);
     // GetFileSize, not GetFileSizeEx: Windows 95, 98 and ME have only this one.
     DWORD high = 0;
