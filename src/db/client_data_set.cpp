@@ -87,9 +87,13 @@ void ClientDataSet::Drop() {
   CurrentChanged();
 }
 
+// A journal that has grown longer than the table it follows goes into the
+// table file, so that a run that changes the same rows over and over keeps it
+// short; the whole write it then costs is paid for by the appends before it.
 void ClientDataSet::Persist() {
   if (!active_ || !changed_ || FileName.empty()) return;
-  if (journal_ && journal_->Usable() && !journalPlayed_) {
+  constexpr std::size_t kJournalSlack = 1 << 20;
+  if (journal_ && journal_->Usable() && !journalPlayed_ && journal_->BytesOnDisk() <= SavedBytes() + kJournalSlack) {
     journal_->Write();
   } else {
     Save();

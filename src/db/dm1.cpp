@@ -18,8 +18,13 @@ void RequireFields(const ClientDataSet& table, const FieldDefs& required) {
   for (const FieldDef& want : required) {
     int f = table.Data().FieldIndex(want.name);
     if (f < 0) throw DataSetError("the field " + want.name + " is missing");
-    if (present[static_cast<std::size_t>(f)].type != want.type)
+    const FieldDef& have = present[static_cast<std::size_t>(f)];
+    if (have.type != want.type)
       throw DataSetError("the field " + want.name + " is not of type " + FieldTypeName(want.type));
+    // Text longer than the program's field would be cut when it is written.
+    if (want.type == FieldType::String && have.width > want.width)
+      throw DataSetError("the field " + want.name + " is declared " + std::to_string(have.width) +
+                         " characters wide, more than the " + std::to_string(want.width) + " Cordalis keeps");
   }
 }
 
@@ -109,8 +114,8 @@ void Tdm1::Open() {
     return;
   }
   if (viewOnly_) boxes_.Show(MsgOwner::None, MsgIcon::Information, lockMessage);
-  OpenUserTable(cdsUndo, UndoFields(), kUndoWords);
-  OpenUserTable(cdsNote, NoteFields(), kNoteWords);
+  OpenUserTable(cdsUndo, undoJournal_, UndoFields(), kUndoWords);
+  OpenUserTable(cdsNote, noteJournal_, NoteFields(), kNoteWords);
   if (viewOnly_) {
     for (ClientDataSet* table : {&cdsTwks, &cdsData, &cdsUndo, &cdsNote}) table->FileName.clear();
   }
@@ -129,6 +134,7 @@ std::string Tdm1::TakeLock() {
     RecoverTableFiles(files_, folder_);
     return {};
   } catch (const FileError& e) {
+    lock_.reset();  // a copy that writes nothing keeps no other from writing
     viewOnly_ = true;
     return ReadOnlyFolderMessage(folder_, e.Reason());
   }
@@ -140,7 +146,8 @@ void Tdm1::BecomeViewOnly(const std::string& message) {
 }
 
 // A copy that may not write makes a table it cannot use empty in memory only.
-void Tdm1::OpenUserTable(ClientDataSet& table, const FieldDefs& fields, const UserTableWords& words) {
+void Tdm1::OpenUserTable(ClientDataSet& table, TableJournal& journal, const FieldDefs& fields,
+                         const UserTableWords& words) {
   if (!files_.Exists(table.FileName)) {
     if (!viewOnly_) {
       boxes_.Show(MsgOwner::None, MsgIcon::Information, MissingTableMessage(words));
@@ -150,13 +157,14 @@ void Tdm1::OpenUserTable(ClientDataSet& table, const FieldDefs& fields, const Us
     std::string reason;
     switch (TryOpen(table, fields, reason)) {
       case Outcome::Opened:
+        if (!viewOnly_ && !journal.Damage().empty()) KeepDamagedJournal(journal, words);
         if (!viewOnly_) FoldJournal(table);
         return;
       case Outcome::Unreadable:
         if (!viewOnly_) BecomeViewOnly(UnreadableFileMessage(table.FileName, reason));
         break;
       case Outcome::Damaged:
-        if (!viewOnly_) ReplaceDamaged(table, fields, words, reason);
+        if (!viewOnly_) ReplaceDamaged(table, journal, fields, words, reason);
         break;
     }
     if (table.Active()) return;
@@ -183,7 +191,8 @@ Tdm1::Outcome Tdm1::TryOpen(ClientDataSet& table, const FieldDefs& fields, std::
         continue;
       }
       reason = e.Reason();
-      return Outcome::Unreadable;
+      // Larger than any table the program writes: read, in a sense, and wanting.
+      return e.Fault() == FileFault::TooLarge ? Outcome::Damaged : Outcome::Unreadable;
     } catch (const DataPacketError& e) {
       table.Drop();
       reason = DamageOf(e.what(), table.FileName);
@@ -212,14 +221,19 @@ void Tdm1::FoldJournal(ClientDataSet& table) {
 
 // The user hears of the damaged file only once it is safe beside the new
 // empty table; a folder that takes neither leaves it where it was.
-void Tdm1::ReplaceDamaged(ClientDataSet& table, const FieldDefs& fields, const UserTableWords& words,
-                          const std::string& reason) {
+void Tdm1::ReplaceDamaged(ClientDataSet& table, TableJournal& journal, const FieldDefs& fields,
+                          const UserTableWords& words, const std::string& reason) {
   std::string kept;
   try {
     kept = KeepDamagedFile(table.FileName);
   } catch (const FileError& e) {
     BecomeViewOnly(ReadOnlyFolderMessage(folder_, e.Reason()));
     return;
+  }
+  // A journal follows the damaged file; it goes aside with it, not away.
+  try {
+    if (files_.Exists(journal.Path())) KeepDamagedFile(journal.Path());
+  } catch (const FileError&) {
   }
   if (!CreateOnDisk(table, fields)) {
     try {
@@ -230,6 +244,19 @@ void Tdm1::ReplaceDamaged(ClientDataSet& table, const FieldDefs& fields, const U
     return;
   }
   boxes_.Show(MsgOwner::None, MsgIcon::Information, DamagedTableMessage(words, reason, NameOf(kept)));
+}
+
+// The latest changes a damaged journal still held are in memory; the journal
+// goes aside before the run journals afresh over it.
+void Tdm1::KeepDamagedJournal(TableJournal& journal, const UserTableWords& words) {
+  std::string kept;
+  try {
+    kept = KeepDamagedFile(journal.Path());
+  } catch (const FileError& e) {
+    BecomeViewOnly(ReadOnlyFolderMessage(folder_, e.Reason()));
+    return;
+  }
+  boxes_.Show(MsgOwner::None, MsgIcon::Information, DamagedJournalMessage(words, journal.Damage(), NameOf(kept)));
 }
 
 // False, with the user told and the run view-only, when the folder takes no new file.

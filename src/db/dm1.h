@@ -74,10 +74,12 @@ class Tdm1 {
 
   void Open();
   std::string TakeLock();
-  void OpenUserTable(ClientDataSet& table, const FieldDefs& fields, const UserTableWords& words);
+  void OpenUserTable(ClientDataSet& table, TableJournal& journal, const FieldDefs& fields,
+                     const UserTableWords& words);
   Outcome TryOpen(ClientDataSet& table, const FieldDefs& fields, std::string& reason);
-  void ReplaceDamaged(ClientDataSet& table, const FieldDefs& fields, const UserTableWords& words,
-                      const std::string& reason);
+  void ReplaceDamaged(ClientDataSet& table, TableJournal& journal, const FieldDefs& fields,
+                      const UserTableWords& words, const std::string& reason);
+  void KeepDamagedJournal(TableJournal& journal, const UserTableWords& words);
   bool CreateOnDisk(ClientDataSet& table, const FieldDefs& fields);
   void FoldJournal(ClientDataSet& table);
   std::string KeepDamagedFile(const std::string& path);

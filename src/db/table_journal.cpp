@@ -54,6 +54,7 @@ class Cursor {
     return true;
   }
   bool AtEnd() const { return at_ == bytes_.size(); }
+  std::string_view Rest() const { return bytes_.substr(at_); }
 
  private:
   std::string_view bytes_;
@@ -181,7 +182,7 @@ std::string TableJournal::TableFingerprint() {
 
 // The records of one write go in one frame, with its length and checksum:
 // a group of changes, such as all the undo actions Delete Undo data removes,
-// is played whole or not at all.
+// that a crash cut short is played not at all.
 void TableJournal::Write() {
   if (pending_.empty()) return;
   std::string frame;
@@ -192,11 +193,13 @@ void TableJournal::Write() {
   try {
     if (started_) {
       files_.AppendDurably(path_, frame);
+      bytesOnDisk_ += frame.size();
     } else {
       // Begun in one replacement, so no crash leaves a journal without its
       // fingerprint or a fingerprint without its first records.
       ReplaceFileAtomically(files_, path_, std::string(kMagic) + TableFingerprint() + frame);
       started_ = true;
+      bytesOnDisk_ = kHeaderBytes + frame.size();
     }
   } catch (...) {
     usable_ = false;
@@ -209,6 +212,7 @@ void TableJournal::TableWritten(const TableData& data) {
   pending_.clear();
   started_ = false;
   usable_ = true;
+  bytesOnDisk_ = 0;
   slotsAtWrite_ = data.RowSlots();
   deadAtWrite_.clear();
   for (RowId row = 0; row < slotsAtWrite_; ++row)
@@ -226,26 +230,47 @@ bool TableJournal::PlayOver(TableData& data) {
   pending_.clear();
   slotsAtWrite_ = 0;  // the rows are the file's as loaded
   deadAtWrite_.clear();
+  damage_.clear();
+  bytesOnDisk_ = 0;
   if (!files_.Exists(path_)) return false;
-  const std::string journal = files_.Read(path_, kMaxJournalBytes);
+  std::string journal;
+  try {
+    journal = files_.Read(path_, kMaxJournalBytes);
+  } catch (const FileError& e) {
+    if (e.Fault() != FileFault::TooLarge) throw;
+    damage_ = e.Reason();  // no run writes a journal this long
+    return false;
+  }
   if (journal.size() < kHeaderBytes || std::string_view(journal).substr(0, kMagic.size()) != kMagic ||
       journal.compare(kMagic.size(), kHeaderBytes - kMagic.size(), TableFingerprint()) != 0)
     return false;  // it follows another state of the table file
   Cursor frames(std::string_view(journal).substr(kHeaderBytes));
   bool changed = false, whole = true;
   while (whole && !frames.AtEnd()) {
+    const std::string_view rest = frames.Rest();
     std::uint64_t size = 0, check = 0;
     std::string_view records;
-    whole = frames.Uint(size, 4) && frames.Uint(check, 4) && frames.Bytes(records, size) && Hash32(records) == check;
+    const bool fits = frames.Uint(size, 4) && frames.Uint(check, 4) && frames.Bytes(records, size);
+    whole = fits && Hash32(records) == check;
+    if (!whole) {
+      // A crash cuts short only the last frame, which is then played not at
+      // all: it reaches the end of the file, or the disk gave back zeros.
+      const bool last = !fits || frames.AtEnd();
+      if (!last && rest.find_first_not_of('\0') != std::string_view::npos)
+        damage_ = "a part of it that is not its end cannot be read";
+      break;
+    }
     for (Cursor in(records); whole && !in.AtEnd();) {
       std::string_view payload;
       whole = in.Uint(size, 4) && in.Bytes(payload, size) && Apply(payload, data);
       changed = changed || whole;
     }
+    if (!whole) damage_ = "it records a change that does not fit the table";
   }
   // A whole journal goes on; one cut short is begun afresh, after the table
   // file has been written whole if anything was played.
   started_ = whole;
+  if (whole) bytesOnDisk_ = journal.size();
   return changed;
 }
 

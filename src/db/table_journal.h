@@ -50,6 +50,12 @@ class TableJournal {
   // be written whole before it is journaled again, since a journal begun
   // afresh would follow a file without those rows.
   bool PlayOver(TableData& data);
+  // What was wrong with the journal PlayOver found, beyond the end a crash
+  // cuts short; empty when nothing was. Such a journal must be kept aside
+  // before the table is journaled again, which would replace it.
+  const std::string& Damage() const { return damage_; }
+  // The bytes of the journal on the disk now.
+  std::size_t BytesOnDisk() const { return bytesOnDisk_; }
 
  private:
   void Keep(char kind, const TableData& data, RowId row);
@@ -62,6 +68,8 @@ class TableJournal {
   std::string pending_;   // records not yet written
   bool started_ = false;  // the journal on the disk follows the table file
   bool usable_ = true;
+  std::size_t bytesOnDisk_ = 0;
+  std::string damage_;
   // Rows in memory keep their slots when deleted; the file written whole
   // holds only the live ones. Its row numbers are the memory slots less the
   // dead slots below them, and rows added since follow on.

@@ -35,6 +35,16 @@ std::string DamagedTableMessage(const UserTableWords& table, const std::string& 
                 {table.description, table.fileName, "corrupted", table.consequence, why});
 }
 
+std::string DamagedJournalMessage(const UserTableWords& table, const std::string& reason,
+                                  const std::string& keptName) {
+  return Format(
+      "Cordalis keeps the latest changes to the database of %s (%s) in a journal beside it until it closes. The "
+      "journal that an earlier run left is damaged (%s). Cordalis has used what it could read of it, and has kept it "
+      "beside the program as %s.\r\n\r\nSome of the changes of that run may be missing: check the Undo data of "
+      "the tweaks you applied then before you rely on it.",
+      {table.description, table.fileName, reason, keptName});
+}
+
 std::string OtherCopyMessage(const std::string& programFolder) {
   return Format(
       "Another copy of Cordalis, perhaps run by another user, is using the databases in the program's folder (%s). "

@@ -19,6 +19,12 @@ std::string MissingTableMessage(const UserTableWords& table);
 // empty table now stands in its place.
 std::string DamagedTableMessage(const UserTableWords& table, const std::string& reason, const std::string& keptName);
 
+// The journal of the table's latest changes that an earlier run left was
+// damaged (reason); what could be read of it was used, and it is kept under
+// keptName.
+std::string DamagedJournalMessage(const UserTableWords& table, const std::string& reason,
+                                  const std::string& keptName);
+
 // Another running copy holds the tables.
 std::string OtherCopyMessage(const std::string& programFolder);
 // The file could not be read at all (reason: the system's words).

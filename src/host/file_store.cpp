@@ -40,6 +40,11 @@ void RemoveIfThere(FileStore& files, const std::string& path) {
 
 }  // namespace
 
+FileError FileTooLargeError(const std::string& path, std::size_t maxBytes) {
+  const std::string reason = "The file is larger than the " + std::to_string(maxBytes) + " bytes Cordalis reads.";
+  return FileError("Cannot read " + path + ": " + reason, FileFault::TooLarge, reason);
+}
+
 void ReplaceFileAtomically(FileStore& files, const std::string& path, std::string_view bytes) {
   const std::string temporary = TemporaryOf(path);
   try {

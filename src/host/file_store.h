@@ -15,6 +15,7 @@ enum class FileFault {
   Other,
   AccessDenied,      // the account may not, or the folder or disk is read-only
   SharingViolation,  // another program has the file open and does not share it
+  TooLarge,          // larger than the reader takes: not a file the program wrote
 };
 
 // A failure of the file system, naming the file and the system's reason.
@@ -30,6 +31,9 @@ class FileError : public std::runtime_error {
   FileFault fault_;
   std::string reason_;
 };
+
+// What Read throws for a file larger than it was asked to take.
+FileError FileTooLargeError(const std::string& path, std::size_t maxBytes);
 
 // An exclusive hold on a lock file, given up when destroyed.
 class FileLock {

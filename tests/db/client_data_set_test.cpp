@@ -146,6 +146,33 @@ TEST_F(DataModuleTables, PersistPutsRowsInTheJournalAndClosingWritesTheFile) {
   EXPECT_FALSE(files.Exists(journal));
 }
 
+// A run that applies and undoes a tweak over and over: the journal never
+// grows much longer than the table it follows.
+TEST_F(DataModuleTables, AJournalLongerThanItsTableGoesIntoTheTableFile) {
+  const std::string journal = PathInFolder("app", "Undo.xml") + ".journal";
+  Tdm1 dm(engine, files, boxes, "app");
+  ASSERT_TRUE(dm.LocateTweak(2));
+  const std::string data(100000, 'd');
+  std::size_t longest = 0;
+  bool compacted = false;
+  for (int round = 0; round < 30; ++round) {
+    dm.cdsUndo.SetReadOnly(false);
+    dm.cdsUndo.Append();
+    dm.cdsUndo.SetAsString("Data", data);
+    dm.cdsUndo.Post();
+    dm.cdsUndo.SetReadOnly(true);
+    dm.cdsUndo.SetReadOnly(false);
+    dm.cdsUndo.First();
+    dm.cdsUndo.Delete();
+    dm.cdsUndo.SetReadOnly(true);
+    const std::size_t now = files.Exists(journal) ? files.At(journal).size() : 0;
+    compacted = compacted || now < longest;
+    longest = std::max(longest, now);
+  }
+  EXPECT_TRUE(compacted);
+  EXPECT_LT(longest, (1u << 20) + 2 * data.size()) << "the slack and one round's records";
+}
+
 TEST_F(DataModuleTables, SavedBytesFollowEveryChangeExactly) {
   Tdm1 dm(engine, files, boxes, "app");
   auto written = [](const ClientDataSet& t) { return WriteDataPacket(t.Data()).size(); };

@@ -138,6 +138,66 @@ TEST_F(DataModule, DamagedUserTablesAreKeptAsideNeverOverwritten) {
   EXPECT_FALSE(dm.ViewOnly());
 }
 
+// A note wider than the 4096 characters Cordalis keeps, or a file larger than
+// any table it writes, is damage: kept aside and told, never cut to fit and
+// never a reason to stop writing for good.
+TEST_F(DataModule, WiderOrLargerThanTheProgramKeepsIsDamage) {
+  WriteUserTables();
+  FieldDefs wide = Tdm1::NoteFields();
+  wide[1].width = 100000;
+  testing::WriteTable(files, FileIn("Note.xml"), wide, {{"1", std::string(5000, 'n')}});
+  files.At(FileIn("Undo.xml")).append(kMaxPacketBytes, ' ');
+  Tdm1 dm(engine, files, boxes, kFolder);
+  ASSERT_EQ(boxes.shown.size(), 2u);
+  EXPECT_NE(boxes.shown[0].text.find("is corrupted. Cordalis will create a new empty undo.xml."), std::string::npos);
+  EXPECT_NE(boxes.shown[0].text.find("(The file is larger than the " + std::to_string(kMaxPacketBytes) +
+                                     " bytes Cordalis reads.) and has been kept beside the program as "
+                                     "Undo.xml.damaged."),
+            std::string::npos)
+      << boxes.shown[0].text;
+  EXPECT_NE(boxes.shown[1].text.find("(the field Note is declared 100000 characters wide, more than the 4096 "
+                                     "Cordalis keeps) and has been kept beside the program as Note.xml.damaged."),
+            std::string::npos)
+      << boxes.shown[1].text;
+  EXPECT_EQ(files.At(FileIn("Note.xml.damaged")).find(std::string(5000, 'n')) != std::string::npos, true);
+  EXPECT_FALSE(dm.ViewOnly());
+}
+
+// A journal damaged before its end, by the disk or another program: what it
+// still holds is used, the journal is kept aside before a new one replaces
+// it, and the user is told.
+TEST_F(DataModule, ADamagedJournalIsUsedAsFarAsItGoesAndKeptAside) {
+  WriteUserTables();
+  auto first = std::make_unique<Tdm1>(engine, files, boxes, kFolder);
+  for (const char* key : {"played", "damaged", "after"}) {
+    ASSERT_TRUE(first->LocateTweak(1));
+    first->cdsUndo.SetReadOnly(false);
+    first->cdsUndo.Append();
+    first->cdsUndo.SetAsString("Key", key);
+    first->cdsUndo.Post();
+    first->cdsUndo.SetReadOnly(true);
+  }
+  files.crashed = true;  // the power goes with the rows in the journal only
+  first.reset();
+  files.crashed = false;
+  std::string& journal = files.At(FileIn("Undo.xml.journal"));
+  journal[journal.rfind("damaged")] ^= 0x40;
+  const std::string damaged = journal;
+
+  Tdm1 dm(engine, files, boxes, kFolder);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_NE(boxes.shown[0].text.find("The journal that an earlier run left is damaged (a part of it that is not its "
+                                     "end cannot be read). Cordalis has used what it could read of it, and has "
+                                     "kept it beside the program as Undo.xml.journal.damaged."),
+            std::string::npos)
+      << boxes.shown[0].text;
+  EXPECT_EQ(files.At(FileIn("Undo.xml.journal.damaged")), damaged);
+  EXPECT_FALSE(dm.ViewOnly());
+  const TableData undo = ReadDataPacket(files.At(FileIn("Undo.xml")));
+  ASSERT_EQ(undo.LiveRowCount(), 1u);
+  EXPECT_EQ(undo.Text(0, 2), "played");
+}
+
 // A box that looks at the files at the moment it is shown.
 class WatchingBoxes final : public MessageBoxes {
  public:
@@ -374,6 +434,13 @@ TEST_F(DataModule, ShippedTableFailuresSetTheLoadStatus) {
          return f;
        }())),
        lsActionsFailed},
+      {"Twks.xml with titles wider than 255", "Twks.xml",
+       WriteDataPacket(TableData([] {
+         FieldDefs f = Tdm1::TweakFields();
+         f[4].width = 300;
+         return f;
+       }())),
+       lsTweaksFailed},
   };
   for (const Case& c : cases) {
     MemoryFileStore copy = files;

@@ -31,11 +31,13 @@ class TableJournalTest : public ::testing::Test {
                                              {"3", "HKCU", "Software\\C", "c", "0", "3", "", "", "0"}});
     ReplaceFileAtomically(files_, kTable, WriteDataPacket(base_));
   }
-  // The rows as the file and the journal beside it give them.
-  TableData Played() {
+  // The rows as the file and the journal beside it give them, and what the
+  // journal found wrong with itself.
+  TableData Played(std::string* damage = nullptr) {
     TableData data = ReadDataPacket(files_.At(kTable));
     TableJournal journal(files_, kTable);
     journal.PlayOver(data);
+    if (damage) *damage = journal.Damage();
     return data;
   }
 
@@ -81,12 +83,55 @@ TEST_F(TableJournalTest, AWriteCutShortIsPassedOverWhole) {
   ChangeRows(data, journal);  // three records in one write: all or none
   journal.Write();
   const std::string journalBytes = files_.At(journal.Path());
+  std::string damage;
   for (std::size_t cut = whole.size(); cut < journalBytes.size(); ++cut) {
     files_.At(journal.Path()) = journalBytes.substr(0, cut);
-    EXPECT_EQ(WriteDataPacket(Played()), afterFirst) << "cut after " << cut << " bytes";
+    EXPECT_EQ(WriteDataPacket(Played(&damage)), afterFirst) << "cut after " << cut << " bytes";
+    EXPECT_EQ(damage, "") << "a crash's cut is no damage";
   }
-  files_.At(journal.Path()) = journalBytes.substr(0, whole.size()) + std::string(journalBytes.size() - whole.size(), 'x');
-  EXPECT_EQ(WriteDataPacket(Played()), afterFirst) << "a write whose bytes are not what was written";
+  const std::size_t lost = journalBytes.size() - whole.size();
+  for (const char fill : {'x', '\0'}) {
+    files_.At(journal.Path()) = journalBytes.substr(0, whole.size()) + std::string(lost, fill);
+    EXPECT_EQ(WriteDataPacket(Played(&damage)), afterFirst) << "a write whose bytes are not what was written";
+    EXPECT_EQ(damage, "");
+  }
+  files_.At(journal.Path()) = journalBytes.substr(0, whole.size()) + std::string(4 * lost, '\0');
+  EXPECT_EQ(WriteDataPacket(Played(&damage)), afterFirst) << "the disk gave back zeros beyond the end";
+  EXPECT_EQ(damage, "");
+}
+
+// Damage that no crash makes is told, and what comes before it is played.
+TEST_F(TableJournalTest, DamageBeforeItsEndIsToldAndWhatPrecedesItPlayed) {
+  TableData data = base_;
+  TableJournal journal(files_, kTable);
+  data.SetText(2, 7, "first write");
+  journal.RowChanged(data, 2);
+  journal.Write();
+  const std::string afterFirst = WriteDataPacket(data);
+  const std::size_t firstEnds = files_.At(journal.Path()).size();
+  ChangeRows(data, journal);
+  journal.Write();
+  data.SetText(2, 7, "third write");
+  journal.RowChanged(data, 2);
+  journal.Write();
+  const std::string journalBytes = files_.At(journal.Path());
+  std::string damage;
+
+  files_.At(journal.Path())[firstEnds + 12] ^= 0x55;  // a byte of the second write's records
+  EXPECT_EQ(WriteDataPacket(Played(&damage)), afterFirst);
+  EXPECT_EQ(damage, "a part of it that is not its end cannot be read");
+
+  files_.At(journal.Path()) = journalBytes;
+  files_.At(kTable) = WriteDataPacket(base_);
+  TableData fewer = base_;  // the file without the row the first write changes, fingerprinted as the real one
+  fewer.DeleteRow(2);
+  TableJournal wrongRows(files_, kTable);
+  wrongRows.PlayOver(fewer);
+  EXPECT_EQ(wrongRows.Damage(), "it records a change that does not fit the table");
+
+  files_.At(journal.Path()) = journalBytes + std::string(4 * kMaxPacketBytes, 'j');
+  EXPECT_EQ(WriteDataPacket(Played(&damage)), WriteDataPacket(base_)) << "longer than any run writes";
+  EXPECT_NE(damage.find("larger than"), std::string::npos) << damage;
 }
 
 TEST_F(TableJournalTest, AJournalThatFollowsAnotherStateOfTheFileIsNotPlayed) {

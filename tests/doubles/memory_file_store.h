@@ -52,7 +52,7 @@ class MemoryFileStore final : public FileStore {
     FailRead(path);
     auto it = files.find(ToLowerAscii(path));
     if (it == files.end()) throw FileError("Cannot open " + path + ": not found");
-    if (it->second.size() > maxBytes) throw FileError("Cannot read " + path + ": too large");
+    if (it->second.size() > maxBytes) throw FileTooLargeError(path, maxBytes);
     return it->second;
   }
   void WriteDurably(const std::string& path, std::string_view bytes) override {

@@ -125,7 +125,7 @@ class PosixFileStore final : public FileStore {
     if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
       throw FileError("Cannot read " + path + ": not a regular file");
     if (static_cast<std::size_t>(st.st_size) > maxBytes)
-      throw FileError("Cannot read " + path + ": the file is larger than " + std::to_string(maxBytes) + " bytes");
+      throw FileTooLargeError(path, maxBytes);
     std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {

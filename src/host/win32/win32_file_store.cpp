@@ -96,7 +96,7 @@ class Win32FileStore final : public FileStore {
     DWORD low = GetFileSize(file.get(), &high);
     if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) Fail("Cannot read", path);
     if (high != 0 || low > maxBytes)
-      throw FileError("Cannot read " + path + ": the file is larger than " + std::to_string(maxBytes) + " bytes");
+      throw FileTooLargeError(path, maxBytes);
     std::string bytes(low, '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
