@@ -1,45 +1,52 @@
 #include "app/commands.h"
 
+#include <cctype>
 #include <stdexcept>
+
+#include "app/main_form.h"
 
 namespace cordalis {
 namespace {
 
-Command Entry(CommandId id, const char* name, const char* caption, const char* hint, Shortcut shortcut = {},
-              int image = -1) {
-  return Command{id, name, caption, hint, shortcut, image};
+using Model = MainFormModel;
+using Handler = void (MainFormModel::*)();
+using State = bool (MainFormModel::*)() const;
+
+Command Entry(CommandId id, const char* name, const char* caption, const char* hint, Handler execute,
+              State enabled = nullptr, Shortcut shortcut = {}, int image = -1) {
+  return Command{id, name, caption, hint, shortcut, image, execute, enabled};
 }
 
 }  // namespace
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
-      Entry(cmdExit, "acExit", "E&xit", "Exit|Exit the program", {vkF4, false, false, true}),
-      Entry(cmdCopy, "EditCopy1", "&Copy", "Copy|Copies the selection and puts it on the Clipboard", {'C', true}, 10),
-      Entry(cmdSelectAll, "EditSelectAll1", "Select &all", "Select all|Selects the entire document", {'A', true}),
-      Entry(cmdFind, "acFind", "&Find", "Find|Find specific text in a tweak title, description, or note", {'F', true}, 1),
-      Entry(cmdFindNext, "acFindNext", "Find &next", "Find next|Repeat the last find operation", {vkF3}, 2),
-      Entry(cmdFindUndo, "acFindUndo", "Find tweak with Undo", "Find undo|Find the next tweak that has Undo data recorded",
+      Entry(cmdExit, "acExit", "E&xit", "Exit|Exit the program", &Model::acExitExecute, nullptr, {vkF4, false, false, true}),
+      Entry(cmdCopy, "EditCopy1", "&Copy", "Copy|Copies the selection and puts it on the Clipboard", &Model::EditCopy1Execute, nullptr, {'C', true}, 10),
+      Entry(cmdSelectAll, "EditSelectAll1", "Select &all", "Select all|Selects the entire document", &Model::EditSelectAll1Execute, nullptr, {'A', true}),
+      Entry(cmdFind, "acFind", "&Find", "Find|Find specific text in a tweak title, description, or note", &Model::acFindExecute, nullptr, {'F', true}, 1),
+      Entry(cmdFindNext, "acFindNext", "Find &next", "Find next|Repeat the last find operation", &Model::acFindNextExecute, &Model::acFindNextEnabled, {vkF3}, 2),
+      Entry(cmdFindUndo, "acFindUndo", "Find tweak with Undo", "Find undo|Find the next tweak that has Undo data recorded", &Model::acFindUndoExecute, nullptr,
        {'F', true, true}),
-      Entry(cmdExpandAll, "acExAll", "&Expand all", "Expand all|Expand all categories and subcategories",
+      Entry(cmdExpandAll, "acExAll", "&Expand all", "Expand all|Expand all categories and subcategories", &Model::acExAllExecute, nullptr,
        {vkMultiply, false, true}, 3),
-      Entry(cmdCollapseAll, "acColAll", "&Collapse all", "Collapse all|Collapse the display to show only categories",
+      Entry(cmdCollapseAll, "acColAll", "&Collapse all", "Collapse all|Collapse the display to show only categories", &Model::acColAllExecute, nullptr,
        {vkSubtract, false, true}, 4),
-      Entry(cmdExpandCategory, "acExOne", "E&xpand category", "Expand category|Expand the current category", {vkAdd}, 5),
-      Entry(cmdCollapseCategory, "acColOne", "C&ollapse category", "Collapse category|Collapse the current category",
+      Entry(cmdExpandCategory, "acExOne", "E&xpand category", "Expand category|Expand the current category", &Model::acExOneExecute, nullptr, {vkAdd}, 5),
+      Entry(cmdCollapseCategory, "acColOne", "C&ollapse category", "Collapse category|Collapse the current category", &Model::acColOneExecute, nullptr,
        {vkSubtract}, 6),
-      Entry(cmdNextTweak, "acNextTweak", "&Next tweak", "Next tweak|Jump to the next tweak", {vkDown, true}, 7),
-      Entry(cmdPreviousTweak, "acPrevTweak", "&Previous tweak", "Previous tweak|Jump to the previous tweak", {vkUp, true}, 8),
-      Entry(cmdTop, "acTop", "", "", {vkHome, true}),
-      Entry(cmdBottom, "acBottom", "", "", {vkEnd, true}),
-      Entry(cmdApply, "acApply", "&DO  IT", "Apply|Apply the current tweak to your system"),
-      Entry(cmdUndo, "acUndo", "&Undo", "Undo|Undo the current tweak"),
-      Entry(cmdDeleteUndo, "acDelUndo", "D&elete Undo data", "Delete undo data|Delete the data that permits undoing this tweak"),
-      Entry(cmdNote, "acNote", "&Note", "Add/Edit note|Add or edit your own notes to this tweak's description"),
-      Entry(cmdHide, "acHide", "&Hide current tweak", "Hide tweak|Hide the current tweak so it doesn't show in the tree"),
-      Entry(cmdReveal, "acReveal", "&Reveal all", "Reveal all|Reveal any tips that you have hidden"),
-      Entry(cmdHelp, "acHelp", "&Help topics", "Help|Invoke the help system", {vkF1}, 9),
-      Entry(cmdAbout, "acAbout", "&About Cordalis...", "About|View copyright and version information"),
+      Entry(cmdNextTweak, "acNextTweak", "&Next tweak", "Next tweak|Jump to the next tweak", &Model::acNextTweakExecute, nullptr, {vkDown, true}, 7),
+      Entry(cmdPreviousTweak, "acPrevTweak", "&Previous tweak", "Previous tweak|Jump to the previous tweak", &Model::acPrevTweakExecute, nullptr, {vkUp, true}, 8),
+      Entry(cmdTop, "acTop", "", "", &Model::acTopExecute, nullptr, {vkHome, true}),
+      Entry(cmdBottom, "acBottom", "", "", &Model::acBottomExecute, nullptr, {vkEnd, true}),
+      Entry(cmdApply, "acApply", "&DO  IT", "Apply|Apply the current tweak to your system", &Model::acApplyExecute, &Model::acApplyEnabled),
+      Entry(cmdUndo, "acUndo", "&Undo", "Undo|Undo the current tweak", &Model::acUndoExecute, &Model::acUndoEnabled),
+      Entry(cmdDeleteUndo, "acDelUndo", "D&elete Undo data", "Delete undo data|Delete the data that permits undoing this tweak", &Model::acDelUndoExecute, &Model::acDelUndoEnabled),
+      Entry(cmdNote, "acNote", "&Note", "Add/Edit note|Add or edit your own notes to this tweak's description", &Model::acNoteExecute, &Model::acNoteEnabled),
+      Entry(cmdHide, "acHide", "&Hide current tweak", "Hide tweak|Hide the current tweak so it doesn't show in the tree", &Model::acHideExecute, &Model::acHideEnabled),
+      Entry(cmdReveal, "acReveal", "&Reveal all", "Reveal all|Reveal any tips that you have hidden", &Model::acRevealExecute),
+      Entry(cmdHelp, "acHelp", "&Help topics", "Help|Invoke the help system", &Model::acHelpExecute, nullptr, {vkF1}, 9),
+      Entry(cmdAbout, "acAbout", "&About Cordalis...", "About|View copyright and version information", &Model::acAboutExecute),
   };
   return commands;
 }
@@ -86,6 +93,25 @@ const std::vector<Menu>& MainMenu() {
       {"&Help", {cmdHelp, cmdAbout}},
   };
   return menu;
+}
+
+char AccessKey(const char* caption) {
+  for (const char* c = caption; c[0] != '\0' && c[1] != '\0'; ++c) {
+    if (c[0] != '&') continue;
+    if (c[1] == '&') {  // "&&" is an ampersand
+      ++c;
+      continue;
+    }
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c[1])));
+  }
+  return '\0';
+}
+
+bool IsMenuAccessKey(char letter) {
+  const char key = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+  for (const Menu& menu : MainMenu())
+    if (key != '\0' && AccessKey(menu.caption) == key) return true;
+  return false;
 }
 
 const std::vector<CommandId>& ToolBarButtons() {

@@ -1,12 +1,15 @@
 #pragma once
-// The main window's commands in one table: id, name, caption, hint, shortcut
-// and image. The menu bar, the tool bar, the accelerators, the tool tips and
-// the status-bar hints are all made from it, so they cannot disagree.
+// The main window's commands in one table: id, name, caption, hint, shortcut,
+// image, handler and enabled state. The menu bar, the tool bar, the
+// accelerators, the tool tips, the status-bar hints and the model's command
+// dispatch are all made from it, so they cannot disagree.
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace cordalis {
+
+class MainFormModel;
 
 // Ids are the WM_COMMAND ids of the menus, the tool bar and the accelerators.
 enum CommandId : int {
@@ -67,6 +70,8 @@ struct Command {
   const char* hint = "";     // short hint, "|", long hint; empty for none
   Shortcut shortcut;
   int image = -1;  // index in the tool bar's image lists; -1 for none
+  void (MainFormModel::*execute)() = nullptr;
+  bool (MainFormModel::*enabled)() const = nullptr;  // nullptr: always enabled
 };
 
 const std::vector<Command>& Commands();
@@ -85,6 +90,11 @@ struct Menu {
   std::vector<CommandId> items;
 };
 const std::vector<Menu>& MainMenu();
+// The access key of a caption, the letter after "&", in lower case; '\0' for none.
+char AccessKey(const char* caption);
+// Alt and this letter open a menu of the menu bar, whatever control has the
+// focus: the menus' keys come before those of the window's buttons.
+bool IsMenuAccessKey(char letter);
 // The tool bar tbMain, left to right (cmdNone is a separator).
 const std::vector<CommandId>& ToolBarButtons();
 // The pop-up menu of the two rich edits.

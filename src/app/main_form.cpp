@@ -149,6 +149,7 @@ void MainFormModel::FillPanes(int node) {
     if (!dm_->LocateTweak(twkId)) {
       WriteMissingTweak(ports_.description, twkId);
       ports_.description.Present();
+      view_.ShowControls(pane_, pane_.SizeControlsGroup(metrics_.pane));  // the cleared pane's controls go
       return;
     }
     const TweakRecord tweak = ReadTweak(dm_->cdsTwks);
@@ -183,15 +184,8 @@ void MainFormModel::UpdateCommandStates() {
 }
 
 bool MainFormModel::Enabled(CommandId id) const {
-  switch (id) {
-    case cmdApply: return states_.apply;
-    case cmdUndo: return states_.undo;
-    case cmdDeleteUndo: return states_.deleteUndo;
-    case cmdNote: return states_.note;
-    case cmdHide: return states_.hide;
-    case cmdFindNext: return FindNextEnabled(find_, windowEnabled_);
-    default: return true;
-  }
+  const Command& command = CommandOf(id);
+  return command.enabled == nullptr || (this->*command.enabled)();
 }
 
 void MainFormModel::NodeExpanded(int node) { ApplyTree(tree_.Expand(node)); }
@@ -199,46 +193,48 @@ void MainFormModel::NodeCollapsed(int node) { ApplyTree(tree_.Collapse(node)); }
 void MainFormModel::RightClicked(int node) { SelectNode(node); }
 
 void MainFormModel::Execute(CommandId id) {
-  if (!Enabled(id)) return;
-  switch (id) {
-    case cmdExit: view_.Close(); break;
-    case cmdCopy: view_.CopyFocused(); break;
-    case cmdSelectAll: view_.SelectAllFocused(); break;
-    case cmdFind: view_.ShowFindDialog(find_); break;
-    case cmdFindNext: FindNext(); break;
-    case cmdFindUndo: {
-      Order order(*this);
-      if (dm_) FindTweakWithUndoCommand(*dm_, ports_.boxes, order);
-      break;
-    }
-    case cmdExpandAll: ApplyTree(tree_.ExpandAll()); break;
-    case cmdCollapseAll: ApplyTree(tree_.CollapseAll()); break;
-    case cmdExpandCategory: ApplyTree(tree_.ExpandCategory()); break;
-    case cmdCollapseCategory: ApplyTree(tree_.CollapseCategory()); break;
-    case cmdNextTweak: ApplyTree(tree_.GoNextTweak()); break;
-    case cmdPreviousTweak: ApplyTree(tree_.GoPreviousTweak()); break;
-    case cmdTop: ApplyTree(tree_.GoTop()); break;
-    case cmdBottom: ApplyTree(tree_.GoBottom()); break;
-    case cmdApply: ApplyAndRefresh(); break;
-    case cmdUndo: UndoCommand({*dm_, ports_.registry, ports_.boxes, viewOnly_}, SelectedTweak(), [&] { Refresh(); }); break;
-    case cmdDeleteUndo:
-      DeleteUndoDataCommand({*dm_, ports_.registry, ports_.boxes, viewOnly_}, states_.deleteUndo, SelectedTweak(),
-                            [&] { Refresh(); });
-      break;
-    case cmdNote: NoteCommand(); break;
-    case cmdHide: HideCommand(); break;
-    case cmdReveal: RevealCommand(); break;
-    case cmdHelp: view_.ShowHelp(helpPath_); break;
-    case cmdAbout: view_.ShowAbout(platformText_); break;
-    case cmdNone: break;
-  }
+  if (id == cmdNone || !Enabled(id)) return;
+  (this->*CommandOf(id).execute)();
 }
 
-void MainFormModel::ApplyAndRefresh() {
+void MainFormModel::acExitExecute() { view_.Close(); }
+void MainFormModel::EditCopy1Execute() { view_.CopyFocused(); }
+void MainFormModel::EditSelectAll1Execute() { view_.SelectAllFocused(); }
+void MainFormModel::acFindExecute() { view_.ShowFindDialog(find_); }
+bool MainFormModel::acFindNextEnabled() const { return FindNextEnabled(find_, windowEnabled_); }
+
+void MainFormModel::acFindUndoExecute() {
+  if (dm_ == nullptr) return;
+  Order order(*this);
+  FindTweakWithUndoCommand(*dm_, ports_.boxes, order);
+}
+
+void MainFormModel::acExAllExecute() { ApplyTree(tree_.ExpandAll()); }
+void MainFormModel::acColAllExecute() { ApplyTree(tree_.CollapseAll()); }
+void MainFormModel::acExOneExecute() { ApplyTree(tree_.ExpandCategory()); }
+void MainFormModel::acColOneExecute() { ApplyTree(tree_.CollapseCategory()); }
+void MainFormModel::acNextTweakExecute() { ApplyTree(tree_.GoNextTweak()); }
+void MainFormModel::acPrevTweakExecute() { ApplyTree(tree_.GoPreviousTweak()); }
+void MainFormModel::acTopExecute() { ApplyTree(tree_.GoTop()); }
+void MainFormModel::acBottomExecute() { ApplyTree(tree_.GoBottom()); }
+
+void MainFormModel::acApplyExecute() {
   const ApplyInputs in{*dm_,          ports_.registry, ports_.boxes,    ports_.facts, pane_,
                        platformMask_, writableRoots_,  referencedRoots_, viewOnly_};
   DoItCommand(in, states_.needsDataMark, SelectedTweak(), [&] { Refresh(); });
 }
+
+void MainFormModel::acUndoExecute() {
+  UndoCommand({*dm_, ports_.registry, ports_.boxes, viewOnly_}, SelectedTweak(), [&] { Refresh(); });
+}
+
+void MainFormModel::acDelUndoExecute() {
+  DeleteUndoDataCommand({*dm_, ports_.registry, ports_.boxes, viewOnly_}, states_.deleteUndo, SelectedTweak(),
+                        [&] { Refresh(); });
+}
+
+void MainFormModel::acHelpExecute() { view_.ShowHelp(helpPath_); }
+void MainFormModel::acAboutExecute() { view_.ShowAbout(platformText_); }
 
 void MainFormModel::WriteDescription(std::int32_t twkId, const TweakRecord& tweak) {
   WriteTitleAndDescription(ports_.description, tweak);
@@ -249,7 +245,7 @@ void MainFormModel::WriteDescription(std::int32_t twkId, const TweakRecord& twea
   ports_.description.Present();
 }
 
-void MainFormModel::NoteCommand() {
+void MainFormModel::acNoteExecute() {
   const std::optional<std::int32_t> twkId = SelectedTweak();
   if (!twkId || !dm_->LocateTweak(*twkId)) return;
   const std::optional<NoteRecord> note = NoteWithKey(dm_->cdsNote, *twkId);
@@ -260,7 +256,7 @@ void MainFormModel::NoteCommand() {
   ContentResized();
 }
 
-void MainFormModel::HideCommand() {
+void MainFormModel::acHideExecute() {
   const std::optional<std::int32_t> twkId = SelectedTweak();
   if (!twkId || !dm_->LocateTweak(*twkId)) return;
   int neighbour = tree_.NextTweak(tree_.Selected());
@@ -274,7 +270,7 @@ void MainFormModel::HideCommand() {
   BuildTree();
 }
 
-void MainFormModel::RevealCommand() {
+void MainFormModel::acRevealExecute() {
   if (const std::optional<std::int32_t> twkId = SelectedTweak()) lastTip_ = *twkId;
   ClientDataSet& tweaks = dm_->cdsTwks;
   WritableTable writing(tweaks);
@@ -300,7 +296,7 @@ void MainFormModel::FindDialogClosed(int x, int y) {
   find_.dialogY = y;
 }
 
-void MainFormModel::FindNext() {
+void MainFormModel::acFindNextExecute() {
   if (dm_ == nullptr) return;
   Order order(*this);
   const TweakTextLookup lookup = TableTextLookup(*dm_);

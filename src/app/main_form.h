@@ -122,11 +122,41 @@ class MainFormModel {
   void NodeCollapsed(int node);
   void RightClicked(int node);  // -1 over empty space
 
-  // Commands.
+  // Commands, through the command table.
   void Execute(CommandId id);
   // The command-state update, run whenever the program is idle.
   void UpdateCommandStates();
   bool Enabled(CommandId id) const;
+
+  // The command table's handlers and enabled states.
+  void acExitExecute();
+  void EditCopy1Execute();
+  void EditSelectAll1Execute();
+  void acFindExecute();
+  void acFindNextExecute();
+  bool acFindNextEnabled() const;
+  void acFindUndoExecute();
+  void acExAllExecute();
+  void acColAllExecute();
+  void acExOneExecute();
+  void acColOneExecute();
+  void acNextTweakExecute();
+  void acPrevTweakExecute();
+  void acTopExecute();
+  void acBottomExecute();
+  void acApplyExecute();
+  bool acApplyEnabled() const { return states_.apply; }
+  void acUndoExecute();
+  bool acUndoEnabled() const { return states_.undo; }
+  void acDelUndoExecute();
+  bool acDelUndoEnabled() const { return states_.deleteUndo; }
+  void acNoteExecute();
+  bool acNoteEnabled() const { return states_.note; }
+  void acHideExecute();
+  bool acHideEnabled() const { return states_.hide; }
+  void acRevealExecute();
+  void acHelpExecute();
+  void acAboutExecute();
   void SetWindowEnabled(bool enabled) { windowEnabled_ = enabled; }
 
   // The selection handling for the node that is already selected: DO IT, Undo
@@ -169,11 +199,6 @@ class MainFormModel {
   void WriteDescription(std::int32_t twkId, const TweakRecord& tweak);
   void SizeControls();
   void Layout();
-  void ApplyAndRefresh();
-  void NoteCommand();
-  void HideCommand();
-  void RevealCommand();
-  void FindNext();
   void ShowFindResult(const FindResult& result);
 
   MainFormPorts ports_;

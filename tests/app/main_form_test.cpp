@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
 #include <memory>
 #include <set>
@@ -12,6 +13,7 @@
 
 #include "db/records.h"
 #include "db/user_table_messages.h"
+#include "db/writable_table.h"
 #include "host/file_store.h"
 #include "support/main_form_world.h"
 
@@ -92,6 +94,25 @@ TEST_F(MainForm, DoItThenRestartThenUndoRestoresTheRegistry) {
   EXPECT_FALSE(world.model->HasUndoData());
   EXPECT_EQ(world.detail.Text().substr(0, 13), "DO IT action:");
   EXPECT_TRUE(world.model->Enabled(cmdApply));
+}
+
+// A tree node whose tweak the table no longer has: the description says so,
+// and the window keeps no control of the tweak selected before.
+TEST_F(MainForm, ATweakMissingFromTheTableIsToldAndLeavesNoControls) {
+  world.Start();
+  world.Select(2);
+  ASSERT_FALSE(world.model->Pane().Controls().empty());
+  const int shown = world.view->controlsShown;
+  ASSERT_TRUE(world.dm->LocateTweak(1));
+  {
+    WritableTable writing(world.dm->cdsTwks);
+    world.dm->cdsTwks.Delete();
+    writing.Finish();
+  }
+  world.Select(1);
+  EXPECT_EQ(world.description.Text(), "Database error: The specified tweak ID #T0001 does not exist");
+  EXPECT_TRUE(world.model->Pane().Controls().empty());
+  EXPECT_EQ(world.view->controlsShown, shown + 1) << "the window mirrors the emptied pane";
 }
 
 TEST_F(MainForm, DoItWaitsForRequiredInputThenWritesWhatWasTyped) {
@@ -342,8 +363,21 @@ TEST(CommandTable, EveryCommandIsReachableAndNoIdOrShortcutIsUsedTwice) {
   for (const Menu& menu : MainMenu())
     for (CommandId id : menu.items)
       if (id != cmdNone) inMenus.insert(CommandOf(id).id);
-  for (const Command& c : Commands())
+  for (const Command& c : Commands()) {
     EXPECT_TRUE(inMenus.count(c.id) || c.shortcut.key != vkNone) << c.name << " cannot be reached";
+    EXPECT_NE(c.execute, nullptr) << c.name << " does nothing";
+  }
+  std::set<char> menuKeys;
+  for (const Menu& menu : MainMenu()) {
+    EXPECT_NE(AccessKey(menu.caption), '\0') << menu.caption;
+    EXPECT_TRUE(menuKeys.insert(AccessKey(menu.caption)).second) << menu.caption;
+    EXPECT_TRUE(IsMenuAccessKey(AccessKey(menu.caption))) << menu.caption;
+    EXPECT_TRUE(IsMenuAccessKey(static_cast<char>(std::toupper(AccessKey(menu.caption))))) << menu.caption;
+  }
+  EXPECT_EQ(AccessKey("Fi&nd"), 'n');
+  EXPECT_EQ(AccessKey("&DO  IT"), 'd');
+  EXPECT_EQ(AccessKey("Find tweak with Undo"), '\0');
+  EXPECT_FALSE(IsMenuAccessKey('u')) << "Undo's button keeps its key";
   for (CommandId id : ToolBarButtons()) {
     if (id != cmdNone) {
       EXPECT_GE(CommandOf(id).image, 0) << CommandOf(id).name;

@@ -253,16 +253,47 @@ TEST(MainWindowGui, ViewOnlyShowsEveryTweakAndDisablesTheCommands) {
   EXPECT_EQ(program.WaitForExit(), 0);
 }
 
+// Alt and a menu's letter open the menu, whichever control has the focus,
+// even where a button of the window has the same letter (Fi&nd, &Note).
+TEST(MainWindowGui, AltAndAMenusLetterOpenThatMenu) {
+  Installation install;
+  ProgramDriver program(install.dir.Str());
+  MainWindow window(program);
+  ASSERT_TRUE(IsWindowEnabled(window.Button(cmdNote)));
+  PostMessageA(window.Tree(), WM_SYSCHAR, 'n', 0x20000001);  // Alt held
+  EXPECT_NE(program.WaitForWindow("#32768", 5000).hwnd, nullptr) << "the Find menu is open";
+  for (const testing::WindowInfo& w : program.TopLevelWindows())
+    EXPECT_NE(w.className, "#32770") << "a dialog opened: " << w.title;
+  SendMessageA(window.hwnd, WM_CANCELMODE, 0, 0);
+  window.Close();
+  EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+// The key that tells Wine which Windows to report to the program, removed
+// however the test ends.
+class ReportedWindowsVersion {
+ public:
+  ReportedWindowsVersion() : reg_(SystemRegistry()) { reg_.SetRootKey(kHkeyCurrentUser); }
+  ~ReportedWindowsVersion() { reg_.DeleteKey(kKey); }
+  bool Absent() { return !reg_.KeyExists(kKey); }
+  bool Set(const char* version) {
+    if (!reg_.OpenKey(kKey, true)) return false;
+    reg_.WriteString("Version", version);
+    reg_.CloseKey();
+    return true;
+  }
+
+ private:
+  static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\cordalis.exe";
+  TRegistry reg_;
+};
+
 // Windows 95, 98 and NT 4.0, as Wine reports them to the program.
 TEST(MainWindowGui, TheProgramStartsOnOlderWindows) {
-  const std::string key = "Software\\Wine\\AppDefaults\\cordalis.exe";
-  TRegistry reg(SystemRegistry());
-  reg.SetRootKey(kHkeyCurrentUser);
-  ASSERT_FALSE(reg.KeyExists(key));
+  ReportedWindowsVersion reported;
+  ASSERT_TRUE(reported.Absent());
   for (const char* version : {"win95", "win98", "nt40"}) {
-    ASSERT_TRUE(reg.OpenKey(key, true));
-    reg.WriteString("Version", version);
-    reg.CloseKey();
+    ASSERT_TRUE(reported.Set(version));
     Installation install;
     ProgramDriver program(install.dir.Str());
     MainWindow window(program);
@@ -272,7 +303,6 @@ TEST(MainWindowGui, TheProgramStartsOnOlderWindows) {
     window.Close();
     EXPECT_EQ(program.WaitForExit(), 0) << version;
   }
-  reg.DeleteKey(key);
 }
 
 }  // namespace

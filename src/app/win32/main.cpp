@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/commands.h"
 #include "app/program_files.h"
 #include "app/win32/main_window.h"
 #include "app/win32/single_instance.h"
@@ -30,7 +31,8 @@ std::string FolderOf(const std::string& path) {
 
 // Messages go to the Find dialog while it is open, then to the accelerators,
 // then to the window; the command states are brought up to date whenever the
-// queue runs dry.
+// queue runs dry. Alt and a menu's letter open that menu: the window's own
+// dialog keys would give it to a button with the same letter ("&Note").
 int RunMessageLoop(TMainForm& form) {
   MSG message;
   for (;;) {
@@ -40,18 +42,17 @@ int RunMessageLoop(TMainForm& form) {
     if (message.message == WM_MOUSEMOVE) form.MouseMoved(message.hwnd, message.pt);
     if (form.FindDialog() != nullptr && IsDialogMessageA(form.FindDialog(), &message)) continue;
     if (form.Handle() != nullptr && TranslateAcceleratorA(form.Handle(), form.Accelerators(), &message)) continue;
-    if (form.Handle() != nullptr && IsDialogMessageA(form.Handle(), &message)) continue;
+    const bool menuKey = message.message == WM_SYSCHAR && IsMenuAccessKey(static_cast<char>(message.wParam));
+    if (form.Handle() != nullptr && !menuKey && IsDialogMessageA(form.Handle(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
 }
 
-int Run(HINSTANCE instance, int show) {
+int Run(HINSTANCE instance, int show, Win32MessageBoxes& boxes) {
   HostQueries& host = SystemHostQueries();
   const std::string programPath = host.ProgramPath();
   const std::string folder = FolderOf(programPath);
-  Win32MessageBoxes boxes;
-  SetUncaughtErrorBoxes(&boxes);
   if (!DatabasePreCheck(SystemFileStore(), boxes, folder)) return 0;
   if (SingleInstance::HandOverToFirstCopy()) return 0;
   SingleInstance record;
@@ -83,13 +84,21 @@ int Run(HINSTANCE instance, int show) {
 }  // namespace
 }  // namespace cordalis
 
+// The boxes outlive everything Run makes, so that an error that ends it is
+// still shown through them, with no owner once the main window is gone.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  cordalis::Win32MessageBoxes boxes;
+  cordalis::SetUncaughtErrorBoxes(&boxes);
+  int result = 1;
   try {
-    return cordalis::Run(instance, show);
+    result = cordalis::Run(instance, show, boxes);
   } catch (const std::exception& error) {
+    boxes.SetMainWindow(nullptr);
     cordalis::ReportUncaught(error);
   } catch (...) {
+    boxes.SetMainWindow(nullptr);
     cordalis::ReportUncaught(std::runtime_error("An unexpected error occurred."));
   }
-  return 1;
+  cordalis::SetUncaughtErrorBoxes(nullptr);
+  return result;
 }
