@@ -251,7 +251,10 @@ void MainFormModel::acNoteExecute() {
   const std::optional<NoteRecord> note = NoteWithKey(dm_->cdsNote, *twkId);
   const std::optional<std::string> text =
       view_.EditNote(std::string(tree_.Label(tree_.Selected())), note ? note->note : std::string());
-  if (text) SaveNote(dm_->cdsNote, *twkId, *text);
+  if (text && SaveNote(dm_->cdsNote, *twkId, *text) == NoteOutcome::TooLong)
+    ports_.boxes.Show(MsgOwner::MainWindow, MsgIcon::Error,
+                      "The note is longer than the " + std::to_string(NoteWidth(dm_->cdsNote)) +
+                          " characters Cordalis can keep, so it was not saved. Shorten it and try again.");
   WriteDescription(*twkId, ReadTweak(dm_->cdsTwks));
   ContentResized();
 }
@@ -291,9 +294,10 @@ void MainFormModel::FindRequested(const std::string& dialogText, FindOptions opt
     ShowFindResult(*result);
 }
 
-void MainFormModel::FindDialogClosed(int x, int y) {
+void MainFormModel::FindDialogClosed(int x, int y, FindOptions options) {
   find_.dialogX = x;
   find_.dialogY = y;
+  find_.options = options;
 }
 
 void MainFormModel::acFindNextExecute() {

@@ -165,7 +165,9 @@ class MainFormModel {
 
   // Find dialog events.
   void FindRequested(const std::string& dialogText, FindOptions options);
-  void FindDialogClosed(int x, int y);
+  // The dialog closed, or the window goes while it is open: its place and
+  // the options it shows are remembered.
+  void FindDialogClosed(int x, int y, FindOptions options);
 
   // Layout: the column's height changed, the rich edits' content asks for
   // new heights, or a splitter was dragged (false: refused).

@@ -11,13 +11,13 @@ namespace {
 
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
+}  // namespace
+
 std::size_t NoteWidth(const ClientDataSet& notes) {
   int f = notes.Data().FieldIndex(schema::kNote);
   if (f < 0) throw DataSetError(notes.Name() + ": no field named " + schema::kNote);
   return static_cast<std::size_t>(notes.Data().Fields()[static_cast<std::size_t>(f)].width);
 }
-
-}  // namespace
 
 std::string TrimNoteText(std::string_view text) {
   std::size_t begin = 0, end = text.size();

@@ -1,6 +1,7 @@
 #pragma once
 // The Note command's change to the notes table: the memo's text, trimmed,
 // replaces, removes or adds the tweak's one note row.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,6 +17,9 @@ enum class NoteOutcome {
   Unchanged,  // no note and an empty text
   TooLong,    // the text does not fit the Note field; nothing was changed
 };
+
+// The most characters a note may hold: the width of the Note field.
+std::size_t NoteWidth(const ClientDataSet& notes);
 
 // Leading and trailing blanks and control characters (bytes up to ' ') removed.
 std::string TrimNoteText(std::string_view text);

@@ -34,6 +34,9 @@ std::string PlacementSection(const std::string& windowName) { return windowName 
 
 WindowPlacement RestorePlacement(SettingsStore& store, const std::string& section, const WindowPlacement& current,
                                  std::int32_t width, std::int32_t height, const WindowRect& workArea) {
+  // The window is taken to stand centred at its designed size, so that a
+  // section without "Right" and "Bottom" gives that size, wherever the window
+  // was made.
   const WindowRect centred = Centred(width, height, workArea);
   WindowPlacement placement = current;
   placement.normal.left = store.ReadInteger(section, "Left", centred.left);

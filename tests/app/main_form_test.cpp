@@ -255,6 +255,13 @@ TEST_F(MainForm, ANoteIsTrimmedShownAndKeptAndCancellingChangesNothing) {
   world.model->Execute(cmdNote);
   EXPECT_EQ(world.view->noteShown, "my note");
   EXPECT_NE(world.description.Text().find("My notes: my note"), std::string::npos);
+  world.boxes.shown.clear();
+  world.view->noteAnswer = std::string(4097, 'n');
+  world.model->Execute(cmdNote);
+  ASSERT_EQ(world.boxes.shown.size(), 1u) << "a note too long to keep is refused aloud, never cut";
+  EXPECT_EQ(world.boxes.shown[0].text, "The note is longer than the 4096 characters Cordalis can keep, so it was not "
+                                       "saved. Shorten it and try again.");
+  EXPECT_NE(world.description.Text().find("My notes: my note"), std::string::npos);
   world.view->noteAnswer = " \r\n ";
   world.model->Execute(cmdNote);
   EXPECT_EQ(world.description.Text().find("My notes:"), std::string::npos) << "an empty note deletes it";
@@ -273,7 +280,9 @@ TEST_F(MainForm, FindSelectsTheNextTweakWithTheTextAndSaysWhenThereIsNoMore) {
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   EXPECT_EQ(world.boxes.shown[0].text, "\"about\" not found.");
   EXPECT_EQ(world.SelectedTweak(), 5) << "the selection stays";
-  world.model->FindDialogClosed(120, 80);
+  world.model->FindDialogClosed(120, 80, {false, true, false});
+  EXPECT_TRUE(world.model->Find().options.matchCase) << "the options stay as last set in the dialog";
+  EXPECT_FALSE(world.model->Find().options.down);
   world.Start();
   EXPECT_EQ(world.model->Find().findText, "about");
   EXPECT_EQ(world.model->Find().dialogX, 120);

@@ -144,6 +144,7 @@ TEST_F(FindNotesAboutGui, TheAboutBoxShowsTheProgramsOwnVersionAndThePlatform) {
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(ProgramDriver::Text(about), "About Cordalis");
   EXPECT_NE(ProgramDriver::DescendantWithText(about, "Cordalis - version " CORDALIS_VERSION), nullptr);
+  EXPECT_NE(ProgramDriver::DescendantWithText(about, CORDALIS_PUBLICATION_DATE), nullptr) << "from the resource";
   const std::string platform = "Platform: " + ComputeCurrentPlatform(SystemHostQueries(), SystemRegistry()).text;
   EXPECT_NE(ProgramDriver::DescendantWithText(about, platform), nullptr) << platform;
   SendMessageA(about, WM_COMMAND, IDOK, 0);

@@ -96,10 +96,15 @@ INT_PTR TAboutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return FALSE;
     case WM_CTLCOLORSTATIC: {
-      // Transparent labels; the version in red on a beta.
+      // Transparent labels but the platform line; the version in red on a beta.
       HDC dc = reinterpret_cast<HDC>(wParam);
-      SetBkMode(dc, TRANSPARENT);
-      const bool red = texts_.beta && GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_LBLVERSION;
+      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+      if (id == IDC_LBLVER) {
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      } else {
+        SetBkMode(dc, TRANSPARENT);
+      }
+      const bool red = texts_.beta && id == IDC_LBLVERSION;
       SetTextColor(dc, red ? RGB(255, 0, 0) : GetSysColor(COLOR_WINDOWTEXT));
       return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
     }

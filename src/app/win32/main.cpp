@@ -56,7 +56,7 @@ int Run(HINSTANCE instance, int show, Win32MessageBoxes& boxes) {
   if (!DatabasePreCheck(SystemFileStore(), boxes, folder)) return 0;
   if (SingleInstance::HandOverToFirstCopy()) return 0;
   SingleInstance record;
-  record.Create();
+  if (!record.Create()) return 0;
 
   InitialiseCommonControls(RealSystemLibraries());
   HostEnvironment environment(host);

@@ -252,7 +252,9 @@ void TMainForm::RestorePlacement() {
                                 now.ptMinPosition.x, now.ptMinPosition.y, now.ptMaxPosition.x, now.ptMaxPosition.y,
                                 {now.rcNormalPosition.left, now.rcNormalPosition.top, now.rcNormalPosition.right,
                                  now.rcNormalPosition.bottom}};
-  // The designed width is below the window's minimum, which wins.
+  // The designed width is below the window's minimum, which wins. Both are
+  // the design's pixels at 96 per inch and grow with the screen's, as the
+  // window's font and every control in it do.
   const WindowPlacement p =
       cordalis::RestorePlacement(setup_.settings, PlacementSection("MainForm"), current,
                                  std::max(Scale(kDesignWidth), Scale(kMinWidth)),
@@ -491,14 +493,21 @@ void TMainForm::Browse(PaneHandler handler, int buttonNumber) {
 void TMainForm::FindMessage(LPARAM lParam) {
   const auto& request = *reinterpret_cast<const FINDREPLACEA*>(lParam);
   if (request.Flags & FR_DIALOGTERM) {
-    RECT r;
-    if (GetWindowRect(findDialog_, &r)) model_->FindDialogClosed(r.left, r.top);
-    findDialog_ = nullptr;
+    FindDialogGoes();
     return;
   }
-  if (request.Flags & FR_FINDNEXT)
-    model_->FindRequested(findBuffer_.data(), {(request.Flags & FR_DOWN) != 0, (request.Flags & FR_MATCHCASE) != 0,
-                                               (request.Flags & FR_WHOLEWORD) != 0});
+  if (request.Flags & FR_FINDNEXT) model_->FindRequested(findBuffer_.data(), FindDialogOptions());
+}
+
+FindOptions TMainForm::FindDialogOptions() const {
+  const DWORD flags = findRequest_->Flags;
+  return {(flags & FR_DOWN) != 0, (flags & FR_MATCHCASE) != 0, (flags & FR_WHOLEWORD) != 0};
+}
+
+void TMainForm::FindDialogGoes() {
+  RECT r;
+  if (findDialog_ != nullptr && GetWindowRect(findDialog_, &r)) model_->FindDialogClosed(r.left, r.top, FindDialogOptions());
+  findDialog_ = nullptr;
 }
 
 LRESULT TMainForm::Notify(const NMHDR& header) {
@@ -594,6 +603,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DESTROY:
       SavePlacement();
+      if (model_ && findDialog_ != nullptr) FindDialogGoes();  // its place is kept as when it closes
       if (model_) model_->Destroying();
       PostQuitMessage(0);
       return 0;

@@ -89,6 +89,8 @@ class TMainForm final : public Window, private MainFormView {
   void RichEditMenu(HWND richEdit, LPARAM at);
   void Browse(PaneHandler handler, int buttonNumber);
   void FindMessage(LPARAM lParam);
+  FindOptions FindDialogOptions() const;
+  void FindDialogGoes();
 
   HINSTANCE instance_;
   MainWindowSetup setup_;

@@ -44,29 +44,32 @@ void MemoMenu(HWND memo, LPARAM at) {
 // from anywhere, also from inside the memo.
 LRESULT CALLBACK MemoProcedure(HWND memo, UINT message, WPARAM wParam, LPARAM lParam) {
   auto old = reinterpret_cast<WNDPROC>(GetPropA(memo, kOldProcedure));
-  switch (message) {
-    case WM_CONTEXTMENU:
-      MemoMenu(memo, lParam);
-      return 0;
-    case WM_KEYDOWN:
-      if (wParam == 'A' && GetKeyState(VK_CONTROL) < 0) {
-        SendMessageA(memo, EM_SETSEL, 0, -1);
-        return 0;
-      }
-      if (wParam == VK_ESCAPE) {
-        PostMessageA(GetParent(memo), WM_COMMAND, IDCANCEL, 0);
-        return 0;
-      }
-      break;
-    case WM_CHAR:
-      if (wParam == 1 /* Ctrl+A */ || wParam == VK_ESCAPE) return 0;
-      break;
-    case WM_NCDESTROY:
-      SetWindowLongPtrA(memo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-      RemovePropA(memo, kOldProcedure);
-      break;
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(memo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    RemovePropA(memo, kOldProcedure);
+    return CallWindowProcA(old, memo, message, wParam, lParam);
   }
-  return CallWindowProcA(old, memo, message, wParam, lParam);
+  return Guarded(LRESULT{0}, [&] {
+    switch (message) {
+      case WM_CONTEXTMENU:
+        MemoMenu(memo, lParam);
+        return LRESULT{0};
+      case WM_KEYDOWN:
+        if (wParam == 'A' && GetKeyState(VK_CONTROL) < 0) {
+          SendMessageA(memo, EM_SETSEL, 0, -1);
+          return LRESULT{0};
+        }
+        if (wParam == VK_ESCAPE) {
+          PostMessageA(GetParent(memo), WM_COMMAND, IDCANCEL, 0);
+          return LRESULT{0};
+        }
+        break;
+      case WM_CHAR:
+        if (wParam == 1 /* Ctrl+A */ || wParam == VK_ESCAPE) return LRESULT{0};
+        break;
+    }
+    return CallWindowProcA(old, memo, message, wParam, lParam);
+  });
 }
 
 WindowPlacement PlacementOf(HWND window) {

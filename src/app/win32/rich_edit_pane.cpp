@@ -15,12 +15,15 @@ struct StreamSource {
 };
 
 DWORD CALLBACK ReadChunk(DWORD_PTR cookie, LPBYTE buffer, LONG capacity, LONG* written) {
-  auto* source = reinterpret_cast<StreamSource*>(cookie);
-  const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(capacity), source->text->size() - source->done);
-  std::memcpy(buffer, source->text->data() + source->done, n);
-  source->done += n;
-  *written = static_cast<LONG>(n);
-  return 0;
+  return Guarded(DWORD{1}, [&] {  // not 0: the control stops reading
+    auto* source = reinterpret_cast<StreamSource*>(cookie);
+    const std::size_t n =
+        std::min<std::size_t>(static_cast<std::size_t>(capacity), source->text->size() - source->done);
+    std::memcpy(buffer, source->text->data() + source->done, n);
+    source->done += n;
+    *written = static_cast<LONG>(n);
+    return DWORD{0};
+  });
 }
 
 // The control's text with its line breaks written as "\r\n", as the port counts.

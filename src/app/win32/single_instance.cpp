@@ -33,9 +33,13 @@ bool SingleInstance::HandOverToFirstCopy() {
 
 bool SingleInstance::Create() {
   mapping_.Reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kRecordSize, kName));
-  if (!mapping_) return false;
+  if (!mapping_) return true;
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    mapping_.Reset(nullptr);
+    return false;
+  }
   view_.Reset(MapViewOfFile(mapping_.get(), FILE_MAP_ALL_ACCESS, 0, 0, kRecordSize));
-  return static_cast<bool>(view_);
+  return true;
 }
 
 void SingleInstance::Store(HWND application, HWND mainWindow) {

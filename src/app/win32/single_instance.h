@@ -16,7 +16,9 @@ class SingleInstance {
   // True when another copy runs: its window was restored if minimised and
   // brought to the foreground, and this copy must end.
   static bool HandOverToFirstCopy();
-  // Creates the record for this copy; false when it cannot be made.
+  // Creates the record for this copy; false when another copy made it since
+  // HandOverToFirstCopy looked (both started at once): this copy must end. A
+  // record that cannot be made at all leaves this copy running without one.
   bool Create();
   // Stores the two handles, once, right after the main window exists.
   void Store(HWND application, HWND mainWindow);

@@ -113,8 +113,24 @@ void TreeView::Show(const TweakTree& tree) {
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+// Screen updates of the tree wait while many nodes open or close at once
+// (Collapse all, Expand all), so that the user sees one change, not each.
+class UpdatesSuspended {
+ public:
+  UpdatesSuspended(HWND window, bool suspend) : locked_(suspend && LockWindowUpdate(window)) {}
+  ~UpdatesSuspended() {
+    if (locked_) LockWindowUpdate(nullptr);
+  }
+  UpdatesSuspended(const UpdatesSuspended&) = delete;
+  UpdatesSuspended& operator=(const UpdatesSuspended&) = delete;
+
+ private:
+  bool locked_;
+};
+
 void TreeView::Apply(const TweakTree& tree, const TreeUpdate& update) {
   tree_ = &tree;
+  UpdatesSuspended suspended(hwnd_, update.expansionChanged.size() > 1);
   {
     Quiet quiet(quiet_);
     for (int node : update.expansionChanged) SetState(node);

@@ -18,12 +18,15 @@ constexpr const char* kOldProcedure = "CordalisOldProc";
 // refuses never reaches the edit box.
 LRESULT CALLBACK DriveBoxProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto old = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOldProcedure));
-  if (message == WM_CHAR && !AlphaKeyPress(static_cast<unsigned>(wParam))) return 0;
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
     RemovePropA(hwnd, kOldProcedure);
+    return CallWindowProcA(old, hwnd, message, wParam, lParam);
   }
-  return CallWindowProcA(old, hwnd, message, wParam, lParam);
+  return Guarded(LRESULT{0}, [&] {
+    if (message == WM_CHAR && !AlphaKeyPress(static_cast<unsigned>(wParam))) return LRESULT{0};
+    return CallWindowProcA(old, hwnd, message, wParam, lParam);
+  });
 }
 
 bool Has(const PaneControl& control, PaneHandler handler) {
