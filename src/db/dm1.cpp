@@ -72,8 +72,8 @@ Tdm1::Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::str
   cdsNote.FieldList = NoteFields();
   cdsUndo.SetJournal(&undoJournal_);
   cdsNote.SetJournal(&noteJournal_);
-  cdsTwks.SetIndexField("TwkID");
-  for (ClientDataSet* detail : {&cdsData, &cdsUndo, &cdsNote}) detail->SetMaster(cdsTwks, "TwkID");
+  cdsTwks.SetIndexField(schema::kTwkID);
+  for (ClientDataSet* detail : {&cdsData, &cdsUndo, &cdsNote}) detail->SetMaster(cdsTwks, schema::kTwkID);
   for (ClientDataSet* table : {&cdsTwks, &cdsData, &cdsUndo, &cdsNote}) table->SetReadOnly(true);
   Open();
 }

@@ -97,6 +97,21 @@ TEST_F(DataModuleTables, TextWiderThanItsFieldIsRefusedNeverCutAndFieldsHaveThei
   dm.cdsNote.Post();
   dm.cdsNote.SetReadOnly(true);
   EXPECT_EQ(dm.cdsNote.AsString("Note"), std::string(4096, 'n'));
+  // A text field read as a number takes the one integer syntax, whole.
+  for (const char* text : {"12abc", "1 2", "0x", "$"}) {
+    dm.cdsNote.SetReadOnly(false);
+    dm.cdsNote.Edit();
+    dm.cdsNote.SetAsString("Note", text);
+    dm.cdsNote.Post();
+    dm.cdsNote.SetReadOnly(true);
+    EXPECT_THROW(dm.cdsNote.AsInteger("Note"), DataSetError) << text;
+  }
+  dm.cdsNote.SetReadOnly(false);
+  dm.cdsNote.Edit();
+  dm.cdsNote.SetAsString("Note", " -$1F");
+  dm.cdsNote.Post();
+  dm.cdsNote.SetReadOnly(true);
+  EXPECT_EQ(dm.cdsNote.AsInteger("Note"), -31);
 
   dm.cdsTwks.SetReadOnly(false);
   dm.cdsTwks.Edit();

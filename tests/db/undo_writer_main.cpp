@@ -6,24 +6,13 @@
 
 #include "db/dm1.h"
 #include "db/packet_engine.h"
+#include "doubles/recording_message_boxes.h"
 #include "host/file_store.h"
-#include "host/message_boxes.h"
-
-namespace {
-
-class SilentBoxes final : public cordalis::MessageBoxes {
- public:
-  cordalis::MsgAnswer Show(cordalis::MsgOwner, cordalis::MsgIcon, const std::string&) override {
-    return cordalis::MsgAnswer::Ok;
-  }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using namespace cordalis;
   if (argc != 3) return 2;
-  SilentBoxes boxes;
+  cordalis::testing::SilentMessageBoxes boxes;
   XmlPacketEngine engine(SystemFileStore());
   Tdm1 dm(engine, SystemFileStore(), boxes, argv[1]);
   if (!dm.LocateTweak(std::stoi(argv[2]))) return 3;

@@ -29,4 +29,11 @@ class RecordingMessageBoxes final : public MessageBoxes {
   std::deque<MsgAnswer> answers;  // for questions, in order
 };
 
+// Answers every box with OK and keeps nothing: for helper programs that run
+// the data module in a process of their own.
+class SilentMessageBoxes final : public MessageBoxes {
+ public:
+  MsgAnswer Show(MsgOwner, MsgIcon, const std::string&) override { return MsgAnswer::Ok; }
+};
+
 }  // namespace cordalis::testing
