@@ -1,9 +1,9 @@
 #include "app/commands.h"
 
-#include <cctype>
 #include <stdexcept>
 
 #include "app/main_form.h"
+#include "host/text.h"
 
 namespace cordalis {
 namespace {
@@ -102,13 +102,13 @@ char AccessKey(const char* caption) {
       ++c;
       continue;
     }
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c[1])));
+    return ToLowerAscii(c[1]);
   }
   return '\0';
 }
 
 bool IsMenuAccessKey(char letter) {
-  const char key = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+  const char key = ToLowerAscii(letter);
   for (const Menu& menu : MainMenu())
     if (key != '\0' && AccessKey(menu.caption) == key) return true;
   return false;
