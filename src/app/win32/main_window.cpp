@@ -48,14 +48,18 @@ HWND Button(HWND parent, HINSTANCE instance, CommandId id) {
 
 // Moves a window only when its place changes: moving a rich edit makes it
 // lay out its text again, and the layout runs on every selection.
-void Place(HWND window, int x, int y, int width, int height) {
+// True when the window moved.
+bool Place(HWND window, int x, int y, int width, int height) {
   RECT now;
   GetWindowRect(window, &now);
   MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&now), 2);
   width = std::max(width, 0);
   height = std::max(height, 0);
-  if (now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height) return;
-  MoveWindow(window, x, y, width, height, TRUE);
+  if (now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height) return false;
+  // No repaint and no copying of the old bits for each window moved: the
+  // layout repaints what it moved once, when every window is in its place.
+  SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
+  return true;
 }
 
 RECT RectIn(HWND window, HWND parent) {
@@ -298,35 +302,42 @@ void TMainForm::ShowLayout(int treeWidth, const ColumnSizes& column) {
   RECT client;
   GetClientRect(Handle(), &client);
   const int top = RectIn(toolBar_, Handle()).bottom;
+  bool moved = false;
+  const auto place = [&moved](HWND window, int x, int y, int width, int height) {
+    moved = Place(window, x, y, width, height) || moved;
+  };
   const int height = column.column;
-  Place(gbTweaks_->Handle(), 0, top, treeWidth, height);
+  place(gbTweaks_->Handle(), 0, top, treeWidth, height);
   const RECT treeArea = gbTweaks_->ContentRect();
-  Place(tv1_->Handle(), treeArea.left, treeArea.top, treeArea.right - treeArea.left, treeArea.bottom - treeArea.top);
-  Place(vSplit_->Handle(), treeWidth, top, kVSplitWidth, height);
+  place(tv1_->Handle(), treeArea.left, treeArea.top, treeArea.right - treeArea.left, treeArea.bottom - treeArea.top);
+  place(vSplit_->Handle(), treeWidth, top, kVSplitWidth, height);
   const int width = client.right - treeWidth - kVSplitWidth;
-  Place(pnlDesc_->Handle(), treeWidth + kVSplitWidth, top, width, height);
-  Place(gbDesc_->Handle(), 0, 0, width, column.Description());
-  Place(hSplitDD_->Handle(), 0, column.DescSplitterTop(), width, kDescSplitterHeight);
-  Place(pnlDetCon_->Handle(), 0, column.DetConTop(), width, column.detCon);
-  Place(gbDetail_->Handle(), 0, 0, width, column.Detail());
-  Place(hsplitCd_->Handle(), 0, column.CtrlsSplitterTop(), width, kCtrlsSplitterHeight);
-  Place(gbCtrls_->Handle(), 0, column.ControlsTop(), width, column.controls);
+  place(pnlDesc_->Handle(), treeWidth + kVSplitWidth, top, width, height);
+  place(gbDesc_->Handle(), 0, 0, width, column.Description());
+  place(hSplitDD_->Handle(), 0, column.DescSplitterTop(), width, kDescSplitterHeight);
+  place(pnlDetCon_->Handle(), 0, column.DetConTop(), width, column.detCon);
+  place(gbDetail_->Handle(), 0, 0, width, column.Detail());
+  place(hsplitCd_->Handle(), 0, column.CtrlsSplitterTop(), width, kCtrlsSplitterHeight);
+  place(gbCtrls_->Handle(), 0, column.ControlsTop(), width, column.controls);
   for (auto [box, pane] : {std::pair{gbDesc_.get(), reDesc_.get()}, std::pair{gbDetail_.get(), reDetail_.get()}}) {
     const RECT r = box->ContentRect();
-    Place(pane->Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top);
+    place(pane->Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top);
   }
   const RECT ctrls = gbCtrls_->ContentRect();
   const int actHeight = Scale(kCommandPanelHeight);
   const int ctrlsWidth = ctrls.right - ctrls.left;
-  Place(pnlAct_->Handle(), ctrls.left, ctrls.bottom - actHeight, ctrlsWidth, actHeight);
-  Place(sbCtrls_->Handle(), ctrls.left, ctrls.top, ctrlsWidth, ctrls.bottom - ctrls.top - actHeight);
+  place(pnlAct_->Handle(), ctrls.left, ctrls.bottom - actHeight, ctrlsWidth, actHeight);
+  place(sbCtrls_->Handle(), ctrls.left, ctrls.top, ctrlsWidth, ctrls.bottom - ctrls.top - actHeight);
   model_->PaneResized(sbCtrls_->ClientWidth());
-  Place(bvBtns_, 0, 0, ctrlsWidth, 2);
+  place(bvBtns_, 0, 0, ctrlsWidth, 2);
   int left = Scale(8);
   for (HWND button : {btnApply_, btnUndo_, btnNote_}) {
-    Place(button, left, Scale(9), Scale(75), Scale(25));
+    place(button, left, Scale(9), Scale(75), Scale(25));
     left += Scale(80);
   }
+  if (!moved) return;
+  for (HWND area : {gbTweaks_->Handle(), vSplit_->Handle(), pnlDesc_->Handle()})
+    RedrawWindow(area, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void TMainForm::ShowTree(const TweakTree& tree) { tv1_->Show(tree); }

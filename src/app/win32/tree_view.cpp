@@ -6,8 +6,10 @@ namespace cordalis {
 namespace {
 
 // Scrolls the tree to its left edge, which shows where an item sits. Bringing
-// an item into view also scrolls a long label in from the right. Wine's tree
-// does not answer SB_LEFT; every tree answers a thumb position.
+// an item into view also scrolls a long label in from the right where the
+// tree scrolls sideways at all: TVS_NOHSCROLL keeps it from doing so from
+// comctl32 5.80 on, and a long label is then cut, shown whole in its tip.
+// Wine's tree does not answer SB_LEFT; every tree answers a thumb position.
 const WPARAM kShowLeftEdge = MAKEWPARAM(SB_THUMBPOSITION, 0);
 
 // Counts a change made by program, so the events it raises are not taken for
@@ -28,7 +30,7 @@ class Quiet {
 TreeView::TreeView(HWND parent, HINSTANCE instance, int id) {
   hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                              TVS_SHOWSELALWAYS,
+                              TVS_SHOWSELALWAYS | TVS_NOHSCROLL,
                           0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   if (hwnd_ == nullptr) throw std::runtime_error("Cordalis cannot create its tree control");
   SendMessageA(hwnd_, TVM_SETINDENT, 19, 0);
@@ -96,6 +98,15 @@ void TreeView::SetState(int node) {
   SendMessageA(hwnd_, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
+// What the model holds open, parents first, in tree order. Only what is open
+// is visited: a closed category's titles are not even put in order.
+void TreeView::OpenAsTheModelHolds(int node) {
+  if (!tree_->Node(node).expanded) return;
+  SetState(node);
+  for (int child = tree_->Node(node).firstChild; child >= 0; child = tree_->Node(child).nextSibling)
+    if (!tree_->IsTweak(child)) OpenAsTheModelHolds(child);
+}
+
 void TreeView::Show(const TweakTree& tree) {
   Quiet quiet(quiet_);
   SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
@@ -105,32 +116,35 @@ void TreeView::Show(const TweakTree& tree) {
   childrenIn_.assign(static_cast<std::size_t>(tree.NodeCount()), false);
   if (tree.NodeCount() > 0) {
     Insert(0, TVI_ROOT);
-    // What the model holds open, parents first: in tree order.
-    for (int node = 0; node < tree.NodeCount(); ++node)
-      if (tree.Node(node).expanded) SetState(node);
+    OpenAsTheModelHolds(0);
   }
   SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-// Screen updates of the tree wait while many nodes open or close at once
-// (Collapse all, Expand all), so that the user sees one change, not each.
+// Screen updates of the tree wait while nodes open or close and the
+// selection moves (Collapse all, Expand all, a tweak in a closed category),
+// so that the user sees one change, not each, and the control lays out its
+// items and scroll bars once. WM_SETREDRAW rather than LockWindowUpdate:
+// that one locks a single window for the whole system.
 class UpdatesSuspended {
  public:
-  UpdatesSuspended(HWND window, bool suspend) : locked_(suspend && LockWindowUpdate(window)) {}
+  explicit UpdatesSuspended(HWND window) : window_(window) { SendMessageA(window_, WM_SETREDRAW, FALSE, 0); }
   ~UpdatesSuspended() {
-    if (locked_) LockWindowUpdate(nullptr);
+    SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(window_, nullptr, TRUE);
   }
   UpdatesSuspended(const UpdatesSuspended&) = delete;
   UpdatesSuspended& operator=(const UpdatesSuspended&) = delete;
 
  private:
-  bool locked_;
+  HWND window_;
 };
 
 void TreeView::Apply(const TweakTree& tree, const TreeUpdate& update) {
   tree_ = &tree;
-  UpdatesSuspended suspended(hwnd_, update.expansionChanged.size() > 1);
+  if (update.expansionChanged.empty() && !update.select) return;
+  UpdatesSuspended suspended(hwnd_);
   {
     Quiet quiet(quiet_);
     for (int node : update.expansionChanged) SetState(node);

@@ -44,6 +44,7 @@ class TreeView {
   void InsertChildren(int node);
   HTREEITEM EnsureInserted(int node);
   void SetState(int node);
+  void OpenAsTheModelHolds(int node);
 
   HWND hwnd_ = nullptr;
   const TweakTree* tree_ = nullptr;

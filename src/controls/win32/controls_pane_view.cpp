@@ -185,10 +185,19 @@ void ControlsPaneView::UpdateScrollBars() {
   const int maxX = std::max(0, ContentWidth() - static_cast<int>(client.right));
   const int maxY = std::max(0, ContentHeight() - static_cast<int>(client.bottom));
   ScrollTo(std::min(scrollX_, maxX), std::min(scrollY_, maxY));
-  for (const Created& c : created_)
-    if (c.control->stretches)
-      SetWindowPos(c.hwnd, nullptr, 0, 0, std::max(0, static_cast<int>(client.right) + scrollX_ - c.control->bounds.left - 8),
-                   c.control->bounds.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Stretched without a repaint each; the box repaints once, if anything moved.
+  bool stretched = false;
+  for (const Created& c : created_) {
+    if (!c.control->stretches) continue;
+    const int width = std::max(0, static_cast<int>(client.right) + scrollX_ - c.control->bounds.left - 8);
+    RECT now;
+    GetWindowRect(c.hwnd, &now);
+    if (now.right - now.left == width && now.bottom - now.top == c.control->bounds.height) continue;
+    SetWindowPos(c.hwnd, nullptr, 0, 0, width, c.control->bounds.height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
+    stretched = true;
+  }
+  if (stretched) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   updatingBars_ = false;
 }
 
