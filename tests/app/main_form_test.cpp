@@ -96,7 +96,7 @@ TEST_F(MainForm, DoItThenRestartThenUndoRestoresTheRegistry) {
   EXPECT_TRUE(world.model->Enabled(cmdApply));
 }
 
-// A tree node whose tweak the table no longer has: the description says so,
+// A tree node whose tweak the table no longer has: the description pane says so,
 // and the window keeps no control of the tweak selected before.
 TEST_F(MainForm, ATweakMissingFromTheTableIsToldAndLeavesNoControls) {
   world.Start();

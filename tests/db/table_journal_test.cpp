@@ -41,6 +41,14 @@ class TableJournalTest : public ::testing::Test {
     return data;
   }
 
+  // One change to the last row in a write of its own; the rows after it.
+  static std::string WriteFirstChange(TableData& data, TableJournal& journal) {
+    data.SetText(2, 7, "first write");
+    journal.RowChanged(data, 2);
+    journal.Write();
+    return WriteDataPacket(data);
+  }
+
   MemoryFileStore files_;
   TableData base_;
 };
@@ -75,10 +83,7 @@ TEST_F(TableJournalTest, PlaysBackExactlyWhatEachWriteRecorded) {
 TEST_F(TableJournalTest, AWriteCutShortIsPassedOverWhole) {
   TableData data = base_;
   TableJournal journal(files_, kTable);
-  data.SetText(2, 7, "first write");
-  journal.RowChanged(data, 2);
-  journal.Write();
-  const std::string afterFirst = WriteDataPacket(data);
+  const std::string afterFirst = WriteFirstChange(data, journal);
   const std::string whole = files_.At(journal.Path());
   ChangeRows(data, journal);  // three records in one write: all or none
   journal.Write();
@@ -104,10 +109,7 @@ TEST_F(TableJournalTest, AWriteCutShortIsPassedOverWhole) {
 TEST_F(TableJournalTest, DamageBeforeItsEndIsToldAndWhatPrecedesItPlayed) {
   TableData data = base_;
   TableJournal journal(files_, kTable);
-  data.SetText(2, 7, "first write");
-  journal.RowChanged(data, 2);
-  journal.Write();
-  const std::string afterFirst = WriteDataPacket(data);
+  const std::string afterFirst = WriteFirstChange(data, journal);
   const std::size_t firstEnds = files_.At(journal.Path()).size();
   ChangeRows(data, journal);
   journal.Write();
