@@ -100,11 +100,14 @@ void ReplayUndoAction(RegistryApi& registry, HKey root, const UndoRecord& action
       if (!reg.DeleteKey(action.key) && reg.KeyExists(action.key))
         throw std::runtime_error("the key cannot be deleted");
       break;
-    case ctDeleteValue:
-      if (reg.OpenKey(action.key, false) ? !reg.DeleteValue(action.value) && reg.ValueExists(action.value)
-                                         : reg.OpenKeyReadOnly(action.key) && reg.ValueExists(action.value))
+    case ctDeleteValue: {
+      const bool opened = reg.OpenKey(action.key, false);
+      const bool deleted = opened && reg.DeleteValue(action.value);
+      // A key that will not open for changing may still be read, to see the value is there.
+      if (!deleted && (opened || reg.OpenKeyReadOnly(action.key)) && reg.ValueExists(action.value))
         throw std::runtime_error("the value cannot be deleted");
       break;
+    }
     default: break;
   }
 }

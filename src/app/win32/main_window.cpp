@@ -517,7 +517,8 @@ FindOptions TMainForm::FindDialogOptions() const {
 
 void TMainForm::FindDialogGoes() {
   RECT r;
-  if (findDialog_ != nullptr && GetWindowRect(findDialog_, &r)) model_->FindDialogClosed(r.left, r.top, FindDialogOptions());
+  if (findDialog_ != nullptr && GetWindowRect(findDialog_, &r))
+    model_->FindDialogClosed(r.left, r.top, FindDialogOptions());
   findDialog_ = nullptr;
 }
 
@@ -614,7 +615,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DESTROY:
       SavePlacement();
-      if (model_ && findDialog_ != nullptr) FindDialogGoes();  // its place is kept as when it closes
+      if (model_) FindDialogGoes();  // an open dialog's place is kept as when it closes
       if (model_) model_->Destroying();
       PostQuitMessage(0);
       return 0;

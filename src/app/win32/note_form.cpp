@@ -11,7 +11,6 @@ namespace {
 constexpr int kDesignWidth = 378, kDesignHeight = 249;
 constexpr int kMinWidth = 300, kMinHeight = 200;
 constexpr int kMaxNote = 4096;  // the width of the Note field: a note is never cut in silence
-constexpr const char* kOldProcedure = "CordalisOldProc";
 
 enum MemoCommand : UINT { mcUndo = 1, mcCut, mcCopy, mcPaste, mcDelete, mcSelectAll };
 
@@ -43,13 +42,7 @@ void MemoMenu(HWND memo, LPARAM at) {
 // The memo's pop-up menu pmAnno, Ctrl+A, and Escape, which cancels the dialog
 // from anywhere, also from inside the memo.
 LRESULT CALLBACK MemoProcedure(HWND memo, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto old = reinterpret_cast<WNDPROC>(GetPropA(memo, kOldProcedure));
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(memo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-    RemovePropA(memo, kOldProcedure);
-    return CallWindowProcA(old, memo, message, wParam, lParam);
-  }
-  return Guarded(LRESULT{0}, [&] {
+  return SubclassMessage(memo, message, wParam, lParam, [&](const auto& callOn) {
     switch (message) {
       case WM_CONTEXTMENU:
         MemoMenu(memo, lParam);
@@ -68,7 +61,7 @@ LRESULT CALLBACK MemoProcedure(HWND memo, UINT message, WPARAM wParam, LPARAM lP
         if (wParam == 1 /* Ctrl+A */ || wParam == VK_ESCAPE) return LRESULT{0};
         break;
     }
-    return CallWindowProcA(old, memo, message, wParam, lParam);
+    return callOn();
   });
 }
 
@@ -102,8 +95,7 @@ void TNoteForm::Initialise() {
   SetWindowTextA(memo, note_.c_str());
   const int end = GetWindowTextLengthA(memo);
   SendMessageA(memo, EM_SETSEL, end, end);  // the insertion point after the last character
-  SetPropA(memo, kOldProcedure, reinterpret_cast<HANDLE>(GetWindowLongPtrA(memo, GWLP_WNDPROC)));
-  SetWindowLongPtrA(memo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MemoProcedure));
+  Subclass(memo, MemoProcedure);
 
   RECT work;
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);

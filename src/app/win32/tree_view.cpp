@@ -25,6 +25,26 @@ class Quiet {
   int& depth_;
 };
 
+// Screen updates of the tree wait while it is filled, while nodes open or
+// close and while the selection moves (Collapse all, Expand all, a tweak in a
+// closed category),
+// so that the user sees one change, not each, and the control lays out its
+// items and scroll bars once. WM_SETREDRAW rather than LockWindowUpdate:
+// that one locks a single window for the whole system.
+class UpdatesSuspended {
+ public:
+  explicit UpdatesSuspended(HWND window) : window_(window) { SendMessageA(window_, WM_SETREDRAW, FALSE, 0); }
+  ~UpdatesSuspended() {
+    SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(window_, nullptr, TRUE);
+  }
+  UpdatesSuspended(const UpdatesSuspended&) = delete;
+  UpdatesSuspended& operator=(const UpdatesSuspended&) = delete;
+
+ private:
+  HWND window_;
+};
+
 }  // namespace
 
 TreeView::TreeView(HWND parent, HINSTANCE instance, int id) {
@@ -109,7 +129,7 @@ void TreeView::OpenAsTheModelHolds(int node) {
 
 void TreeView::Show(const TweakTree& tree) {
   Quiet quiet(quiet_);
-  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+  UpdatesSuspended suspended(hwnd_);
   SendMessageA(hwnd_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   tree_ = &tree;
   items_.assign(static_cast<std::size_t>(tree.NodeCount()), nullptr);
@@ -118,28 +138,7 @@ void TreeView::Show(const TweakTree& tree) {
     Insert(0, TVI_ROOT);
     OpenAsTheModelHolds(0);
   }
-  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(hwnd_, nullptr, TRUE);
 }
-
-// Screen updates of the tree wait while nodes open or close and the
-// selection moves (Collapse all, Expand all, a tweak in a closed category),
-// so that the user sees one change, not each, and the control lays out its
-// items and scroll bars once. WM_SETREDRAW rather than LockWindowUpdate:
-// that one locks a single window for the whole system.
-class UpdatesSuspended {
- public:
-  explicit UpdatesSuspended(HWND window) : window_(window) { SendMessageA(window_, WM_SETREDRAW, FALSE, 0); }
-  ~UpdatesSuspended() {
-    SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(window_, nullptr, TRUE);
-  }
-  UpdatesSuspended(const UpdatesSuspended&) = delete;
-  UpdatesSuspended& operator=(const UpdatesSuspended&) = delete;
-
- private:
-  HWND window_;
-};
 
 void TreeView::Apply(const TweakTree& tree, const TreeUpdate& update) {
   tree_ = &tree;

@@ -12,20 +12,13 @@ namespace cordalis {
 namespace {
 
 constexpr int kFirstId = 1000;
-constexpr const char* kOldProcedure = "CordalisOldProc";
 
 // The "drive" box admits letters only: a typed character that AlphaKeyPress
 // refuses never reaches the edit box.
 LRESULT CALLBACK DriveBoxProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto old = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOldProcedure));
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-    RemovePropA(hwnd, kOldProcedure);
-    return CallWindowProcA(old, hwnd, message, wParam, lParam);
-  }
-  return Guarded(LRESULT{0}, [&] {
+  return SubclassMessage(hwnd, message, wParam, lParam, [&](const auto& callOn) {
     if (message == WM_CHAR && !AlphaKeyPress(static_cast<unsigned>(wParam))) return LRESULT{0};
-    return CallWindowProcA(old, hwnd, message, wParam, lParam);
+    return callOn();
   });
 }
 
@@ -109,8 +102,7 @@ HWND ControlsPaneView::CreateControl(const PaneControl& c, int id) {
     SendMessageA(hwnd, UDM_SETPOS, 0, MAKELPARAM(static_cast<short>(c.position), 0));
   }
   if (Has(c, PaneHandler::AlphaKeyPress)) {
-    SetPropA(hwnd, kOldProcedure, reinterpret_cast<HANDLE>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)));
-    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DriveBoxProcedure));
+    Subclass(hwnd, DriveBoxProcedure);
   }
   return hwnd;
 }

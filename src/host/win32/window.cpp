@@ -102,6 +102,22 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
   return result;
 }
 
+namespace {
+constexpr const char* kOwnProcedure = "CordalisOwnProc";
+}  // namespace
+
+void Subclass(HWND control, WNDPROC procedure) {
+  SetPropA(control, kOwnProcedure, reinterpret_cast<HANDLE>(GetWindowLongPtrA(control, GWLP_WNDPROC)));
+  SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+}
+
+WNDPROC OwnProcedure(HWND control) { return reinterpret_cast<WNDPROC>(GetPropA(control, kOwnProcedure)); }
+
+void Unsubclass(HWND control) {
+  SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OwnProcedure(control)));
+  RemovePropA(control, kOwnProcedure);
+}
+
 std::string WindowText(HWND window) {
   const int length = GetWindowTextLengthA(window);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');

@@ -79,6 +79,26 @@ class Dialog {
   HWND hwnd_ = nullptr;
 };
 
+// A control's window procedure replaced by procedure; the control's own is
+// kept, to be called on for what the new one passes.
+void Subclass(HWND control, WNDPROC procedure);
+WNDPROC OwnProcedure(HWND control);
+void Unsubclass(HWND control);
+
+// The body of a subclass procedure: handle(callOn) runs guarded, and callOn()
+// passes the message to the control's own procedure. At WM_NCDESTROY the own
+// procedure is put back, outside the guard, whatever the handler would do.
+template <typename Handle>
+LRESULT SubclassMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam, Handle&& handle) noexcept {
+  const WNDPROC own = OwnProcedure(control);
+  const auto callOn = [&] { return CallWindowProcA(own, control, message, wParam, lParam); };
+  if (message == WM_NCDESTROY) {
+    Unsubclass(control);
+    return callOn();
+  }
+  return Guarded(LRESULT{0}, [&] { return handle(callOn); });
+}
+
 // Text of a window.
 std::string WindowText(HWND window);
 
