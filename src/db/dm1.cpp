@@ -231,15 +231,17 @@ void Tdm1::ReplaceDamaged(ClientDataSet& table, TableJournal& journal, const Fie
     return;
   }
   // A journal follows the damaged file; it goes aside with it, not away.
+  std::string keptJournal;
   try {
-    if (files_.Exists(journal.Path())) KeepDamagedFile(journal.Path());
+    if (files_.Exists(journal.Path())) keptJournal = KeepDamagedFile(journal.Path());
   } catch (const FileError&) {
   }
   if (!CreateOnDisk(table, fields)) {
     try {
       files_.MoveNoReplace(kept, table.FileName);
+      if (!keptJournal.empty()) files_.MoveNoReplace(keptJournal, journal.Path());
     } catch (const FileError&) {
-      // It stays beside the program under the kept name; nothing is lost.
+      // They stay beside the program under the kept names; nothing is lost.
     }
     return;
   }

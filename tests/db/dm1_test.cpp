@@ -287,6 +287,21 @@ TEST_F(DataModule, ANewTableThatCannotBeWrittenPutsTheDamagedFileBack) {
   EXPECT_EQ(files.files.count(ToLowerAscii(FileIn("Undo.xml.tmp"))), 0u);
 }
 
+// The journal that follows the damaged file goes aside with it, and comes
+// back with it when no new table can be made.
+TEST_F(DataModule, ANewTableThatCannotBeWrittenPutsTheDamagedFileAndItsJournalBack) {
+  WriteUserTables();
+  files.At(FileIn("Undo.xml")) = "<DATAPACKET";
+  files.files[ToLowerAscii(FileIn("Undo.xml.journal"))] = "the journal of the damaged file";
+  files.failAt = files.changes + 3;  // the two moves aside, then the new table's first write
+  Tdm1 dm(engine, files, boxes, kFolder);
+  EXPECT_TRUE(dm.ViewOnly());
+  EXPECT_EQ(files.At(FileIn("Undo.xml")), "<DATAPACKET");
+  EXPECT_EQ(files.At(FileIn("Undo.xml.journal")), "the journal of the damaged file");
+  EXPECT_EQ(files.files.count(ToLowerAscii(FileIn("Undo.xml.damaged"))), 0u);
+  EXPECT_EQ(files.files.count(ToLowerAscii(FileIn("Undo.xml.journal.damaged"))), 0u);
+}
+
 // A file that another program holds (a virus scanner, a synchronisation tool,
 // an editor), or that the account may not read, is not damaged: it is tried
 // again a few times, then left as it is, and this run only views the tables.
