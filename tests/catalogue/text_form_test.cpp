@@ -18,6 +18,7 @@ TEST(TextForm, ReadsTweaksAndActionsAsWritten) {
       "category: Start Menu\r\n"
       "SubCat: Speed   \r\n"
       "Title: Make menus: open faster\r\n"
+      "Source: Q123456; Windows 2000 Registry Reference, MenuShowDelay\r\n"
       "Description:\r\n"
       "| Sets how long Windows waits\r\n"
       "| before it opens a submenu.\r\n"
@@ -62,6 +63,7 @@ TEST(TextForm, ReadsTweaksAndActionsAsWritten) {
   EXPECT_EQ(t.description,
             "Sets how long Windows waits before it opens a submenu.\r\n\r\n Takes effect after you log off.");
   EXPECT_EQ(t.origin.file, "start.twk");
+  EXPECT_EQ(t.source, "Q123456; Windows 2000 Registry Reference, MenuShowDelay");
   EXPECT_EQ(t.origin.line, 3);
   ASSERT_EQ(t.actions.size(), 3u);
 
@@ -74,8 +76,8 @@ TEST(TextForm, ReadsTweaksAndActionsAsWritten) {
   EXPECT_EQ(a.special, "num");
   EXPECT_EQ(a.data, "Delay (ms)|0|4000|50|400");
   EXPECT_EQ(a.verMask, 0x003F);
-  EXPECT_EQ(a.origin.line, 13);
-  EXPECT_EQ(a.lines.at("Data"), 20);
+  EXPECT_EQ(a.origin.line, 14);
+  EXPECT_EQ(a.lines.at("Data"), 21);
 
   const Action& b = t.actions[1];
   EXPECT_EQ(b.value, "");

@@ -39,6 +39,8 @@ struct Tweak {
   std::string subCat;
   std::string title;
   std::string description;
+  // Where the facts come from; kept in the text form only, never in the tables.
+  std::string source;
   std::vector<Action> actions;  // in the order written
   Origin origin;
   FieldLines lines;

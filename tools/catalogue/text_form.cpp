@@ -21,11 +21,12 @@ struct FieldName {
   const char* field;         // the table field it sets
   bool ofAction;
 };
-constexpr std::array<FieldName, 12> kFieldNames = {{
+constexpr std::array<FieldName, 13> kFieldNames = {{
     {"Category", "Category", false},
     {"SubCat", "SubCat", false},
     {"Title", "Title", false},
     {"Description", "Description", false},
+    {"Source", "Source", false},
     {"Root", "Root", true},
     {"Key", "Key", true},
     {"Value", "Value", true},
@@ -198,6 +199,7 @@ class Parser {
     if (field == "Category") tweak_->category = value;
     if (field == "SubCat") tweak_->subCat = value;
     if (field == "Title") tweak_->title = value;
+    if (field == "Source") tweak_->source = value;
     if (field == "Description") {
       if (!value.empty()) Fault("the description goes on the lines below \"Description:\", each starting with \"| \"");
       inDescription_ = true;
