@@ -42,7 +42,7 @@ struct RichEditPanes final : Panes {
     } older;
     const RichEditClass richEdit = versionOne ? LoadRichEdit(older) : LoadRichEdit(RealSystemLibraries());
     WNDCLASSA holder{};
-    holder.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    holder.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) CALLBACK -> LRESULT {
       if (message == WM_NOTIFY && RichEditPane::RouteNotify(*reinterpret_cast<const NMHDR*>(lParam))) return 0;
       return DefWindowProcA(hwnd, message, wParam, lParam);
     };

@@ -59,7 +59,7 @@ class ControlsPaneGui : public ::testing::Test {
     } search{id, nullptr};
     EnumChildWindows(
         dialog,
-        [](HWND h, LPARAM p) -> BOOL {
+        [](HWND h, LPARAM p) CALLBACK -> BOOL {
           auto* s = reinterpret_cast<Search*>(p);
           char name[64] = {};
           GetClassNameA(h, name, sizeof name);

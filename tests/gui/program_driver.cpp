@@ -119,7 +119,7 @@ HWND ProgramDriver::DescendantById(HWND parent, int id) {
   } search{id, nullptr};
   EnumChildWindows(
       parent,
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
+      [](HWND hwnd, LPARAM lParam) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(lParam);
         if (GetDlgCtrlID(hwnd) != s->id) return TRUE;
         s->found = hwnd;
