@@ -34,11 +34,7 @@ std::vector<std::string> Components(const std::string& path) {
   return parts;
 }
 
-// Opening below HKEY_CLASSES_ROOT, Windows 2000 and later skip one leading "\".
-std::string OpenPath(HKey parent, const std::string& subKey) {
-  if (parent == kHkeyClassesRoot && !subKey.empty() && subKey[0] == '\\') return subKey.substr(1);
-  return subKey;
-}
+bool LeadingBackslash(const std::string& path) { return !path.empty() && path[0] == '\\'; }
 
 }  // namespace
 
@@ -75,7 +71,7 @@ struct MemoryRegistry::Node {
   }
 };
 
-MemoryRegistry::MemoryRegistry() {
+MemoryRegistry::MemoryRegistry(RegistryFamily family) : family_(family) {
   for (HKey root : {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine, kHkeyUsers, kHkeyCurrentConfig})
     roots_[root] = std::make_shared<Node>();
 }
@@ -99,8 +95,26 @@ long MemoryRegistry::Resolve(HKey key, std::uint32_t rights, Handle* out) const 
 HKey MemoryRegistry::NewHandle(std::shared_ptr<Node> node, HKey root, std::uint32_t access) {
   HKey handle = nextHandle_;
   nextHandle_ += 4;
-  handles_[handle] = Handle{std::move(node), root, access};
+  handles_[handle] = Handle{std::move(node), root, Windows95() ? kKeyAllAccess : access};
   return handle;
+}
+
+// Opening below HKEY_CLASSES_ROOT, NT skips one leading "\".
+std::string MemoryRegistry::OpenPath(HKey parent, const std::string& subKey) const {
+  if (!Windows95() && parent == kHkeyClassesRoot && LeadingBackslash(subKey)) return subKey.substr(1);
+  return subKey;
+}
+
+// Removes a key from its parent; on the Windows 95 family what is below it goes
+// first, one key at a time, as RegDeleteKey deletes it there.
+long MemoryRegistry::RemoveKey(const std::shared_ptr<Node>& node) {
+  while (!node->subKeys.empty())
+    if (long error = RemoveKey(node->subKeys.front().second)) return error;
+  if (long error = CountChange()) return error;
+  node->deleted = true;
+  std::shared_ptr<Node> owner = node->parent.lock();
+  owner->subKeys.erase(owner->Find(Folded(node->name)));
+  return kErrorSuccess;
 }
 
 long MemoryRegistry::CountChange() {
@@ -114,7 +128,7 @@ long MemoryRegistry::CountChange() {
 
 long MemoryRegistry::Walk(const Handle& base, const std::string& subKey, bool create, std::shared_ptr<Node>* out,
                           bool* created) {
-  if (!subKey.empty() && subKey[0] == '\\') return 161;  // ERROR_BAD_PATHNAME
+  if (LeadingBackslash(subKey)) return 161;  // ERROR_BAD_PATHNAME
   std::vector<std::string> parts = Components(subKey);
   for (const std::string& part : parts)
     if (part.size() > kMaxKeyNameLength) return kErrorInvalidParameter;
@@ -167,7 +181,8 @@ long MemoryRegistry::CreateKey(HKey parent, const std::string& subKey, std::uint
   Handle base;
   if (long error = Resolve(parent, 0, &base)) return error;  // the parent's rights do not matter
   std::shared_ptr<Node> node;
-  if (long error = Walk(base, subKey, true, &node, created)) return error;  // no new keys under a refused root
+  const std::string path = Windows95() && LeadingBackslash(subKey) ? subKey.substr(1) : subKey;
+  if (long error = Walk(base, path, true, &node, created)) return error;  // no new keys under a refused root
   if ((access & kWriteRights) && Refused(base.root)) return kErrorAccessDenied;
   *result = NewHandle(node, base.root, access);
   return kErrorSuccess;
@@ -191,8 +206,15 @@ long MemoryRegistry::SetValue(HKey key, const std::string& name, std::uint32_t t
   if (long error = Resolve(key, kKeySetValue, &h)) return error;
   if (name.size() > kMaxValueNameLength) return kErrorInvalidParameter;
   if (Refused(h.root)) return kErrorAccessDenied;
-  if (long error = CountChange()) return error;
   std::vector<std::uint8_t> bytes(data, data + (data ? size : 0));
+  if (Windows95() && type == kRegSz) {
+    // The string's own length counts; the byte after the data is taken as its
+    // end, as the Win32 port makes sure it is.
+    if (data == nullptr) return kErrorInvalidParameter;
+    bytes.erase(std::find(bytes.begin(), bytes.end(), 0), bytes.end());
+    bytes.push_back(0);
+  }
+  if (long error = CountChange()) return error;
   if (Node::Value* value = h.node->FindValue(name)) {
     value->type = type;
     value->data = std::move(bytes);
@@ -214,18 +236,16 @@ long MemoryRegistry::DeleteValue(HKey key, const std::string& name) {
 }
 
 // As RegDeleteKey does: opens parent\subKey for deleting (the empty name is the
-// key itself) and removes that key when it has no subkeys.
+// key itself) and removes that key when it has no subkeys, or on the Windows
+// 95 family with everything below it.
 long MemoryRegistry::DeleteKey(HKey parent, const std::string& subKey) {
   Handle base;
   if (long error = Resolve(parent, 0, &base)) return error;
   std::shared_ptr<Node> node;
   if (long error = Walk(base, OpenPath(parent, subKey), false, &node, nullptr)) return error;
   std::shared_ptr<Node> owner = node->parent.lock();
-  if (!owner || Refused(base.root) || !node->subKeys.empty()) return kErrorAccessDenied;
-  if (long error = CountChange()) return error;
-  node->deleted = true;
-  owner->subKeys.erase(owner->Find(Folded(node->name)));
-  return kErrorSuccess;
+  if (!owner || Refused(base.root) || (!node->subKeys.empty() && !Windows95())) return kErrorAccessDenied;
+  return RemoveKey(node);
 }
 
 long MemoryRegistry::EnumKey(HKey key, std::uint32_t index, std::string* name) {

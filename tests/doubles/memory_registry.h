@@ -25,6 +25,17 @@
 // - RegQueryInfoKey needs KEY_QUERY_VALUE on the handle, as on Windows XP and
 //   2003; Wine (like later Windows for some rights) answers any handle. Code
 //   that passes here works on both.
+//
+// Made for the Windows 95 family (95, 98 and ME), it does what those systems
+// do, as Wine does in its win95, win98 and winme modes, where NT differs:
+// - The rights asked for are ignored: every handle allows every call.
+// - RegCreateKeyEx ignores one leading "\"; RegOpenKeyEx takes none, not
+//   even below HKEY_CLASSES_ROOT.
+// - RegSetValueEx of a REG_SZ takes the string's length from the string: it
+//   stores the bytes up to the first zero and a terminating zero, whatever
+//   size is given.
+// - RegDeleteKey deletes the key with everything below it, deepest first,
+//   each key a change of its own.
 #include <functional>
 #include <map>
 #include <memory>
@@ -44,9 +55,12 @@ struct RegistryCrash {
   const char* what() const noexcept { return "the program stopped here (simulated crash)"; }
 };
 
+// The two families of Windows the program runs on, where their Registries differ.
+enum class RegistryFamily { kNt, kWindows95 };
+
 class MemoryRegistry final : public RegistryApi {
  public:
-  MemoryRegistry();
+  explicit MemoryRegistry(RegistryFamily family = RegistryFamily::kNt);
   ~MemoryRegistry() override;
 
   long OpenKey(HKey parent, const std::string& subKey, std::uint32_t access, HKey* result) override;
@@ -85,9 +99,13 @@ class MemoryRegistry final : public RegistryApi {
   long Resolve(HKey key, std::uint32_t rights, Handle* out) const;
   long Walk(const Handle& base, const std::string& subKey, bool create, std::shared_ptr<Node>* out, bool* created);
   bool Refused(HKey root) const { return refused_.count(root) != 0; }
+  bool Windows95() const { return family_ == RegistryFamily::kWindows95; }
+  std::string OpenPath(HKey parent, const std::string& subKey) const;
+  long RemoveKey(const std::shared_ptr<Node>& node);
   long CountChange();  // counts a change; an error code when it is the one to fail
   HKey NewHandle(std::shared_ptr<Node> node, HKey root, std::uint32_t access);
 
+  RegistryFamily family_;
   std::map<HKey, std::shared_ptr<Node>> roots_;
   std::map<HKey, Handle> handles_;
   std::set<HKey> refused_;

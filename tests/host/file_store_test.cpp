@@ -3,6 +3,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include "host/host_queries.h"
+#include "host/platform.h"
 #include "host/win32/system_error_text.h"
 #endif
 
@@ -79,7 +81,7 @@ TEST_P(FileReplacement, CrashAtEveryStepLeavesOldOrNewContent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, FileReplacement,
-                         ::testing::Values(ReplacementPath{"OneStep", &SystemFileStore},
+                         ::testing::Values(ReplacementPath{"ThisSystems", &SystemFileStore},
                                            ReplacementPath{"TwoRenames", &SystemFileStoreWithoutOneStepReplace}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -225,6 +227,19 @@ TEST(FileStore, AReaderAndTheWriterOfAFileShareIt) {
   SystemFileStore().AppendDurably(path, " more");
   CloseHandle(reader);
   EXPECT_EQ(SystemFileStore().Read(path, 100), "start more");
+}
+
+// Wine's MoveFileEx replaces files whichever Windows it reports, so only the
+// platform facts can keep Windows 95, 98 and ME from a rename they do not have.
+TEST(FileStore, TheSystemStoreReplacesInOneStepOnTheNtFamilyAlone) {
+  testing::TempDir dir;
+  const std::string temporary = dir.File("Undo.xml.tmp"), path = dir.File("Undo.xml");
+  SystemFileStore().WriteDurably(temporary, "new");
+  SystemFileStore().WriteDurably(path, "old");
+  const bool ntFamily = NtFamily(SystemHostQueries());
+  EXPECT_EQ(SystemFileStore().ReplaceInOneStep(temporary, path), ntFamily);
+  EXPECT_EQ(SystemFileStore().Read(path, 100), ntFamily ? "new" : "old") << "refused, it changes nothing";
+  EXPECT_EQ(SystemFileStore().Exists(temporary), !ntFamily);
 }
 
 TEST(FileStore, AFolderReadAsAFileIsAccessDenied) {

@@ -1,9 +1,10 @@
 // The Registry contract: how the ten Registry calls behave, as the program
-// relies on them. Every case runs against the in-memory Registry and, in
-// Windows builds, against the machine's own Registry (Wine's, under the test
-// scripts), so that what the in-memory Registry shows other tests is true of
-// Windows. Where Wine and Windows NT are known to differ, a case says what each
-// one does; memory_registry.h lists those differences.
+// relies on them. Every case runs against the in-memory Registry, made for
+// each family of Windows, and, in Windows builds, against the machine's own
+// Registry (Wine's, under the test scripts, in each Windows mode), so that
+// what the in-memory Registry shows other tests is true of Windows. Where
+// Wine and Windows NT are known to differ, or the Windows 95 family and NT, a
+// case says what each one does; memory_registry.h lists those differences.
 //
 // Each case works only below a fresh key HKCU\Software\CordalisContract\<name>
 // that it creates first and removes, with everything below it, at the end.
@@ -21,6 +22,11 @@
 #include "doubles/memory_registry.h"
 #include "host/registry_api.h"
 
+#ifdef _WIN32
+#include "host/host_queries.h"
+#include "host/platform.h"
+#endif
+
 namespace cordalis {
 namespace {
 
@@ -33,16 +39,25 @@ enum class Flavor { kMemory, kWine, kWindows };
 struct Implementation {
   const char* name;
   std::shared_ptr<RegistryApi> (*make)();
+  RegistryFamily (*family)();
 };
 
 void PrintTo(const Implementation& implementation, std::ostream* out) { *out << implementation.name; }
 
 std::shared_ptr<RegistryApi> MakeMemoryRegistry() { return std::make_shared<MemoryRegistry>(); }
+std::shared_ptr<RegistryApi> MakeMemory95Registry() {
+  return std::make_shared<MemoryRegistry>(RegistryFamily::kWindows95);
+}
+RegistryFamily Nt() { return RegistryFamily::kNt; }
+RegistryFamily Windows95Family() { return RegistryFamily::kWindows95; }
 
 #ifdef _WIN32
 // The system Registry lives for the whole program; the pointer does not own it.
 std::shared_ptr<RegistryApi> MakeSystemRegistry() {
   return std::shared_ptr<RegistryApi>(std::shared_ptr<void>(), &SystemRegistry());
+}
+RegistryFamily SystemFamily() {
+  return NtFamily(SystemHostQueries()) ? RegistryFamily::kNt : RegistryFamily::kWindows95;
 }
 #endif
 
@@ -85,6 +100,7 @@ class RegistryContract : public ::testing::TestWithParam<Implementation> {
     keeper_ = GetParam().make();
     reg_ = keeper_.get();
     flavor_ = FlavorOf(*reg_);
+    windows95_ = GetParam().family() == RegistryFamily::kWindows95;
     path_ = std::string(kSandboxParent) + "\\" + FreshSandboxName();
     bool created = false;
     ASSERT_EQ(reg_->CreateKey(kHkeyCurrentUser, path_, kKeyAllAccess, &box_, &created), kErrorSuccess);
@@ -113,6 +129,14 @@ class RegistryContract : public ::testing::TestWithParam<Implementation> {
     return Flavor::kWine;
   }
   bool OnWine() const { return flavor_ == Flavor::kWine; }
+  bool Windows95() const { return windows95_; }
+
+  // The bytes a value set with these keeps: the Windows 95 family keeps a
+  // REG_SZ up to its first zero, and a terminating zero.
+  std::string Kept(std::uint32_t type, const std::string& given) const {
+    if (!Windows95() || type != kRegSz) return given;
+    return given.substr(0, given.find('\0')) + '\0';
+  }
 
   // Removes a key and everything below it, depth first, with the port's own calls.
   bool RemoveTree(HKey parent, const std::string& subKey) {
@@ -220,6 +244,7 @@ class RegistryContract : public ::testing::TestWithParam<Implementation> {
   std::shared_ptr<RegistryApi> keeper_;
   RegistryApi* reg_ = nullptr;
   Flavor flavor_ = Flavor::kMemory;
+  bool windows95_ = false;
   std::string path_;
   HKey box_ = 0;
   std::vector<HKey> open_;
@@ -331,11 +356,15 @@ TEST_P(RegistryContract, KeyPathsAreReadAsWindowsReadsThem) {
   int n = 0;
   for (const Case& c : cases) {
     HKey scope = Create("Case" + std::to_string(++n));
-    EXPECT_EQ(CreateError(c.path, scope), c.error) << c.what;
+    // The Windows 95 family creates as if one leading backslash were not there;
+    // it opens no such path either.
+    const bool skipped = Windows95() && c.path[0] == '\\';
+    const std::string made = skipped ? c.path.substr(1) : c.reopen;
+    EXPECT_EQ(CreateError(c.path, scope), skipped ? kErrorSuccess : c.error) << c.what;
     EXPECT_EQ(OpenError(c.path, scope), c.error) << c.what;
-    EXPECT_EQ(SubKeys(scope), c.listed) << c.what;
-    if (!c.reopen.empty()) {
-      EXPECT_EQ(OpenError(c.reopen, scope), kErrorSuccess) << c.what;
+    EXPECT_EQ(SubKeys(scope), skipped ? Names{made.substr(0, made.find('\\'))} : c.listed) << c.what;
+    if (!made.empty()) {
+      EXPECT_EQ(OpenError(made, scope), kErrorSuccess) << c.what;
     }
   }
 }
@@ -460,26 +489,28 @@ TEST_P(RegistryContract, ValuesKeepTheirTypeAndExactBytes) {
   int n = 0;
   for (const Case& c : cases) {
     const std::string name = "Value" + std::to_string(++n);
+    const std::string kept = Kept(c.type, c.bytes);
     Set(box_, name, c.type, c.bytes);
     Read read = Query(box_, name);
     EXPECT_EQ(read.error, kErrorSuccess) << c.what;
     EXPECT_EQ(read.type, c.type) << c.what;
-    EXPECT_EQ(read.size, c.bytes.size()) << c.what;
-    EXPECT_EQ(Hex(read.bytes), Hex(c.bytes)) << c.what;
+    EXPECT_EQ(read.size, kept.size()) << c.what;
+    EXPECT_EQ(Hex(read.bytes), Hex(kept)) << c.what;
 
     // Without a buffer: the type and the size the buffer needs.
     std::uint32_t type = 0xDEAD, size = 0xDEAD;
     EXPECT_EQ(reg_->QueryValue(box_, name, &type, nullptr, &size), kErrorSuccess) << c.what;
     EXPECT_EQ(type, c.type) << c.what;
-    EXPECT_EQ(size, c.bytes.size()) << c.what;
+    EXPECT_EQ(size, kept.size()) << c.what;
     EXPECT_EQ(reg_->QueryValue(box_, name, nullptr, nullptr, nullptr), kErrorSuccess) << c.what;
   }
   EXPECT_EQ(Info(box_).values, static_cast<std::uint32_t>(n));
 }
 
 TEST_P(RegistryContract, StringsAreStoredWithExactlyTheGivenBytes) {
-  // Windows itself stores the byte after string data when it is a zero the
-  // caller seems to have left out; the port never lets it read beyond the data.
+  // Windows NT itself stores the byte after string data when it is a zero the
+  // caller seems to have left out, and the Windows 95 family reads a REG_SZ up
+  // to its first zero; the port never lets either read beyond the data.
   struct Case {
     const char* what;
     std::uint32_t type;
@@ -502,8 +533,8 @@ TEST_P(RegistryContract, StringsAreStoredWithExactlyTheGivenBytes) {
               kErrorSuccess)
         << c.what;
     Read read = Query(box_, name);
-    EXPECT_EQ(Hex(read.bytes), Hex(given)) << c.what;
-    EXPECT_EQ(read.size, given.size()) << c.what;
+    EXPECT_EQ(Hex(read.bytes), Hex(Kept(c.type, given))) << c.what;
+    EXPECT_EQ(read.size, Kept(c.type, given).size()) << c.what;
   }
 }
 
@@ -650,8 +681,15 @@ TEST_P(RegistryContract, DeletingKeys) {
 
   EXPECT_EQ(reg_->DeleteKey(box_, "Missing"), kErrorFileNotFound);
   EXPECT_EQ(reg_->DeleteKey(box_, "Missing\\Deeper"), kErrorFileNotFound);
-  EXPECT_EQ(reg_->DeleteKey(box_, "Parent"), kErrorAccessDenied) << "a key with subkeys stays";
-  EXPECT_EQ(SubKeys(Open("Parent")), Names{"Child"});
+  if (Windows95()) {
+    EXPECT_EQ(reg_->DeleteKey(box_, "Parent"), kErrorSuccess) << "a key goes with its subkeys";
+    EXPECT_EQ(OpenError("Parent\\Child"), kErrorFileNotFound);
+    EXPECT_EQ(OpenError("Parent"), kErrorFileNotFound);
+    Create("Parent\\Child");
+  } else {
+    EXPECT_EQ(reg_->DeleteKey(box_, "Parent"), kErrorAccessDenied) << "a key with subkeys stays";
+    EXPECT_EQ(SubKeys(Open("Parent")), Names{"Child"});
+  }
   EXPECT_EQ(reg_->DeleteKey(box_, "\\Leaf"), kErrorBadPathname);
   EXPECT_EQ(reg_->DeleteKey(box_, "PARENT\\child"), kErrorSuccess);
   EXPECT_EQ(reg_->DeleteKey(box_, "Parent\\Child"), kErrorFileNotFound);
@@ -667,8 +705,9 @@ TEST_P(RegistryContract, DeletingTheEmptyNameDeletesTheKeyItself) {
   EXPECT_EQ(OpenError("Self"), kErrorFileNotFound);
   HKey parent = Create("Parent");
   Create("Child", parent);
-  EXPECT_EQ(reg_->DeleteKey(parent, ""), kErrorAccessDenied);
-  EXPECT_EQ(OpenError("Parent\\Child"), kErrorSuccess);
+  // The Windows 95 family deletes a key with its subkeys; NT refuses.
+  EXPECT_EQ(reg_->DeleteKey(parent, ""), Windows95() ? kErrorSuccess : kErrorAccessDenied);
+  EXPECT_EQ(OpenError("Parent\\Child"), Windows95() ? kErrorFileNotFound : kErrorSuccess);
 }
 
 TEST_P(RegistryContract, AHandleOfADeletedKeyGivesKeyDeleted) {
@@ -685,7 +724,7 @@ TEST_P(RegistryContract, AHandleOfADeletedKeyGivesKeyDeleted) {
   struct Call {
     const char* what;
     std::function<long(HKey)> call;
-    bool needsSetValue;  // refused through the read-only handle before its key's state is looked at
+    bool needsSetValue;  // refused through a read-only handle before its key's state is looked at (NT)
   };
   const Call calls[] = {
       {"QueryValue", [&](HKey h) { return reg_->QueryValue(h, "v", &type, nullptr, &size); }, false},
@@ -703,7 +742,7 @@ TEST_P(RegistryContract, AHandleOfADeletedKeyGivesKeyDeleted) {
   for (HKey handle : {key, reader})
     for (const Call& c : calls) {
       out = 0;
-      long expected = handle == reader && c.needsSetValue ? kErrorAccessDenied : kErrorKeyDeleted;
+      long expected = handle == reader && c.needsSetValue && !Windows95() ? kErrorAccessDenied : kErrorKeyDeleted;
       EXPECT_EQ(c.call(handle), expected) << c.what << (handle == reader ? " (read-only handle)" : "");
       EXPECT_EQ(Track(out), 0u) << c.what;
     }
@@ -742,6 +781,8 @@ TEST_P(RegistryContract, AClosedHandleGivesInvalidHandle) {
   EXPECT_EQ(Query(Open("K"), "v").error, kErrorSuccess) << "the key itself is untouched";
 }
 
+// The Windows 95 family ignores the rights asked for: there every handle
+// allows every call.
 TEST_P(RegistryContract, AHandleAllowsOnlyWhatItWasOpenedFor) {
   HKey key = Create("K");
   Create("Sub", key);
@@ -756,12 +797,13 @@ TEST_P(RegistryContract, AHandleAllowsOnlyWhatItWasOpenedFor) {
     std::uint32_t access;
     std::function<long(HKey)> call;
     long error;
+    long windows95Error = kErrorSuccess;
   };
   const Case cases[] = {
       {"read: SetValue", kKeyRead, [&](HKey h) { return SetError(h, "w", kRegSz, "y"); }, kErrorAccessDenied},
       {"read: DeleteValue", kKeyRead, [&](HKey h) { return reg_->DeleteValue(h, "v"); }, kErrorAccessDenied},
       {"read: DeleteValue of a missing value", kKeyRead, [&](HKey h) { return reg_->DeleteValue(h, "none"); },
-       kErrorAccessDenied},
+       kErrorAccessDenied, kErrorFileNotFound},
       {"read: QueryValue", kKeyRead, [&](HKey h) { return reg_->QueryValue(h, "v", &type, nullptr, &size); },
        kErrorSuccess},
       {"read: EnumKey", kKeyRead, [&](HKey h) { return reg_->EnumKey(h, 0, &name); }, kErrorSuccess},
@@ -792,24 +834,28 @@ TEST_P(RegistryContract, AHandleAllowsOnlyWhatItWasOpenedFor) {
        kErrorAccessDenied},
   };
   for (const Case& c : cases) {
+    if (Windows95()) Set(key, "v", kRegSz, std::string("x\0", 2));  // a call before may have deleted it
     HKey handle = Open("K", 0, c.access);
-    EXPECT_EQ(c.call(handle), c.error) << c.what;
+    EXPECT_EQ(c.call(handle), Windows95() ? c.windows95Error : c.error) << c.what;
     Close(handle);
   }
   EXPECT_EQ(Query(key, "v").bytes, std::string("x\0", 2)) << "refused calls changed nothing";
 }
 
+// NT does; the Windows 95 family does not.
 TEST_P(RegistryContract, ClassesRootTakesALeadingBackslashWhenOpening) {
   // Reading only: HKCR is outside the sandbox.
-  EXPECT_EQ(OpenError("\\CordalisContractNoSuchKey", kHkeyClassesRoot), kErrorFileNotFound);
+  EXPECT_EQ(OpenError("\\CordalisContractNoSuchKey", kHkeyClassesRoot),
+            Windows95() ? kErrorBadPathname : kErrorFileNotFound);
   EXPECT_EQ(OpenError("\\Software", kHkeyCurrentUser), kErrorBadPathname);
   EXPECT_EQ(OpenError("\\Software", kHkeyLocalMachine), kErrorBadPathname);
 }
 
 std::vector<Implementation> ImplementationsUnderTest() {
-  std::vector<Implementation> list = {{"Memory", &MakeMemoryRegistry}};
+  std::vector<Implementation> list = {{"Memory", &MakeMemoryRegistry, &Nt},
+                                      {"Memory95", &MakeMemory95Registry, &Windows95Family}};
 #ifdef _WIN32
-  list.push_back({"System", &MakeSystemRegistry});
+  list.push_back({"System", &MakeSystemRegistry, &SystemFamily});
 #endif
   return list;
 }

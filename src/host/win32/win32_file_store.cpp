@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "host/file_store.h"
+#include "host/host_queries.h"
+#include "host/platform.h"
 #include "host/win32/system_error_text.h"
 #include "host/win32/unique_handle.h"
 
@@ -174,8 +176,11 @@ class Win32FileStore final : public FileStore {
 
 }  // namespace
 
+// Windows 95, 98 and ME cannot replace a file in one rename (their MoveFileEx
+// is a stub), so the two renames are theirs from the start; the stub's error
+// code still turns a store that did not know to the two renames.
 FileStore& SystemFileStore() {
-  static Win32FileStore store(true);
+  static Win32FileStore store(NtFamily(SystemHostQueries()));
   return store;
 }
 

@@ -1,6 +1,8 @@
 // The Registry port on Windows: each call is the advapi32 function of its name.
 #include <windows.h>
 
+#include "host/host_queries.h"
+#include "host/platform.h"
 #include "host/registry_api.h"
 
 namespace cordalis {
@@ -29,6 +31,8 @@ HKey PortKey(HKEY key) {
 
 class Win32Registry final : public RegistryApi {
  public:
+  explicit Win32Registry(bool ntFamily) : ntFamily_(ntFamily) {}
+
   long OpenKey(HKey parent, const std::string& subKey, std::uint32_t access, HKey* result) override {
     HKEY key = nullptr;
     long error = RegOpenKeyExA(Key(parent), subKey.c_str(), 0, access, &key);
@@ -76,7 +80,15 @@ class Win32Registry final : public RegistryApi {
 
   long SetValue(HKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
                 std::uint32_t size) override {
-    // For string types Windows reads the byte after the data and stores it too
+    // Windows 95, 98 and ME take a REG_SZ's length from the string, reading up
+    // to its first zero whatever the size: a copy ending in one keeps them
+    // within the caller's bytes (and gives them bytes when there are none).
+    if (!ntFamily_ && type == REG_SZ) {
+      std::vector<std::uint8_t> copy(data, data + (data ? size : 0));
+      copy.push_back(0);
+      return RegSetValueExA(Key(key), name.c_str(), 0, type, copy.data(), static_cast<DWORD>(copy.size()));
+    }
+    // For string types NT reads the byte after the data and stores it too
     // when it is a zero the caller seems to have left out. A copy followed by a
     // non-zero byte makes it store exactly the bytes given, and never read
     // beyond the caller's buffer.
@@ -117,12 +129,15 @@ class Win32Registry final : public RegistryApi {
   }
 
   long CloseKey(HKey key) override { return RegCloseKey(Key(key)); }
+
+ private:
+  bool ntFamily_;
 };
 
 }  // namespace
 
 RegistryApi& SystemRegistry() {
-  static Win32Registry registry;
+  static Win32Registry registry(NtFamily(SystemHostQueries()));
   return registry;
 }
 
