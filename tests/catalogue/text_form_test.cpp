@@ -19,6 +19,7 @@ TEST(TextForm, ReadsTweaksAndActionsAsWritten) {
       "SubCat: Speed   \r\n"
       "Title: Make menus: open faster\r\n"
       "Source: Q123456; Windows 2000 Registry Reference, MenuShowDelay\r\n"
+      "Alternatives: 40, 41\r\n"
       "Description:\r\n"
       "| Sets how long Windows waits\r\n"
       "| before it opens a submenu.\r\n"
@@ -64,6 +65,7 @@ TEST(TextForm, ReadsTweaksAndActionsAsWritten) {
             "Sets how long Windows waits before it opens a submenu.\r\n\r\n Takes effect after you log off.");
   EXPECT_EQ(t.origin.file, "start.twk");
   EXPECT_EQ(t.source, "Q123456; Windows 2000 Registry Reference, MenuShowDelay");
+  EXPECT_EQ(t.alternatives, (std::vector<std::int32_t>{40, 41}));
   EXPECT_EQ(t.origin.line, 3);
   ASSERT_EQ(t.actions.size(), 3u);
 
@@ -76,8 +78,8 @@ TEST(TextForm, ReadsTweaksAndActionsAsWritten) {
   EXPECT_EQ(a.special, "num");
   EXPECT_EQ(a.data, "Delay (ms)|0|4000|50|400");
   EXPECT_EQ(a.verMask, 0x003F);
-  EXPECT_EQ(a.origin.line, 14);
-  EXPECT_EQ(a.lines.at("Data"), 21);
+  EXPECT_EQ(a.origin.line, 15);
+  EXPECT_EQ(a.lines.at("Data"), 22);
 
   const Action& b = t.actions[1];
   EXPECT_EQ(b.value, "");
@@ -114,6 +116,7 @@ TEST(TextForm, ReportsEveryLineThatBreaksTheForm) {
       {head + "action\nRoot: HKCU\nKey:K\nKey: K\nChange: add key\nPlatforms: XP\n",
        {"t.twk:6: \"Key:\" must be followed by a blank"}},
       {head + "Title: U\n" + action, {"t.twk:4: \"Title:\" given twice (first on line 3)"}},
+      {head + "Alternatives: 12, twelve\n" + action, {"t.twk:4: \"twelve\" in Alternatives: is not a tweak number"}},
       {head + "action\nRoot: HKCU\nKey: K\nChange: modify\nType: text\nPlatforms: XP Win7\n",
        {"t.twk:7: unknown change \"modify\": add key, change value, delete key, delete value, view value, or a number",
         "t.twk:8: unknown type \"text\": none, string, expand, binary, dword, or a number",

@@ -21,12 +21,13 @@ struct FieldName {
   const char* field;         // the table field it sets
   bool ofAction;
 };
-constexpr std::array<FieldName, 13> kFieldNames = {{
+constexpr std::array<FieldName, 14> kFieldNames = {{
     {"Category", "Category", false},
     {"SubCat", "SubCat", false},
     {"Title", "Title", false},
     {"Description", "Description", false},
     {"Source", "Source", false},
+    {"Alternatives", "Alternatives", false},
     {"Root", "Root", true},
     {"Key", "Key", true},
     {"Value", "Value", true},
@@ -200,11 +201,26 @@ class Parser {
     if (field == "SubCat") tweak_->subCat = value;
     if (field == "Title") tweak_->title = value;
     if (field == "Source") tweak_->source = value;
+    if (field == "Alternatives") SetAlternatives(value);
     if (field == "Description") {
       if (!value.empty()) Fault("the description goes on the lines below \"Description:\", each starting with \"| \"");
       inDescription_ = true;
       paragraphs_.clear();
       paragraph_.clear();
+    }
+  }
+
+  void SetAlternatives(std::string_view value) {
+    for (std::size_t i = 0; i < value.size();) {
+      std::size_t end = value.find_first_of(" ,", i);
+      if (end == std::string_view::npos) end = value.size();
+      if (end > i) {
+        std::string_view word = value.substr(i, end - i);
+        std::optional<std::int32_t> number = ParseIntegerText(word);
+        if (!number || *number <= 0) return Fault("\"" + std::string(word) + "\" in Alternatives: is not a tweak number");
+        tweak_->alternatives.push_back(*number);
+      }
+      i = end + 1;
     }
   }
 
