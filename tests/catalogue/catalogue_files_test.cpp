@@ -41,6 +41,7 @@ const char kFirstFile[] =
     "tweak 9\n"
     "Category: Zeta\n"
     "Title: Nine\n"
+    "Source: KB Q000009\n"
     "Description:\n"
     "| One & \"two\" <three>.\n"
     "|\n"
@@ -57,6 +58,8 @@ const char kFirstFile[] =
     "Category: Alpha\n"
     "SubCat: Sub\n"
     "Title: Two\n"
+    "Source: KB Q000002\n"
+    "Alternatives: 5\n"
     "action\n"
     "Root: HKCU\n"
     "Key: K\n"
@@ -66,6 +69,8 @@ const char kSecondFile[] =
     "tweak 5\n"
     "Category: Alpha\n"
     "Title: Five\n"
+    "Source: KB Q000005\n"
+    "Alternatives: 2\n"
     "action\n"
     "Root: HKCU\n"
     "Key: K\n"
@@ -148,7 +153,7 @@ TEST_F(CatalogueFiles, BuildWritesTheTwoTablesInTheProgramsForm) {
 
 TEST_F(CatalogueFiles, BuildWritesNothingForACatalogueWithProblems) {
   WriteFile(Out("Twks.xml"), "old");
-  WriteFile(In("c.twk"), "tweak 5\nCategory: C\nTitle: Again\n");
+  WriteFile(In("c.twk"), "tweak 5\nCategory: C\nTitle: Again\nSource: S\n");
   EXPECT_EQ(Lines(BuildTableFiles(SystemFileStore(), tweaks.File("tweaks"), tweaks.File("out"))),
             (LineList{In("c.twk") + ":1: #T0005 TwkID: the number is already used by the tweak at " + In("b.twk") + ":1",
                       In("c.twk") + ":1: #T0005: no actions"}));
@@ -198,7 +203,7 @@ TEST_F(CatalogueFiles, FolderFaultsAndTheNextFreeNumber) {
   EXPECT_THROW(LoadTweaksFolder(SystemFileStore(), tweaks.File("absent")), FileError);
 }
 
-TEST_F(CatalogueFiles, SummaryCountsCategoriesAndWhichTweaksUseEachCode) {
+TEST_F(CatalogueFiles, SummaryCountsCategoriesPlatformsAndCodesAndNamesSharedPlaces) {
   EXPECT_EQ(SummaryText(LoadTweaksFolder(SystemFileStore(), tweaks.File("tweaks")).catalogue),
             "3 tweaks, 4 actions\n"
             "\n"
@@ -208,6 +213,18 @@ TEST_F(CatalogueFiles, SummaryCountsCategoriesAndWhichTweaksUseEachCode) {
             "    Sub                            1\n"
             "  Zeta                             1\n"
             "    (no subcategory)               1\n"
+            "\n"
+            "Platforms (tweaks)\n"
+            "  95                 2 marked    2 shown\n"
+            "  98                 1 marked    1 shown\n"
+            "  ME                 1 marked    1 shown\n"
+            "  NT4                1 marked    2 shown\n"
+            "  2000               1 marked    2 shown\n"
+            "  XP                 1 marked    2 shown\n"
+            "  IE4                0 marked\n"
+            "  IE5                0 marked\n"
+            "  IE6                0 marked\n"
+            "  WDU                1 marked\n"
             "\n"
             "Control kinds\n"
             "  (none)             3 actions    3 tweaks: 2 5 9\n"
@@ -226,7 +243,20 @@ TEST_F(CatalogueFiles, SummaryCountsCategoriesAndWhichTweaksUseEachCode) {
             "Data types\n"
             "  0 (none)           2 actions    2 tweaks: 2 5\n"
             "  3 Binary           1 actions    1 tweaks: 9\n"
-            "  4 DWORD            1 actions    1 tweaks: 5\n");
+            "  4 DWORD            1 actions    1 tweaks: 5\n"
+            "\n"
+            "Places changed by more than one tweak\n"
+            "  2 and 5: HKCU\\K (alternatives)\n");
+
+  // Without Alternatives: the pair is still named, and marked; the tables
+  // keep no Alternatives: to judge by.
+  Catalogue unmarked = LoadTweaksFolder(SystemFileStore(), tweaks.File("tweaks")).catalogue;
+  unmarked.tweaks[1].alternatives.clear();
+  EXPECT_NE(SummaryText(unmarked).find("\n  2 and 5: HKCU\\K (NOT named as alternatives)\n"), std::string::npos);
+  ASSERT_TRUE(BuildTableFiles(SystemFileStore(), tweaks.File("tweaks"), tweaks.File("out")).empty());
+  const std::string fromTables =
+      SummaryText(LoadTableFiles(SystemFileStore(), Out("Twks.xml"), Out("Data.xml")).catalogue);
+  EXPECT_NE(fromTables.find("\n  2 and 5: HKCU\\K\n"), std::string::npos) << fromTables;
 }
 
 }  // namespace

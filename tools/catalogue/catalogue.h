@@ -51,6 +51,9 @@ struct Tweak {
 
 struct Catalogue {
   std::vector<Tweak> tweaks;  // in the order read
+  // True when read from the text form, the only form that keeps each tweak's
+  // Source: and Alternatives:.
+  bool fromTextForm = false;
   // The next number a new tweak gets, when the catalogue records it.
   std::optional<std::int32_t> nextNumber;
   Origin nextOrigin;

@@ -295,6 +295,7 @@ class Parser {
 
 void ParseTextForm(const std::string& fileName, std::string_view text, Catalogue& catalogue,
                    std::vector<Problem>& problems) {
+  catalogue.fromTextForm = true;
   Parser parser(fileName, catalogue, problems);
   int number = 0;
   while (!text.empty()) {
@@ -317,6 +318,7 @@ Catalogue ReadTweaksFolder(FileStore& files, const std::string& folder, std::vec
   if (error) throw FileError("cannot list the folder " + folder + ": " + error.message());
   std::sort(names.begin(), names.end());
   Catalogue catalogue;
+  catalogue.fromTextForm = true;
   if (names.empty()) problems.push_back({{folder, 0}, std::nullopt, 0, "", "the folder holds no .twk files"});
   for (const std::string& name : names) {
     const std::string path = PathInFolder(folder, name);
