@@ -6,6 +6,7 @@
 
 #include "catalogue/catalogue_summary.h"
 #include "catalogue/catalogue_tables.h"
+#include "catalogue/text_form.h"
 #include "db/data_packet.h"
 #include "db/dm1.h"
 #include "host/file_store.h"
@@ -257,6 +258,24 @@ TEST_F(CatalogueFiles, SummaryCountsCategoriesPlatformsAndCodesAndNamesSharedPla
   const std::string fromTables =
       SummaryText(LoadTableFiles(SystemFileStore(), Out("Twks.xml"), Out("Data.xml")).catalogue);
   EXPECT_NE(fromTables.find("\n  2 and 5: HKCU\\K\n"), std::string::npos) << fromTables;
+}
+
+// A place written per family, as binary data on one and a DWORD on the other,
+// is one place to the reader of the summary.
+TEST(CatalogueSummary, NamesAPlaceThatTwoTweaksWritePerFamilyOnce) {
+  const std::string actions =
+      "action\nRoot: HKCU\nKey: P\nValue: V\nChange: change value\nType: binary\nData: 01 00 00 00\nPlatforms: 95\n"
+      "action\nRoot: HKCU\nKey: P\nValue: V\nChange: change value\nType: dword\nData: 1\nPlatforms: NT4\n";
+  Catalogue catalogue;
+  std::vector<Problem> problems;
+  ParseTextForm("t.twk",
+                "tweak 1\nCategory: C\nTitle: T\nSource: S\nAlternatives: 2\n" + actions +
+                    "tweak 2\nCategory: C\nTitle: U\nSource: S\nAlternatives: 1\n" + actions,
+                catalogue, problems);
+  ASSERT_EQ(Lines(problems), LineList{});
+  const std::string summary = SummaryText(catalogue);
+  const std::string places = summary.substr(summary.find("Places changed by more than one tweak"));
+  EXPECT_EQ(places, "Places changed by more than one tweak\n  1 and 2: HKCU\\P \"V\" (alternatives)\n");
 }
 
 }  // namespace

@@ -86,6 +86,7 @@ void AppendSharedWrites(std::string& out, const Catalogue& catalogue) {
   out += "\nPlaces changed by more than one tweak\n";
   const std::vector<SharedWrite> shared = SharedWrites(catalogue);
   if (shared.empty()) out += "  (none)\n";
+  std::set<std::string> listed;  // split actions of one place on two families name it once
   for (const SharedWrite& write : shared) {
     const Tweak& first = catalogue.tweaks[write.firstTweak];
     const Tweak& second = catalogue.tweaks[write.secondTweak];
@@ -93,7 +94,7 @@ void AppendSharedWrites(std::string& out, const Catalogue& catalogue) {
                        PlaceText(first.actions[write.firstAction]);
     if (catalogue.fromTextForm)
       line += NameEachOther(first, second) ? " (alternatives)" : " (NOT named as alternatives)";
-    out += line + "\n";
+    if (listed.insert(line).second) out += line + "\n";
   }
 }
 
