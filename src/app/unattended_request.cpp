@@ -31,7 +31,8 @@ class Reader {
   explicit Reader(const std::vector<std::string>& arguments) : arguments_(arguments) {}
 
   CommandLineReading Read() {
-    for (next_ = 0; next_ < arguments_.size() && reading_.error.empty();) {
+    // Read to the end whatever the first fault: /quiet and /log still count.
+    for (next_ = 0; next_ < arguments_.size();) {
       const std::string& argument = arguments_[next_++];
       if (IsSwitch(argument)) {
         Switch(ToLowerAscii(std::string_view(argument).substr(1)), argument);
@@ -97,7 +98,6 @@ class Reader {
 
   // The argument after a switch; a fault when there is none.
   std::string Needed(const char* name, const char* what) {
-    if (!reading_.error.empty()) return {};
     if (next_ >= arguments_.size() || IsSwitch(arguments_[next_]) || arguments_[next_].empty()) {
       Fail(std::string("The switch ") + name + " needs " + what + ".");
       return {};
@@ -106,7 +106,7 @@ class Reader {
   }
 
   void Tweaks(const char* name, const std::string& text, bool allowAll) {
-    if (!reading_.error.empty()) return;
+    if (text.empty()) return;  // already refused
     TweakChoice& choice = reading_.request.tweaks;
     if (allowAll && EqualsIgnoreCase(text, "all")) {
       choice.all = true;
