@@ -115,7 +115,7 @@ TEST_F(MainForm, ExportUndoDataWritesTheRollbackFileWhereTheUserSays) {
   EXPECT_NE(text.find("\r\n[-HKEY_CURRENT_USER\\Software]\r\n"), std::string::npos) << "DO IT made the key: " << text;
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   EXPECT_EQ(world.boxes.shown[0].icon, MsgIcon::Information);
-  EXPECT_EQ(world.boxes.shown[0].text.substr(0, 44), "The undo data of 1 tweak is in C:\\back.reg.");
+  EXPECT_EQ(world.boxes.shown[0].text.substr(0, 43), "The undo data of 1 tweak is in C:\\back.reg.");
 
   world.boxes.shown.clear();
   world.files.readOnly = true;
