@@ -65,6 +65,9 @@ const std::vector<Command>& Commands() {
             &Model::acHelpExecute, nullptr, {vkF1}, 9),
       Entry(cmdAbout, "acAbout", "&About Cordalis...", "About|View copyright and version information",
             &Model::acAboutExecute),
+      Entry(cmdExportUndo, "acExportUndo", "E&xport undo data...",
+            "Export undo data|Write a Registry file that puts back what the undo data records, without Cordalis",
+            &Model::acExportUndoExecute, &Model::acExportUndoEnabled),
   };
   return commands;
 }
@@ -107,7 +110,7 @@ const std::vector<Menu>& MainMenu() {
       {"&Edit", {cmdCopy, cmdSelectAll}},
       {"Fi&nd", {cmdFind, cmdFindNext, cmdNone, cmdFindUndo}},
       {"&Tree", {cmdExpandAll, cmdCollapseAll, cmdExpandCategory, cmdCollapseCategory, cmdNone, cmdNextTweak, cmdPreviousTweak}},
-      {"T&weak", {cmdApply, cmdUndo, cmdDeleteUndo, cmdNone, cmdNote, cmdNone, cmdHide, cmdReveal}},
+      {"T&weak", {cmdApply, cmdUndo, cmdDeleteUndo, cmdExportUndo, cmdNone, cmdNote, cmdNone, cmdHide, cmdReveal}},
       {"&Help", {cmdHelp, cmdAbout}},
   };
   return menu;

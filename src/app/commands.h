@@ -36,6 +36,7 @@ enum CommandId : int {
   cmdReveal,
   cmdHelp,
   cmdAbout,
+  cmdExportUndo,
 };
 
 // Virtual-key codes, as Windows numbers them.

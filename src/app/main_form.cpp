@@ -12,7 +12,9 @@
 #include "db/writable_table.h"
 #include "engine/detail_text.h"
 #include "engine/rich_text.h"
+#include "engine/rollback_file.h"
 #include "engine/undo_commands.h"
+#include "host/file_store.h"
 #include "host/message_boxes.h"
 #include "host/platform.h"
 #include "host/roots.h"
@@ -231,6 +233,25 @@ void MainFormModel::acUndoExecute() {
 void MainFormModel::acDelUndoExecute() {
   DeleteUndoDataCommand({*dm_, ports_.registry, ports_.boxes, viewOnly_}, states_.deleteUndo, SelectedTweak(),
                         [&] { Refresh(); });
+}
+
+bool MainFormModel::acExportUndoEnabled() const { return dm_ != nullptr && dm_->cdsUndo.Data().LiveRowCount() > 0; }
+
+void MainFormModel::acExportUndoExecute() {
+  const std::optional<std::string> path = view_.AskRollbackFile();
+  if (!path) return;
+  const std::vector<RollbackTweak> tweaks = RollbackTweaksOf(*dm_);
+  try {
+    ReplaceFileAtomically(ports_.files, *path, RollbackFileText(tweaks, ""));
+  } catch (const FileError& e) {
+    ports_.boxes.Show(MsgOwner::MainWindow, MsgIcon::Error, "Cordalis cannot write " + *path + ": " + e.Reason());
+    return;
+  }
+  ports_.boxes.Show(MsgOwner::MainWindow, MsgIcon::Information,
+                    "The undo data of " + std::to_string(tweaks.size()) + " tweak" + (tweaks.size() == 1 ? "" : "s") +
+                        " is in " + *path + ".\r\n\r\nImported with the Registry editor (a double click on the "
+                        "file, or regedit /s and the file), it puts back what Undo would, without Cordalis. The "
+                        "comment at its top says what each Windows can and cannot do with it.");
 }
 
 void MainFormModel::acHelpExecute() { view_.ShowHelp(helpPath_); }

@@ -19,6 +19,7 @@
 
 namespace cordalis {
 
+class FileStore;
 class HostQueries;
 class MessageBoxes;
 class RegistryApi;
@@ -41,6 +42,7 @@ struct MainFormPorts {
   TextSearch& search;          // the rich edit's own find
   RichTextPane& description;   // reDesc
   RichTextPane& detail;        // reDetail
+  FileStore& files;            // for the files the user saves
 };
 
 // What the model asks of the window.
@@ -71,6 +73,8 @@ class MainFormView {
   virtual void ShowAbout(const std::string& platformText) = 0;
   virtual void ShowFindDialog(const FindState& find) = 0;
   virtual void ShowHelp(const std::string& helpPath) = 0;
+  // The save-file dialog for the rollback file; nothing when cancelled.
+  virtual std::optional<std::string> AskRollbackFile() = 0;
   // The standard edit commands act on the focused control.
   virtual void CopyFocused() = 0;
   virtual void SelectAllFocused() = 0;
@@ -157,6 +161,8 @@ class MainFormModel {
   void acRevealExecute();
   void acHelpExecute();
   void acAboutExecute();
+  void acExportUndoExecute();
+  bool acExportUndoEnabled() const;
   void SetWindowEnabled(bool enabled) { windowEnabled_ = enabled; }
 
   // The selection handling for the node that is already selected: DO IT, Undo

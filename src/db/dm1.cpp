@@ -58,7 +58,7 @@ const FieldDefs& Tdm1::ActionFields() { return schema::ActionFields(); }
 const FieldDefs& Tdm1::UndoFields() { return schema::UndoFields(); }
 const FieldDefs& Tdm1::NoteFields() { return schema::NoteFields(); }
 
-Tdm1::Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::string programFolder)
+Tdm1::Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::string programFolder, int lockPauses)
     : cdsTwks("cdsTwks", engine),
       cdsData("cdsData", engine),
       cdsUndo("cdsUndo", engine),
@@ -75,7 +75,7 @@ Tdm1::Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::str
   cdsTwks.SetIndexField(schema::kTwkID);
   for (ClientDataSet* detail : {&cdsData, &cdsUndo, &cdsNote}) detail->SetMaster(cdsTwks, schema::kTwkID);
   for (ClientDataSet* table : {&cdsTwks, &cdsData, &cdsUndo, &cdsNote}) table->SetReadOnly(true);
-  Open();
+  Open(lockPauses);
 }
 
 Tdm1::~Tdm1() {
@@ -86,13 +86,13 @@ Tdm1::~Tdm1() {
   }
 }
 
-void Tdm1::Open() {
+void Tdm1::Open(int lockPauses) {
   loadStatus_ = lsLoaded;
   cdsTwks.FileName = PathInFolder(folder_, "Twks.xml");
   cdsData.FileName = PathInFolder(folder_, "Data.xml");
   cdsUndo.FileName = PathInFolder(folder_, "Undo.xml");
   cdsNote.FileName = PathInFolder(folder_, "Note.xml");
-  const std::string lockMessage = TakeLock();
+  const std::string lockMessage = TakeLock(lockPauses);
   try {
     cdsTwks.Open();
     RequireFields(cdsTwks, TweakFields());
@@ -124,9 +124,13 @@ void Tdm1::Open() {
 // Only the copy that holds the lock writes the tables, and so only it may
 // finish a replacement that a crash cut short. Returns the message that tells
 // why this copy views the tables only, or nothing when it holds the lock.
-std::string Tdm1::TakeLock() {
+std::string Tdm1::TakeLock(int pauses) {
   try {
     lock_ = files_.HoldLock(PathInFolder(folder_, kTableLockFile));
+    for (int paused = 0; !lock_ && paused < pauses; ++paused) {
+      files_.Pause(kLockPauseMilliseconds);
+      lock_ = files_.HoldLock(PathInFolder(folder_, kTableLockFile));
+    }
     if (!lock_) {
       viewOnly_ = true;
       return OtherCopyMessage(folder_);

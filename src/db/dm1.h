@@ -23,6 +23,7 @@ inline constexpr char kTableLockFile[] = "Cordalis.lck";
 // synchronisation tool) to let go of a user table before it gives up.
 inline constexpr int kReadPauses = 10;
 inline constexpr int kReadPauseMilliseconds = 100;
+inline constexpr int kLockPauseMilliseconds = 100;
 
 enum LoadStatus : int {
   lsLoaded = 0,
@@ -39,7 +40,9 @@ class Tdm1 {
   // Opens the four tables; a missing or damaged Undo.xml or Note.xml is told to
   // the user and replaced by an empty table, the damaged file kept beside it.
   // Holds the lock file until destroyed; a copy that cannot runs view-only.
-  Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::string programFolder);
+  // While another copy holds it, the lock is tried again after each of
+  // lockPauses pauses of kLockPauseMilliseconds.
+  Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::string programFolder, int lockPauses = 0);
   ~Tdm1();  // Close(), with any failure to save swallowed; call Close() to see it
   Tdm1(const Tdm1&) = delete;
   Tdm1& operator=(const Tdm1&) = delete;
@@ -72,8 +75,8 @@ class Tdm1 {
  private:
   enum class Outcome { Opened, Damaged, Unreadable };
 
-  void Open();
-  std::string TakeLock();
+  void Open(int lockPauses);
+  std::string TakeLock(int pauses);
   void OpenUserTable(ClientDataSet& table, TableJournal& journal, const FieldDefs& fields,
                      const UserTableWords& words);
   Outcome TryOpen(ClientDataSet& table, const FieldDefs& fields, std::string& reason);

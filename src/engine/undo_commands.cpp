@@ -1,9 +1,11 @@
 #include "engine/undo_commands.h"
 
+#include <map>
 #include <stdexcept>
 #include <vector>
 
 #include "db/dm1.h"
+#include "db/schema.h"
 #include "db/writable_table.h"
 #include "db/record_codes.h"
 #include "engine/control_pane.h"
@@ -189,6 +191,21 @@ void FindTweakWithUndoCommand(Tdm1& dm, MessageBoxes& boxes, TreeOrder& tree) {
     return;
   }
   boxes.Show(MsgOwner::MainWindow, MsgIcon::Information, "There are no more tweaks that have Undo data stored.");
+}
+
+std::vector<UndoRecord> UndoReplayOrder(std::vector<UndoRecord> recorded) { return recorded; }
+
+std::vector<std::int32_t> TweaksWithUndoData(const ClientDataSet& undo) {
+  const int column = undo.Data().FieldIndex(schema::kTwkID);
+  if (column < 0) return {};
+  std::map<RowId, std::int32_t> byFirstRow;  // row ids grow as rows are added
+  for (RowId row : undo.AllRows()) {
+    const std::int32_t twkId = undo.Data().Number(row, static_cast<std::size_t>(column));
+    byFirstRow.try_emplace(undo.RowsWithKey(twkId).front(), twkId);
+  }
+  std::vector<std::int32_t> tweaks;
+  for (const auto& [row, twkId] : byFirstRow) tweaks.push_back(twkId);
+  return tweaks;
 }
 
 }  // namespace cordalis

@@ -4,12 +4,14 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "db/records.h"
 #include "host/registry_api.h"
 
 namespace cordalis {
 
+class ClientDataSet;
 class MessageBoxes;
 class Tdm1;
 class TreeOrder;
@@ -42,5 +44,14 @@ void DeleteUndoDataCommand(const UndoInputs& in, bool enabled, std::optional<std
 
 // Selects the next tweak in tree order that has undo data.
 void FindTweakWithUndoCommand(Tdm1& dm, MessageBoxes& boxes, TreeOrder& tree);
+
+// The order in which Undo replays a tweak's undo actions, given as recorded.
+// Whatever else makes what Undo makes from them (the rollback file) takes
+// them in this order.
+std::vector<UndoRecord> UndoReplayOrder(std::vector<UndoRecord> recorded);
+
+// Every tweak that has undo data, in the order they were applied: by the
+// first undo action each one recorded.
+std::vector<std::int32_t> TweaksWithUndoData(const ClientDataSet& undo);
 
 }  // namespace cordalis

@@ -96,6 +96,35 @@ TEST_F(MainForm, DoItThenRestartThenUndoRestoresTheRegistry) {
   EXPECT_TRUE(world.model->Enabled(cmdApply));
 }
 
+TEST_F(MainForm, ExportUndoDataWritesTheRollbackFileWhereTheUserSays) {
+  world.Start();
+  EXPECT_FALSE(world.model->Enabled(cmdExportUndo)) << "no tweak has undo data";
+  world.model->Execute(cmdApply);
+  ASSERT_TRUE(world.model->Enabled(cmdExportUndo));
+  world.boxes.shown.clear();
+
+  world.model->Execute(cmdExportUndo);  // cancelled
+  EXPECT_EQ(world.view->rollbackDialogs, 1);
+  EXPECT_TRUE(world.boxes.shown.empty());
+
+  world.view->rollbackAnswer = "C:\\back.reg";
+  world.model->Execute(cmdExportUndo);
+  const std::string text = world.files.At("C:\\back.reg");
+  EXPECT_EQ(text.rfind("REGEDIT4\r\n", 0), 0u);
+  EXPECT_NE(text.find(";   #T0001 Alpha tweak\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\n[-HKEY_CURRENT_USER\\Software]\r\n"), std::string::npos) << "DO IT made the key: " << text;
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].icon, MsgIcon::Information);
+  EXPECT_EQ(world.boxes.shown[0].text.substr(0, 43), "The undo data of 1 tweak is in C:\\back.reg.");
+
+  world.boxes.shown.clear();
+  world.files.readOnly = true;
+  world.model->Execute(cmdExportUndo);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].icon, MsgIcon::Error);
+  EXPECT_EQ(world.boxes.shown[0].text.substr(0, 35), "Cordalis cannot write C:\\back.reg: ");
+}
+
 // A tree node whose tweak the table no longer has: the description pane says so,
 // and the window keeps no control of the tweak selected before.
 TEST_F(MainForm, ATweakMissingFromTheTableIsToldAndLeavesNoControls) {

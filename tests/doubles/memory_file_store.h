@@ -1,6 +1,7 @@
 #pragma once
 // A file store in memory whose changing operations can be made to fail, or to
 // stop the "process" part-way as a crash would.
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -42,6 +43,7 @@ class MemoryFileStore final : public FileStore {
   std::set<std::string> locksHeld;              // lower case; a lock file's entry while it is held
   std::optional<FileFault> lockFails;           // HoldLock throws this fault (the file cannot be created)
   std::vector<int> pauses;                      // every Pause, in milliseconds; nothing waits
+  std::function<void()> onPause;                // what another process does meanwhile
 
   bool Exists(const std::string& path) override {
     Alive();
@@ -116,7 +118,10 @@ class MemoryFileStore final : public FileStore {
     if (!locksHeld.insert(ToLowerAscii(path)).second) return nullptr;
     return std::make_unique<Lock>(locksHeld, ToLowerAscii(path));
   }
-  void Pause(int milliseconds) override { pauses.push_back(milliseconds); }
+  void Pause(int milliseconds) override {
+    pauses.push_back(milliseconds);
+    if (onPause) onPause();
+  }
 
   std::string& At(const std::string& path) { return files.at(ToLowerAscii(path)); }
 

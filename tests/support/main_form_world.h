@@ -40,6 +40,8 @@ class RecordingView final : public MainFormView {
   std::string aboutPlatform;
   int findDialogs = 0;
   std::string helpPath;
+  std::optional<std::string> rollbackAnswer;  // what the save dialog returns; nothing is Cancel
+  int rollbackDialogs = 0;
 
   void ShowTree(const TweakTree&) override {
     ++treeBuilds;
@@ -67,6 +69,10 @@ class RecordingView final : public MainFormView {
   void ShowAbout(const std::string& platformText) override { aboutPlatform = platformText; }
   void ShowFindDialog(const FindState&) override { ++findDialogs; }
   void ShowHelp(const std::string& path) override { helpPath = path; }
+  std::optional<std::string> AskRollbackFile() override {
+    ++rollbackDialogs;
+    return rollbackAnswer;
+  }
   void CopyFocused() override {}
   void SelectAllFocused() override {}
   void Close() override { closed = true; }
@@ -98,8 +104,8 @@ class MainFormWorld {
     Stop();
     settings = std::make_unique<IniSettingsStore>(PathInFolder(kFolder, "cordalis.INI"), files);
     environment = std::make_unique<HostEnvironment>(host);
-    const MainFormPorts ports{registry, host,   environment->Facts(), boxes,       *settings,
-                              collation, measure, search,              description, detail};
+    const MainFormPorts ports{registry,  host,    environment->Facts(), boxes,  *settings, collation,
+                              measure,   search,  description,          detail, files};
     view = std::make_unique<RecordingView>();
     model = std::make_unique<MainFormModel>(ports, *view, arguments, kExe, MainFormMetrics{});
     view->model = model.get();

@@ -1,5 +1,6 @@
-// Program entry: the database pre-check, the single-instance test, the main
-// window, the data module and the message loop, in that order.
+// Program entry: a run without the window when the command line asks for one;
+// else the database pre-check, the single-instance test, the main window, the
+// data module and the message loop, in that order.
 #include <windows.h>
 
 #include <string>
@@ -9,6 +10,7 @@
 #include "app/program_files.h"
 #include "app/win32/main_window.h"
 #include "app/win32/single_instance.h"
+#include "app/win32/unattended_entry.h"
 #include "db/dm1.h"
 #include "db/packet_engine.h"
 #include "host/file_store.h"
@@ -50,6 +52,7 @@ int RunMessageLoop(TMainForm& form) {
 }
 
 int Run(HINSTANCE instance, int show, Win32MessageBoxes& boxes) {
+  if (const std::optional<int> exitCode = RunWithoutWindowIfAsked(boxes)) return *exitCode;
   HostQueries& host = SystemHostQueries();
   const std::string programPath = host.ProgramPath();
   const std::string folder = FolderOf(programPath);

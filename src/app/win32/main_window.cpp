@@ -13,6 +13,7 @@
 #include "app/win32/rich_edit_search.h"
 #include "controls/browse_logic.h"
 #include "controls/win32/browse_dialogs.h"
+#include "host/file_store.h"
 #include "host/message_boxes.h"
 #include "host/platform.h"
 #include "host/win32/system_libraries.h"
@@ -105,7 +106,7 @@ TMainForm::TMainForm(const MainWindowSetup& setup) : instance_(setup.instance), 
   metrics.descriptionOverhead = gbDesc_->Overhead();
   metrics.detailOverhead = gbDetail_->Overhead();
   const MainFormPorts ports{setup.registry, setup.host,  setup.facts, setup.boxes,  setup.settings,
-                            setup.collation, measure_,   *search_,    *reDesc_,     *reDetail_};
+                            setup.collation, measure_,   *search_,    *reDesc_,     *reDetail_, SystemFileStore()};
   MainFormView& view = *this;
   model_ = std::make_unique<MainFormModel>(ports, view, setup.arguments, setup.programPath, metrics);
   SetWindowTextA(Handle(), model_->Caption().c_str());
@@ -459,6 +460,22 @@ void TMainForm::ShowFindDialog(const FindState& find) {
 }
 
 void TMainForm::ShowHelp(const std::string& helpPath) { WinHelpA(Handle(), helpPath.c_str(), HELP_FINDER, 0); }
+
+std::optional<std::string> TMainForm::AskRollbackFile() {
+  char file[MAX_PATH] = "Cordalis rollback.reg";
+  static const char kFilter[] = "Registration files (*.reg)\0*.reg\0All files (*.*)\0*.*\0";
+  OPENFILENAMEA dialog{};
+  dialog.lStructSize = sizeof dialog;  // the size Windows 95 and NT 4.0 know, with _WIN32_WINNT at 0x0400
+  dialog.hwndOwner = Handle();
+  dialog.lpstrFilter = kFilter;
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = sizeof file;
+  dialog.lpstrTitle = "Export undo data";
+  dialog.lpstrDefExt = "reg";
+  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetSaveFileNameA(&dialog)) return std::nullopt;
+  return std::string(file);
+}
 
 void TMainForm::CopyFocused() {
   HWND focus = GetFocus();

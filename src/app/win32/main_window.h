@@ -69,6 +69,7 @@ class TMainForm final : public Window, private MainFormView {
   void ShowAbout(const std::string& platformText) override;
   void ShowFindDialog(const FindState& find) override;
   void ShowHelp(const std::string& helpPath) override;
+  std::optional<std::string> AskRollbackFile() override;
   void CopyFocused() override;
   void SelectAllFocused() override;
   void Close() override;
