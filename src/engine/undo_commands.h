@@ -26,12 +26,14 @@ struct UndoInputs {
   bool viewOnly = false;
 };
 
-// Replays the selected tweak's undo actions, first recorded first, removing
-// each (from the file once all are replayed); then runs the selection handling
-// again. An action that cannot be replayed (hex text that holds more bytes
-// than its length allows, a write the Registry refuses) stays in the table,
-// the later ones go on, and one error box names the tweak and each action
-// that stayed.
+// Replays the selected tweak's undo actions, the last recorded first (the
+// copy of a deleted key as one, in its own order: UndoReplayOrder), puts the
+// keys they changed on the disk and then removes the actions from the table
+// and its file; then runs the selection handling again. An action that cannot
+// be replayed (one whose root or change type Undo does not know, hex text that
+// holds more bytes than its length allows, a write the Registry refuses)
+// stays in the table, the others go on, and one error box names the tweak and
+// each action that stayed.
 void UndoCommand(const UndoInputs& in, std::optional<std::int32_t> selectedTweak,
                  const std::function<void()>& refreshSelection);
 
