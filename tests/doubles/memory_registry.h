@@ -31,6 +31,8 @@
 // - RegQueryInfoKey needs KEY_QUERY_VALUE on the handle, as on Windows XP and
 //   2003; Wine (like later Windows for some rights) answers any handle. Code
 //   that passes here works on both.
+// - RegFlushKey needs KEY_QUERY_VALUE on the handle, as Windows documents;
+//   Wine flushes through any handle.
 #include <functional>
 #include <map>
 #include <memory>
