@@ -60,7 +60,7 @@ const std::vector<Command>& Commands() {
             "Hide tweak|Hide the current tweak so it doesn't show in the tree",
             &Model::acHideExecute, &Model::acHideEnabled),
       Entry(cmdReveal, "acReveal", "&Reveal all", "Reveal all|Reveal any tips that you have hidden",
-            &Model::acRevealExecute),
+            &Model::acRevealExecute, &Model::acRevealEnabled),
       Entry(cmdHelp, "acHelp", "&Help topics", "Help|Invoke the help system",
             &Model::acHelpExecute, nullptr, {vkF1}, 9),
       Entry(cmdAbout, "acAbout", "&About Cordalis...", "About|View copyright and version information",

@@ -52,7 +52,9 @@ MainFormModel::MainFormModel(const MainFormPorts& ports, MainFormView& view, con
                              const std::string& programPath, const MainFormMetrics& metrics)
     : ports_(ports), view_(view), metrics_(metrics) {
   viewOnly_ = HasViewOnlySwitch(arguments);
-  writableRoots_ = WritableRootSet(ports.registry, ports.host);
+  // The probe makes and removes a key in each root: no change, but a write,
+  // which a view-only run does not make. It applies nothing either.
+  writableRoots_ = viewOnly_ ? 0 : WritableRootSet(ports.registry, ports.host);
   settingsPath_ = SettingsPathFor(programPath);
   settings_.Load(ports.settings);
   lastTip_ = settings_.lastTip;
@@ -86,13 +88,13 @@ void MainFormModel::Activated() {
   BuildTree();
   treePending_ = false;
   if (ReadVeryFirst(ports_.settings)) ports_.boxes.Show(MsgOwner::MainWindow, MsgIcon::Information, kFirstRunNotice);
-  ClearVeryFirst(ports_.settings);
+  if (!viewOnly_) ClearVeryFirst(ports_.settings);
 }
 
 void MainFormModel::Destroying() {
   // A window that never showed its tree has nothing to remember, and must not
   // overwrite what the last good run remembered.
-  if (treePending_) return;
+  if (treePending_ || viewOnly_) return;
   const std::optional<std::int32_t> tweak = SelectedTweak();
   settings_.lastTip = tweak ? *tweak : -1;
   settings_.findX = find_.dialogX;

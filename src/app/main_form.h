@@ -117,7 +117,8 @@ class MainFormModel {
   void Attach(Tdm1& dm);
   // Every activation: the first reports a failed load or builds the tree.
   void Activated();
-  // Destruction: the settings of section "Settings".
+  // Destruction: the settings of section "Settings", except in a view-only
+  // run, which changes no file.
   void Destroying();
 
   // Events of the tree control.
@@ -159,6 +160,7 @@ class MainFormModel {
   void acHideExecute();
   bool acHideEnabled() const { return states_.hide; }
   void acRevealExecute();
+  bool acRevealEnabled() const { return !viewOnly_; }  // a view-only run writes no hidden flag
   void acHelpExecute();
   void acAboutExecute();
   void acExportUndoExecute();

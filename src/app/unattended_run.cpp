@@ -59,7 +59,9 @@ class Run {
   int Go() {
     if (!DatabasePreCheck(ports_.files, boxes_, ports_.programFolder)) return kExitCannotRun;
     const bool changes = request_.action == UnattendedAction::Apply || request_.action == UnattendedAction::Undo;
-    Tdm1 dm(ports_.engine, ports_.files, boxes_, ports_.programFolder, changes ? kUnattendedLockPauses : 0);
+    // Listing and exporting only read: they take no lock, so they run beside an open window.
+    Tdm1 dm(ports_.engine, ports_.files, boxes_, ports_.programFolder,
+            changes ? TableAccess::ReadWrite : TableAccess::ViewOnly, changes ? kUnattendedLockPauses : 0);
     if (dm.LoadStatus() != lsLoaded) {
       Say(LoadFailureMessage(dm.LoadStatus()));
       return kExitCannotRun;

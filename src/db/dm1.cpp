@@ -58,7 +58,8 @@ const FieldDefs& Tdm1::ActionFields() { return schema::ActionFields(); }
 const FieldDefs& Tdm1::UndoFields() { return schema::UndoFields(); }
 const FieldDefs& Tdm1::NoteFields() { return schema::NoteFields(); }
 
-Tdm1::Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::string programFolder, int lockPauses)
+Tdm1::Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::string programFolder,
+           TableAccess access, int lockPauses)
     : cdsTwks("cdsTwks", engine),
       cdsData("cdsData", engine),
       cdsUndo("cdsUndo", engine),
@@ -75,7 +76,7 @@ Tdm1::Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::str
   cdsTwks.SetIndexField(schema::kTwkID);
   for (ClientDataSet* detail : {&cdsData, &cdsUndo, &cdsNote}) detail->SetMaster(cdsTwks, schema::kTwkID);
   for (ClientDataSet* table : {&cdsTwks, &cdsData, &cdsUndo, &cdsNote}) table->SetReadOnly(true);
-  Open(lockPauses);
+  Open(access, lockPauses);
 }
 
 Tdm1::~Tdm1() {
@@ -86,13 +87,15 @@ Tdm1::~Tdm1() {
   }
 }
 
-void Tdm1::Open(int lockPauses) {
+void Tdm1::Open(TableAccess access, int lockPauses) {
   loadStatus_ = lsLoaded;
   cdsTwks.FileName = PathInFolder(folder_, "Twks.xml");
   cdsData.FileName = PathInFolder(folder_, "Data.xml");
   cdsUndo.FileName = PathInFolder(folder_, "Undo.xml");
   cdsNote.FileName = PathInFolder(folder_, "Note.xml");
-  const std::string lockMessage = TakeLock(lockPauses);
+  // A run that only views keeps no other copy from writing and has nothing to tell.
+  viewOnly_ = access == TableAccess::ViewOnly;
+  const std::string lockMessage = viewOnly_ ? std::string() : TakeLock(lockPauses);
   try {
     cdsTwks.Open();
     RequireFields(cdsTwks, TweakFields());
@@ -113,7 +116,7 @@ void Tdm1::Open(int lockPauses) {
     loadStatus_ = lsActionsFailed;
     return;
   }
-  if (viewOnly_) boxes_.Show(MsgOwner::None, MsgIcon::Information, lockMessage);
+  if (!lockMessage.empty()) boxes_.Show(MsgOwner::None, MsgIcon::Information, lockMessage);
   OpenUserTable(cdsUndo, undoJournal_, UndoFields(), kUndoWords);
   OpenUserTable(cdsNote, noteJournal_, NoteFields(), kNoteWords);
   if (viewOnly_) {
@@ -158,14 +161,14 @@ void Tdm1::OpenUserTable(ClientDataSet& table, TableJournal& journal, const Fiel
       if (CreateOnDisk(table, fields)) return;
     }
   } else {
-    std::string reason;
-    switch (TryOpen(table, fields, reason)) {
+    std::string reason, failedFile;
+    switch (TryOpen(table, fields, reason, failedFile)) {
       case Outcome::Opened:
         if (!viewOnly_ && !journal.Damage().empty()) KeepDamagedJournal(journal, words);
         if (!viewOnly_) FoldJournal(table);
         return;
       case Outcome::Unreadable:
-        if (!viewOnly_) BecomeViewOnly(UnreadableFileMessage(table.FileName, reason));
+        if (!viewOnly_) BecomeViewOnly(UnreadableFileMessage(failedFile, reason));
         break;
       case Outcome::Damaged:
         if (!viewOnly_) ReplaceDamaged(table, journal, fields, words, reason);
@@ -180,8 +183,10 @@ void Tdm1::OpenUserTable(ClientDataSet& table, TableJournal& journal, const Fiel
 
 // A file that another program holds is tried again a few times. Only a file
 // that was read and found wanting is damaged; one that could not be read may
-// be whole.
-Tdm1::Outcome Tdm1::TryOpen(ClientDataSet& table, const FieldDefs& fields, std::string& reason) {
+// be whole. failedFile names the file that could not be read: the table's, or
+// its journal's.
+Tdm1::Outcome Tdm1::TryOpen(ClientDataSet& table, const FieldDefs& fields, std::string& reason,
+                            std::string& failedFile) {
   for (int pauses = 0;; ++pauses) {
     try {
       table.Open();
@@ -195,6 +200,8 @@ Tdm1::Outcome Tdm1::TryOpen(ClientDataSet& table, const FieldDefs& fields, std::
         continue;
       }
       reason = e.Reason();
+      const auto* journal = dynamic_cast<const JournalReadError*>(&e);
+      failedFile = journal ? journal->Path() : table.FileName;
       // Larger than any table the program writes: read, in a sense, and wanting.
       return e.Fault() == FileFault::TooLarge ? Outcome::Damaged : Outcome::Unreadable;
     } catch (const DataPacketError& e) {
@@ -208,6 +215,7 @@ Tdm1::Outcome Tdm1::TryOpen(ClientDataSet& table, const FieldDefs& fields, std::
     } catch (const std::exception& e) {
       table.Drop();
       reason = e.what();
+      failedFile = table.FileName;
       return Outcome::Unreadable;
     }
   }

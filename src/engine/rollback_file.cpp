@@ -9,6 +9,7 @@
 #include "db/record_codes.h"
 #include "engine/undo_commands.h"
 #include "engine/undo_recorder.h"
+#include "engine/undo_replay_order.h"
 #include "host/int_text.h"
 #include "host/registry.h"
 #include "host/roots.h"
@@ -244,7 +245,14 @@ std::string RollbackFileText(const std::vector<RollbackTweak>& tweaks, const std
   auto putBack = [&](const std::string& key) {  // a section makes its key and every missing key above it
     std::erase_if(deleted, [&](const std::string& d) { return AtOrBelow(key, d); });
   };
-  for (const Step& step : steps) {
+  // A key deleted later in the file takes every value below it along.
+  auto deletedLater = [&](std::size_t at) {
+    return std::any_of(steps.begin() + static_cast<std::ptrdiff_t>(at) + 1, steps.end(), [&](const Step& later) {
+      return later.kind == StepKind::DeleteKey && AtOrBelow(steps[at].key, later.key);
+    });
+  };
+  for (std::size_t at = 0; at < steps.size(); ++at) {
+    const Step& step = steps[at];
     switch (step.kind) {
       case StepKind::RestoreKey:
         enter("[" + step.key + "]");
@@ -264,7 +272,7 @@ std::string RollbackFileText(const std::vector<RollbackTweak>& tweaks, const std
         // Gone with its key already; a section for it would make the key again.
         const bool gone = std::any_of(deleted.begin(), deleted.end(),
                                       [&](const std::string& d) { return AtOrBelow(step.key, d); });
-        if (gone) break;
+        if (gone || deletedLater(at)) break;
         enter("[" + step.key + "]");
         body += ValueName(step.value) + "=-" + kLineEnd;
         deletions.push_back(ValueText(step));
@@ -276,6 +284,19 @@ std::string RollbackFileText(const std::vector<RollbackTweak>& tweaks, const std
          kLineEnd;
 }
 
+namespace {
+
+// A tweak's undo actions in the order Undo replays them, which is the order
+// in which the rollback file must restore them to end where Undo would.
+std::vector<UndoRecord> InReplayOrder(const std::vector<UndoRecord>& recorded) {
+  std::vector<UndoRecord> ordered;
+  ordered.reserve(recorded.size());
+  for (std::size_t i : UndoReplayOrder(recorded)) ordered.push_back(recorded[i]);
+  return ordered;
+}
+
+}  // namespace
+
 std::vector<RollbackTweak> RollbackTweaksOf(const Tdm1& dm) {
   std::vector<std::int32_t> ids = TweaksWithUndoData(dm.cdsUndo);
   std::reverse(ids.begin(), ids.end());
@@ -283,7 +304,7 @@ std::vector<RollbackTweak> RollbackTweaksOf(const Tdm1& dm) {
   for (std::int32_t id : ids) {
     const std::optional<TweakRecord> tweak = TweakWithKey(dm.cdsTwks, id);
     tweaks.push_back({id, tweak ? tweak->title : "(not in the catalogue)",
-                      UndoReplayOrder(ActionsWithKey(dm.cdsUndo, id))});
+                      InReplayOrder(ActionsWithKey(dm.cdsUndo, id))});
   }
   return tweaks;
 }

@@ -194,6 +194,38 @@ TEST_F(MainForm, ViewOnlyShowsEverythingAndChangesNothing) {
   EXPECT_NE(world.detail.Text().find(" Platforms: 95, 98, ME, NT4, 2000, XP"), std::string::npos);
 }
 
+// Nothing a user does in a view-only run changes a file or the Registry: every
+// command of the command table (the menus, the tool bar and the shortcuts are
+// all made from it) on every tweak, one with undo data and a hidden one among
+// them, every question answered Yes, a note typed, Find used.
+TEST_F(MainForm, AViewOnlyRunChangesNoFileAndNothingInTheRegistry) {
+  world.Start();
+  world.model->Execute(cmdApply);  // Alpha gets undo data
+  world.Select(5);
+  world.model->Execute(cmdHide);
+  world.Stop();
+  const auto filesBefore = world.files.files;
+  const std::string registryBefore = world.registry.Dump();
+  const int changesBefore = world.registry.changes;
+
+  world.Start({"-viewonly"});
+  world.view->noteAnswer = "a note";
+  for (const std::int32_t twkId : {1, 2, 3, 4, 5}) {
+    for (const Command& command : Commands()) {
+      world.Select(twkId);
+      world.model->UpdateCommandStates();
+      world.boxes.answers.assign(4, MsgAnswer::Yes);
+      world.model->Execute(command.id);
+    }
+    world.model->FindRequested("about", {});
+  }
+  EXPECT_FALSE(world.model->Enabled(cmdReveal));
+  world.Stop();
+  EXPECT_EQ(world.files.files, filesBefore) << "no table, no journal, no settings";
+  EXPECT_EQ(world.registry.Dump(), registryBefore);
+  EXPECT_EQ(world.registry.changes, changesBefore) << "not even a key made and removed again";
+}
+
 // The table files of the installation, to see that a run wrote none of them.
 std::map<std::string, std::string> TableFiles(const testing::MemoryFileStore& files) {
   std::map<std::string, std::string> tables;

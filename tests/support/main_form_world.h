@@ -109,7 +109,8 @@ class MainFormWorld {
     view = std::make_unique<RecordingView>();
     model = std::make_unique<MainFormModel>(ports, *view, arguments, kExe, MainFormMetrics{});
     view->model = model.get();
-    dm = std::make_unique<Tdm1>(engine, files, boxes, kFolder);
+    dm = std::make_unique<Tdm1>(engine, files, boxes, kFolder,
+                                model->ViewOnly() ? TableAccess::ViewOnly : TableAccess::ReadWrite);
     model->Attach(*dm);
     model->ColumnResized(400, 800);
     model->Activated();

@@ -73,7 +73,8 @@ int Run(HINSTANCE instance, int show, Win32MessageBoxes& boxes) {
   boxes.SetMainWindow(form.Handle());
 
   XmlPacketEngine engine(SystemFileStore());
-  Tdm1 dm(engine, SystemFileStore(), boxes, folder);
+  Tdm1 dm(engine, SystemFileStore(), boxes, folder,
+          form.Model().ViewOnly() ? TableAccess::ViewOnly : TableAccess::ReadWrite);
   form.Model().Attach(dm);
   SetWindowTextA(form.Handle(), form.Model().Caption().c_str());  // view-only when the tables are not ours to write
   record.Store(form.Handle(), form.Handle());  // the main window is also the one on the taskbar

@@ -631,7 +631,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(Handle());
       return 0;
     case WM_DESTROY:
-      SavePlacement();
+      if (!model_ || !model_->ViewOnly()) SavePlacement();  // a view-only run changes no file
       if (model_) FindDialogGoes();  // an open dialog's place is kept as when it closes
       if (model_) model_->Destroying();
       PostQuitMessage(0);

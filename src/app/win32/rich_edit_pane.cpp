@@ -55,7 +55,8 @@ void StreamRtfInto(HWND richEdit, const std::string& rtf) {
 
 RichEditPane::RichEditPane(HWND parent, HINSTANCE instance, const RichEditClass& richEdit, int id)
     : breakIsOneCharacter_(richEdit.version >= 2) {
-  if (richEdit.className == nullptr) throw std::runtime_error("Cordalis cannot find a rich edit control (riched32.dll)");
+  if (richEdit.className == nullptr)
+    throw std::runtime_error("Cordalis cannot find a rich edit control: " + richEdit.missing);
   hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, richEdit.className, "",
                           WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
                               ES_AUTOVSCROLL | ES_NOHIDESEL,

@@ -12,7 +12,7 @@ SystemLibraries& RealSystemLibraries() {
 
 bool InitialiseCommonControls(SystemLibraries& libraries) {
   using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  if (HMODULE comctl = libraries.Load("comctl32.dll")) {
+  if (HMODULE comctl = libraries.Imported("comctl32.dll")) {
     if (auto initEx = reinterpret_cast<InitEx>(reinterpret_cast<void*>(libraries.Find(comctl, "InitCommonControlsEx")))) {
       INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
       if (initEx(&controls)) return true;
@@ -23,9 +23,11 @@ bool InitialiseCommonControls(SystemLibraries& libraries) {
 }
 
 RichEditClass LoadRichEdit(SystemLibraries& libraries) {
-  if (libraries.Load("riched20.dll")) return {RICHEDIT_CLASSA, 2};
-  if (libraries.Load("riched32.dll")) return {RICHEDIT_CLASS10A, 1};
-  return {};
+  if (libraries.Load("riched20.dll")) return {RICHEDIT_CLASSA, 2, {}};
+  if (libraries.Load("riched32.dll")) return {RICHEDIT_CLASS10A, 1, {}};
+  return {nullptr, 0,
+          "neither " + SystemLibraryPath("riched20.dll") + " nor " + SystemLibraryPath("riched32.dll") +
+              " can be loaded"};
 }
 
 }  // namespace cordalis
