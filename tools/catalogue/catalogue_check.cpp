@@ -191,11 +191,11 @@ class Checker {
     }
   }
 
-  // Undo replays a tweak's undo actions first recorded first. Two actions that
-  // change the same place, or that delete a key and change something inside
-  // it, would be undone wrongly: after "delete key K, then add key K", Undo
-  // puts K back and then deletes it. Such a pair may only share a tweak when
-  // no system runs both. A policy is the user's or the machine's: one tweak
+  // Two actions that change the same place, or that delete a key and change
+  // something inside it, make the Detail pane promise two things of which
+  // only the last holds, and undo data that older copies of the program
+  // (which replayed first recorded first) would take back wrongly. Such a
+  // pair may only share a tweak when no system runs both. A policy is the user's or the machine's: one tweak
   // that sets it in both places on one system says neither clearly.
   void CheckOverlaps(const Tweak& t) {
     tweak_ = &t;
