@@ -24,6 +24,9 @@ inline constexpr char kTableLockFile[] = "Cordalis.lck";
 inline constexpr int kReadPauses = 10;
 inline constexpr int kReadPauseMilliseconds = 100;
 
+// Why a run may not write the tables; None for the run that writes them.
+enum class WriteRefusal { None, OtherCopy, FolderNotWritable, TableUnreadable };
+
 enum LoadStatus : int {
   lsLoaded = 0,
   lsTweaksFailed = 1,
@@ -49,7 +52,8 @@ class Tdm1 {
   // user table could not be read, or the program folder could not be written.
   // The user has been told why. The tables are then detached from their files:
   // nothing is written to any of them, whatever changes in memory.
-  bool ViewOnly() const { return viewOnly_; }
+  bool ViewOnly() const { return refusal_ != WriteRefusal::None; }
+  WriteRefusal Refusal() const { return refusal_; }
   // Makes the tweak with this number the current row of cdsTwks, which moves
   // the three detail tables to its rows. False when there is no such tweak.
   bool LocateTweak(std::int32_t twkId);
@@ -83,7 +87,7 @@ class Tdm1 {
   bool CreateOnDisk(ClientDataSet& table, const FieldDefs& fields);
   void FoldJournal(ClientDataSet& table);
   std::string KeepDamagedFile(const std::string& path);
-  void BecomeViewOnly(const std::string& message);
+  void BecomeViewOnly(WriteRefusal refusal, const std::string& message);
 
   FileStore& files_;
   MessageBoxes& boxes_;
@@ -94,7 +98,7 @@ class Tdm1 {
   TableJournal noteJournal_{files_, PathInFolder(folder_, "Note.xml")};
   int loadStatus_ = lsLoaded;
   std::unique_ptr<FileLock> lock_;
-  bool viewOnly_ = false;
+  WriteRefusal refusal_ = WriteRefusal::None;
 };
 
 // Finishes or rolls back any replacement of the four table files that a crash
