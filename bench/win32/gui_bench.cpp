@@ -222,8 +222,9 @@ void BM_ShippedProgramSlowestSelection(benchmark::State& state) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   std::string commandLine = "\"" + copy + "\"";
-  if (!CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, catalogue.dir.Str().c_str(),
-                      &startup, &process)) {
+  const std::string folder = catalogue.dir.Str();
+  if (!CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                      &process)) {
     RegDeleteKeyA(HKEY_CURRENT_USER, versionKey);
     return state.SkipWithError("the shipped program does not start");
   }

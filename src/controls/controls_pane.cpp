@@ -132,7 +132,8 @@ std::optional<int> ControlsPaneModel::Step(std::string_view arrowsName, int dire
 std::string ControlsPaneModel::SettledText(std::string_view boxName) const {
   const PaneControl* box = Find(boxName);
   if (!box) return {};
-  const PaneControl* arrows = box->kind == PaneControlKind::Edit ? Find("cUpDown" + IntegerToText(box->number)) : nullptr;
+  const PaneControl* arrows =
+      box->kind == PaneControlKind::Edit ? Find("cUpDown" + IntegerToText(box->number)) : nullptr;
   return arrows && EqualsIgnoreCase(arrows->buddy, box->name) ? IntegerToText(arrows->position) : box->text;
 }
 

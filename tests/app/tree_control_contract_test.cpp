@@ -141,7 +141,8 @@ TEST_P(TreeControlContract, ManyNodesOpeningAndClosingMoveTheSelectionAsAFewDo) 
   for (int c = 0; c < 12; ++c) names.push_back("Category " + std::to_string(10 + c));
   std::vector<TreeTweak> many;
   for (int c = 0; c < 12; ++c)
-    for (int t = 0; t < 3; ++t) many.push_back({c * 3 + t + 1, false, names[static_cast<std::size_t>(c)], "Sub", "T", 1});
+    for (int t = 0; t < 3; ++t)
+      many.push_back({c * 3 + t + 1, false, names[static_cast<std::size_t>(c)], "Sub", "T", 1});
   TweakTree big(many, {false, 1, 20}, collation);
   control->Show(big);
   control->Apply(big, big.Select(big.Selected()));

@@ -462,7 +462,9 @@ TEST_F(ControlsPaneTest, TheNumberBoxFollowsTypingAndTheArrows) {
     const char* read;
     const char* settled;
   };
-  const Case cases[] = {{"12", "12", "12"}, {"99", "50", "50"}, {"-3", "0", "0"}, {"abc", "0", "0"}, {"$1F", "31", "31"}};
+  const Case cases[] = {
+      {"12", "12", "12"}, {"99", "50", "50"}, {"-3", "0", "0"}, {"abc", "0", "0"}, {"$1F", "31", "31"},
+  };
   for (const Case& c : cases) {
     ASSERT_TRUE(pane.TextChanged("cEdit0", c.typed));
     EXPECT_EQ(pane.ReadControl('U', 0), c.read) << c.typed;

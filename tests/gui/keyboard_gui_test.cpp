@@ -92,6 +92,14 @@ TEST_F(KeyboardGui, TabGoesRoundTheControlsInTheOrderTheyAreMadeAndShiftTabBack)
   // Ctrl+Tab does not keep the focus in a pane either.
   MoveFocus(VK_TAB, {}, Control(301), "the description");
   MoveFocus(VK_TAB, {false, true}, Control(302), "the detail");
+  // Enter and Escape, which the window hears as OK and Cancel, do nothing.
+  for (WORD key : {VK_RETURN, VK_ESCAPE}) {
+    PressKey(key);
+    PressKey(VK_TAB);
+    EXPECT_TRUE(testing::Eventually(program->Process(), [&] { return Focus() == Control(1001); })) << key;
+    program->ExpectNoBox(window);
+    MoveFocus(VK_TAB, {true, false}, Control(302), "the detail");
+  }
 }
 
 TEST_F(KeyboardGui, ATweakIsFilledAppliedAndUndoneWithTheKeyboardAlone) {

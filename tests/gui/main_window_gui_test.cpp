@@ -187,6 +187,9 @@ TEST(MainWindowGui, DoItAndUndoChangeAndRestoreTheRegistry) {
   MainWindow window(program);
   TRegistry reg(SystemRegistry());
   reg.SetRootKey(kHkeyCurrentUser);
+  // What the Detail pane promises is what DO IT writes.
+  EXPECT_NE(window.Detail().find("named Setting, changing its current data of (none) to 42."), std::string::npos)
+      << window.Detail();
 
   PostMessageA(window.Button(cmdApply), BM_CLICK, 0, 0);
   program.ExpectBox("This tweak's 1 action was performed successfully.");
@@ -376,6 +379,13 @@ TEST(MainWindowGui, CollapsingOverTheSelectedTweakShowsTheCategory) {
     EXPECT_EQ(window.Detail(), "") << c.how;
     EXPECT_FALSE(IsWindowEnabled(window.Button(cmdNote))) << c.how;
   }
+  // Num + opens the selected category again.
+  HTREEITEM category = tree.Selected();
+  testing::PressKey(VK_ADD);
+  EXPECT_TRUE(testing::Eventually(program.Process(), [&] {
+    return (SendMessageA(window.Tree(), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(category), TVIS_EXPANDED) &
+            TVIS_EXPANDED) != 0;
+  }));
   window.Close();
   EXPECT_EQ(program.WaitForExit(), 0);
 }
@@ -436,10 +446,29 @@ TEST(MainWindowGui, TheCommandButtonsHintsFollowTheMouse) {
   ASSERT_TRUE(testing::Eventually(program.Process(), [&] {
     return program.StatusText(window.StatusBar()) == "Undo the current tweak";
   })) << program.StatusText(window.StatusBar());
-  int tools = 0;  // the tips of the command panel's buttons: hidden windows the main window owns
-  for (HWND tips = nullptr; (tips = FindWindowExA(nullptr, tips, TOOLTIPS_CLASSA, nullptr)) != nullptr;)
-    if (GetWindow(tips, GW_OWNER) == window.hwnd) tools = std::max<int>(tools, SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0));
-  EXPECT_EQ(tools, 3) << "DO IT, Undo and Note";
+  // A disabled tool bar button gives its hint too: Find next, with nothing to find yet.
+  HWND toolBar = ProgramDriver::Descendant(window.hwnd, TOOLBARCLASSNAMEA);
+  ASSERT_FALSE(SendMessageA(toolBar, TB_ISBUTTONENABLED, cmdFindNext, 0));
+  const LRESULT size = SendMessageA(toolBar, TB_GETBUTTONSIZE, 0, 0);  // Find, then Find next
+  POINT onFindNext{LOWORD(size) * 3 / 2, HIWORD(size) / 2};
+  ClientToScreen(toolBar, &onFindNext);
+  SetCursorPos(onFindNext.x, onFindNext.y);
+  ScreenToClient(toolBar, &onFindNext);
+  PostMessageA(toolBar, WM_MOUSEMOVE, 0, MAKELPARAM(onFindNext.x, onFindNext.y));
+  EXPECT_TRUE(testing::Eventually(program.Process(), [&] {
+    return program.StatusText(window.StatusBar()) == "Repeat the last find operation";
+  })) << program.StatusText(window.StatusBar());
+
+  // The tips are hidden windows the main window owns: the tool bar's, with a
+  // tool for each of its 9 buttons, and the command panel's (the tree's has none).
+  std::vector<int> tools;
+  for (HWND tips = nullptr; (tips = FindWindowExA(nullptr, tips, TOOLTIPS_CLASSA, nullptr)) != nullptr;) {
+    if (GetWindow(tips, GW_OWNER) != window.hwnd) continue;
+    const int count = static_cast<int>(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0));
+    if (count > 0) tools.push_back(count);
+  }
+  std::sort(tools.begin(), tools.end());
+  EXPECT_EQ(tools, (std::vector<int>{3, 9})) << "DO IT, Undo and Note have tips";
 
   RECT outside;
   GetWindowRect(window.hwnd, &outside);

@@ -203,7 +203,8 @@ void ProgramDriver::WaitUntilGone(HWND window) {
   // The other process gives no event when its window goes; look again shortly.
   for (int i = 0; i < 800 && IsWindow(window) && IsWindowVisible(window); ++i)
     if (WaitForSingleObject(process_.hProcess, 25) == WAIT_OBJECT_0) return;
-  if (IsWindow(window) && IsWindowVisible(window)) throw std::runtime_error("the dialog \"" + Text(window) + "\" stays open");
+  if (IsWindow(window) && IsWindowVisible(window))
+    throw std::runtime_error("the dialog \"" + Text(window) + "\" stays open");
 }
 
 void ProgramDriver::ExpectBox(const std::string& text, int button) {

@@ -406,7 +406,8 @@ void TMainForm::HintAt(HWND over, POINT screen) {
     ScreenToClient(toolBar_, &at);
     const int index = static_cast<int>(SendMessageA(toolBar_, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&at)));
     TBBUTTON button{};
-    const bool onButton = index >= 0 && SendMessageA(toolBar_, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button)) &&
+    const bool onButton = index >= 0 &&
+                          SendMessageA(toolBar_, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button)) &&
                           !(button.fsStyle & TBSTYLE_SEP);
     SetHint(onButton ? std::string(LongHint(CommandOf(static_cast<CommandId>(button.idCommand)).hint)) : std::string());
   } else if (over == pnlAct_->Handle() || over == btnApply_ || over == btnUndo_ || over == btnNote_) {

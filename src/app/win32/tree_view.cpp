@@ -165,9 +165,10 @@ void TreeView::Apply(const TweakTree& tree, const TreeUpdate& update) {
     for (int node : update.expansionChanged)
       if (!tree.Node(node).expanded && selected > node && selected < tree.Node(node).subtreeEnd) selected = node;
     Rebuild();
-    if (selected >= 0) SendMessageA(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(EnsureInserted(selected)));
+    HTREEITEM item = selected >= 0 ? EnsureInserted(selected) : nullptr;
+    if (item) SendMessageA(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     if (!update.select || *update.select == selected) {
-      if (selected >= 0) SendMessageA(hwnd_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(items_[static_cast<std::size_t>(selected)]));
+      if (item) SendMessageA(hwnd_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
       SendMessageA(hwnd_, WM_HSCROLL, kShowLeftEdge, 0);
       return;
     }

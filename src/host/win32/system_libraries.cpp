@@ -33,9 +33,11 @@ RichEditClass LoadRichEdit(SystemLibraries& libraries) {
 bool TrackMouseLeave(SystemLibraries& libraries, HWND window) {
   using Track = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
   static const Track track = [&]() -> Track {
-    for (auto [library, function] : {std::pair{"user32.dll", "TrackMouseEvent"}, std::pair{"comctl32.dll", "_TrackMouseEvent"}})
+    for (auto [library, function] :
+         {std::pair{"user32.dll", "TrackMouseEvent"}, std::pair{"comctl32.dll", "_TrackMouseEvent"}})
       if (HMODULE module = libraries.Load(library))
-        if (FARPROC found = libraries.Find(module, function)) return reinterpret_cast<Track>(reinterpret_cast<void*>(found));
+        if (FARPROC found = libraries.Find(module, function))
+          return reinterpret_cast<Track>(reinterpret_cast<void*>(found));
     return nullptr;
   }();
   if (track == nullptr) return false;
