@@ -72,9 +72,14 @@ const std::vector<Command>& Commands() {
   return commands;
 }
 
-const Command& CommandOf(CommandId id) {
+const Command* FindCommand(int id) {
   for (const Command& command : Commands())
-    if (command.id == id) return command;
+    if (command.id == id) return &command;
+  return nullptr;
+}
+
+const Command& CommandOf(CommandId id) {
+  if (const Command* command = FindCommand(id)) return *command;
   throw std::out_of_range("no command with id " + std::to_string(id));
 }
 

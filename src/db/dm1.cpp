@@ -94,8 +94,8 @@ void Tdm1::Open(TableAccess access, int lockPauses) {
   cdsUndo.FileName = PathInFolder(folder_, "Undo.xml");
   cdsNote.FileName = PathInFolder(folder_, "Note.xml");
   // A run that only views keeps no other copy from writing and has nothing to tell.
-  viewOnly_ = access == TableAccess::ViewOnly;
-  const std::string lockMessage = viewOnly_ ? std::string() : TakeLock(lockPauses);
+  if (access == TableAccess::ViewOnly) refusal_ = WriteRefusal::Asked;
+  const std::string lockMessage = ViewOnly() ? std::string() : TakeLock(lockPauses);
   try {
     cdsTwks.Open();
     RequireFields(cdsTwks, TweakFields());
@@ -119,7 +119,7 @@ void Tdm1::Open(TableAccess access, int lockPauses) {
   if (!lockMessage.empty()) boxes_.Show(MsgOwner::None, MsgIcon::Information, lockMessage);
   OpenUserTable(cdsUndo, undoJournal_, UndoFields(), kUndoWords);
   OpenUserTable(cdsNote, noteJournal_, NoteFields(), kNoteWords);
-  if (viewOnly_) {
+  if (ViewOnly()) {
     for (ClientDataSet* table : {&cdsTwks, &cdsData, &cdsUndo, &cdsNote}) table->FileName.clear();
   }
 }
@@ -135,20 +135,20 @@ std::string Tdm1::TakeLock(int pauses) {
       lock_ = files_.HoldLock(PathInFolder(folder_, kTableLockFile));
     }
     if (!lock_) {
-      viewOnly_ = true;
+      refusal_ = WriteRefusal::OtherCopy;
       return OtherCopyMessage(folder_);
     }
     RecoverTableFiles(files_, folder_);
     return {};
   } catch (const FileError& e) {
     lock_.reset();  // a copy that writes nothing keeps no other from writing
-    viewOnly_ = true;
+    refusal_ = WriteRefusal::FolderNotWritable;
     return ReadOnlyFolderMessage(folder_, e.Reason());
   }
 }
 
-void Tdm1::BecomeViewOnly(const std::string& message) {
-  viewOnly_ = true;
+void Tdm1::BecomeViewOnly(WriteRefusal refusal, const std::string& message) {
+  refusal_ = refusal;
   boxes_.Show(MsgOwner::None, MsgIcon::Information, message);
 }
 
@@ -156,7 +156,7 @@ void Tdm1::BecomeViewOnly(const std::string& message) {
 void Tdm1::OpenUserTable(ClientDataSet& table, TableJournal& journal, const FieldDefs& fields,
                          const UserTableWords& words) {
   if (!files_.Exists(table.FileName)) {
-    if (!viewOnly_) {
+    if (!ViewOnly()) {
       boxes_.Show(MsgOwner::None, MsgIcon::Information, MissingTableMessage(words));
       if (CreateOnDisk(table, fields)) return;
     }
@@ -164,14 +164,14 @@ void Tdm1::OpenUserTable(ClientDataSet& table, TableJournal& journal, const Fiel
     std::string reason, failedFile;
     switch (TryOpen(table, fields, reason, failedFile)) {
       case Outcome::Opened:
-        if (!viewOnly_ && !journal.Damage().empty()) KeepDamagedJournal(journal, words);
-        if (!viewOnly_) FoldJournal(table);
+        if (!ViewOnly() && !journal.Damage().empty()) KeepDamagedJournal(journal, words);
+        if (!ViewOnly()) FoldJournal(table);
         return;
       case Outcome::Unreadable:
-        if (!viewOnly_) BecomeViewOnly(UnreadableFileMessage(failedFile, reason));
+        if (!ViewOnly()) BecomeViewOnly(WriteRefusal::TableUnreadable, UnreadableFileMessage(failedFile, reason));
         break;
       case Outcome::Damaged:
-        if (!viewOnly_) ReplaceDamaged(table, journal, fields, words, reason);
+        if (!ViewOnly()) ReplaceDamaged(table, journal, fields, words, reason);
         break;
     }
     if (table.Active()) return;
@@ -227,7 +227,7 @@ void Tdm1::FoldJournal(ClientDataSet& table) {
   try {
     table.FoldJournal();
   } catch (const FileError& e) {
-    BecomeViewOnly(ReadOnlyFolderMessage(folder_, e.Reason()));
+    BecomeViewOnly(WriteRefusal::FolderNotWritable, ReadOnlyFolderMessage(folder_, e.Reason()));
   }
 }
 
@@ -239,7 +239,7 @@ void Tdm1::ReplaceDamaged(ClientDataSet& table, TableJournal& journal, const Fie
   try {
     kept = KeepDamagedFile(table.FileName);
   } catch (const FileError& e) {
-    BecomeViewOnly(ReadOnlyFolderMessage(folder_, e.Reason()));
+    BecomeViewOnly(WriteRefusal::FolderNotWritable, ReadOnlyFolderMessage(folder_, e.Reason()));
     return;
   }
   // A journal follows the damaged file; it goes aside with it, not away.
@@ -267,7 +267,7 @@ void Tdm1::KeepDamagedJournal(TableJournal& journal, const UserTableWords& words
   try {
     kept = KeepDamagedFile(journal.Path());
   } catch (const FileError& e) {
-    BecomeViewOnly(ReadOnlyFolderMessage(folder_, e.Reason()));
+    BecomeViewOnly(WriteRefusal::FolderNotWritable, ReadOnlyFolderMessage(folder_, e.Reason()));
     return;
   }
   boxes_.Show(MsgOwner::None, MsgIcon::Information, DamagedJournalMessage(words, journal.Damage(), NameOf(kept)));
@@ -281,7 +281,7 @@ bool Tdm1::CreateOnDisk(ClientDataSet& table, const FieldDefs& fields) {
     return true;
   } catch (const FileError& e) {
     table.Close();
-    BecomeViewOnly(ReadOnlyFolderMessage(folder_, e.Reason()));
+    BecomeViewOnly(WriteRefusal::FolderNotWritable, ReadOnlyFolderMessage(folder_, e.Reason()));
     return false;
   }
 }

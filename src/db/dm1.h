@@ -28,6 +28,10 @@ inline constexpr int kLockPauseMilliseconds = 100;
 // Whether the run asks to write the tables (the view-only switch says no).
 enum class TableAccess { ReadWrite, ViewOnly };
 
+// Why a run may not write the tables; None for the run that writes them,
+// Asked for a run that asked only to view them.
+enum class WriteRefusal { None, Asked, OtherCopy, FolderNotWritable, TableUnreadable };
+
 enum LoadStatus : int {
   lsLoaded = 0,
   lsTweaksFailed = 1,
@@ -59,7 +63,8 @@ class Tdm1 {
   // folder could not be written. The user has been told why, unless the run
   // asked. The tables are then detached from their files: nothing is written
   // to any of them, whatever changes in memory.
-  bool ViewOnly() const { return viewOnly_; }
+  bool ViewOnly() const { return refusal_ != WriteRefusal::None; }
+  WriteRefusal Refusal() const { return refusal_; }
   // Makes the tweak with this number the current row of cdsTwks, which moves
   // the three detail tables to its rows. False when there is no such tweak.
   bool LocateTweak(std::int32_t twkId);
@@ -93,7 +98,7 @@ class Tdm1 {
   bool CreateOnDisk(ClientDataSet& table, const FieldDefs& fields);
   void FoldJournal(ClientDataSet& table);
   std::string KeepDamagedFile(const std::string& path);
-  void BecomeViewOnly(const std::string& message);
+  void BecomeViewOnly(WriteRefusal refusal, const std::string& message);
 
   FileStore& files_;
   MessageBoxes& boxes_;
@@ -104,7 +109,7 @@ class Tdm1 {
   TableJournal noteJournal_{files_, PathInFolder(folder_, "Note.xml"), NoteFields()};
   int loadStatus_ = lsLoaded;
   std::unique_ptr<FileLock> lock_;
-  bool viewOnly_ = false;
+  WriteRefusal refusal_ = WriteRefusal::None;
 };
 
 // Finishes or rolls back any replacement of the four table files that a crash

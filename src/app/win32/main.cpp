@@ -41,7 +41,7 @@ int RunMessageLoop(TMainForm& form) {
     if (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) form.Idle();
     const BOOL got = GetMessageA(&message, nullptr, 0, 0);
     if (got <= 0) return got == 0 ? static_cast<int>(message.wParam) : 1;
-    if (message.message == WM_MOUSEMOVE) form.MouseMoved(message.hwnd, message.pt);
+    form.Mouse(message);
     if (form.FindDialog() != nullptr && IsDialogMessageA(form.FindDialog(), &message)) continue;
     if (form.Handle() != nullptr && TranslateAcceleratorA(form.Handle(), form.Accelerators(), &message)) continue;
     const bool menuKey = message.message == WM_SYSCHAR && IsMenuAccessKey(static_cast<char>(message.wParam));

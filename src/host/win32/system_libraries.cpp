@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <utility>
+
 namespace cordalis {
 
 SystemLibraries& RealSystemLibraries() {
@@ -28,6 +30,21 @@ RichEditClass LoadRichEdit(SystemLibraries& libraries) {
   return {nullptr, 0,
           "neither " + SystemLibraryPath("riched20.dll") + " nor " + SystemLibraryPath("riched32.dll") +
               " can be loaded"};
+}
+
+bool TrackMouseLeave(SystemLibraries& libraries, HWND window) {
+  using Track = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
+  static const Track track = [&]() -> Track {
+    for (auto [library, function] :
+         {std::pair{"user32.dll", "TrackMouseEvent"}, std::pair{"comctl32.dll", "_TrackMouseEvent"}})
+      if (HMODULE module = libraries.Load(library))
+        if (FARPROC found = libraries.Find(module, function))
+          return reinterpret_cast<Track>(reinterpret_cast<void*>(found));
+    return nullptr;
+  }();
+  if (track == nullptr) return false;
+  TRACKMOUSEEVENT request{sizeof request, TME_LEAVE, window, 0};
+  return track(&request) != FALSE;
 }
 
 }  // namespace cordalis

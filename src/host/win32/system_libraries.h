@@ -41,4 +41,10 @@ struct RichEditClass {
 };
 RichEditClass LoadRichEdit(SystemLibraries& libraries);
 
+// Asks for WM_MOUSELEAVE when the mouse leaves the window: TrackMouseEvent
+// (user32 of Windows 98 and NT 4.0), else _TrackMouseEvent (comctl32 4.70,
+// which Internet Explorer 3 and later bring to Windows 95). False where
+// neither is there: the window then never hears that the mouse left.
+bool TrackMouseLeave(SystemLibraries& libraries, HWND window);
+
 }  // namespace cordalis
