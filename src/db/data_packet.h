@@ -54,13 +54,6 @@ inline bool CellsPaidFor(std::size_t rows, std::size_t fields, std::size_t bytes
   return rows * (fields == 0 ? 1 : fields) <= bytesBefore / 2 + kFreeCells;
 }
 
-// One cell of a row that is not (yet) in a table, for measuring.
-struct CellView {
-  bool null = true;
-  std::int32_t number = 0;  // integers and booleans
-  std::string_view text;    // strings
-};
-
 // The bytes WriteDataPacket gives each part of a packet: the whole packet is
 // its frame plus each live row.
 std::size_t EncodedTextBytes(std::string_view text);  // inside an attribute value
