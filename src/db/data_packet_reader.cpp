@@ -39,6 +39,13 @@ struct ByteClasses {
 const ByteClasses kBytes;
 
 bool IsSpace(unsigned char c) { return kBytes.space[c]; }
+// Names are short: a loop beats a call.
+bool SameBytes(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
 bool IsNameStart(unsigned char c) { return kBytes.nameStart[c]; }
 bool IsNameChar(unsigned char c) { return kBytes.name[c]; }
 
@@ -85,10 +92,16 @@ class Reader {
 
   bool AtEnd() const { return pos_ >= in_.size(); }
   bool StartsWith(std::string_view s) const { return in_.substr(pos_, s.size()) == s; }
-  void Expect(std::string_view s, const std::string& what) {
-    if (AtEnd()) FailEof("(" + what + ")");
+  // The text of a fault is made only when there is one: these run for every attribute.
+  void Expect(std::string_view s, const char* what) {
+    if (AtEnd()) FailEof("(" + std::string(what) + ")");
     if (!StartsWith(s)) Fail(what);
     pos_ += s.size();
+  }
+  void Expect(char c, const char* what) {
+    if (AtEnd()) FailEof("(" + std::string(what) + ")");
+    if (in_[pos_] != c) Fail(what);
+    ++pos_;
   }
   bool SkipSpace() {
     std::size_t start = pos_;
@@ -164,7 +177,7 @@ class Reader {
       char c = in_[pos_];
       if (c == '/') {
         ++pos_;
-        Expect(">", "expected '>' after '/'");
+        Expect('>', "expected '>' after '/'");
         return true;
       }
       if (c == '>') {
@@ -175,7 +188,7 @@ class Reader {
       Attribute a;
       a.name = ReadName();
       SkipSpace();
-      Expect("=", "expected '=' after the attribute name");
+      Expect('=', "expected '=' after the attribute name");
       SkipSpace();
       if (AtEnd()) FailEof("inside a tag");
       char quote = in_[pos_];
@@ -444,7 +457,7 @@ class Reader {
       const char c = in_[pos_];
       if (c == '/') {
         ++pos_;
-        Expect(">", "expected '>' after '/'");
+        Expect('>', "expected '>' after '/'");
         return true;
       }
       if (c == '>') {
@@ -455,7 +468,7 @@ class Reader {
       Attribute a;
       a.name = ReadName();
       SkipSpace();
-      Expect("=", "expected '=' after the attribute name");
+      Expect('=', "expected '=' after the attribute name");
       SkipSpace();
       if (AtEnd()) FailEof("inside a tag");
       const char quote = in_[pos_];
@@ -485,7 +498,7 @@ class Reader {
   }
   std::size_t FindField(std::string_view name, std::size_t hint) const {
     const FieldDefs& fields = table_.Fields();
-    if (hint < fields.size() && fields[hint].name == name) return hint;
+    if (hint < fields.size() && SameBytes(fields[hint].name, name)) return hint;
     auto it = std::lower_bound(byName_.begin(), byName_.end(), name,
                                [](const auto& entry, std::string_view n) { return entry.first < n; });
     return it != byName_.end() && it->first == name ? it->second : fields.size();
@@ -560,7 +573,7 @@ class Reader {
     const std::string_view raw = a.raw;
     std::size_t i = 0, length = 0;
     while (i < raw.size()) {
-      std::size_t run = i;
+      std::size_t run = PlainRunEnd(raw, i);
       while (run < raw.size() && !special[static_cast<unsigned char>(raw[run])]) ++run;
       if (run - i > room - length) FailWide(a, field);
       std::memcpy(out + length, raw.data() + i, run - i);
@@ -587,6 +600,23 @@ class Reader {
     }
     return length;
   }
+  // Where the bytes from i on stop being plain copies, or a place before it:
+  // eight bytes at a time while none of them is special.
+  std::size_t PlainRunEnd(std::string_view raw, std::size_t i) const {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    const std::uint64_t highs = encoding_ == Encoding::Utf8 ? kHighs : 0;
+    for (; i + 8 <= raw.size(); i += 8) {
+      std::uint64_t x;
+      std::memcpy(&x, raw.data() + i, 8);
+      const std::uint64_t amp = x ^ (kOnes * '&'), lt = x ^ (kOnes * '<');
+      // A high bit for each byte below 0x20, each '&' and '<', and in UTF-8 each byte from 0x80.
+      const std::uint64_t control = (x - kOnes * 0x20) & ~x;
+      const std::uint64_t found = ((amp - kOnes) & ~amp) | ((lt - kOnes) & ~lt) | control;
+      if ((found & kHighs) != 0 || (x & highs) != 0) break;
+    }
+    return i;
+  }
+
   [[noreturn]] void FailWide(const Attribute& a, const FieldDef* field) {
     if (!field) throw std::logic_error("a text was given less room than its bytes");
     FailIn(a, "the text of field " + field->name + " is wider than its WIDTH of " + std::to_string(field->width), a.at);
