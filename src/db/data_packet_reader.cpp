@@ -103,9 +103,15 @@ class Reader {
     if (in_[pos_] != c) Fail(what);
     ++pos_;
   }
+  // Where the bytes from `at` on stop being of a class; a local index, which
+  // the compiler keeps in a register, as it may not keep pos_.
+  std::size_t EndOfClass(std::size_t at, const bool (&in)[256]) const {
+    while (at < in_.size() && in[static_cast<unsigned char>(in_[at])]) ++at;
+    return at;
+  }
   bool SkipSpace() {
-    std::size_t start = pos_;
-    while (pos_ < in_.size() && IsSpace(static_cast<unsigned char>(in_[pos_]))) ++pos_;
+    const std::size_t start = pos_;
+    pos_ = EndOfClass(pos_, kBytes.space);
     return pos_ != start;
   }
   void SkipPast(std::string_view terminator, const std::string& inside) {
@@ -132,7 +138,7 @@ class Reader {
     std::size_t start = pos_;
     if (AtEnd()) FailEof("where a name was expected");
     if (!IsNameStart(static_cast<unsigned char>(in_[pos_]))) Fail("expected a name");
-    while (pos_ < in_.size() && IsNameChar(static_cast<unsigned char>(in_[pos_]))) ++pos_;
+    pos_ = EndOfClass(pos_ + 1, kBytes.name);
     return in_.substr(start, pos_ - start);
   }
 
