@@ -182,10 +182,15 @@ std::size_t EncodedPacketBytes(const TableData& table) {
   return bytes;
 }
 
+// Measured first, so that the packet is built in exactly the memory it takes
+// (a guess either holds far more or grows by copies), and one too large is
+// refused before it is built.
 std::string WriteDataPacket(const TableData& table) {
+  const std::size_t bytes = EncodedPacketBytes(table);
+  if (bytes > kMaxPacketBytes) throw DataPacketError("the table would take more than " + LimitText());
   const FieldDefs& fields = table.Fields();
   std::string text;
-  text.reserve(std::min<std::size_t>(kMaxPacketBytes, 1024 + table.LiveRowCount() * (16 + fields.size() * 24)));
+  text.reserve(bytes);
   Appender out(text);
   PutHead(out, fields, table.AutoIncValue());
   std::size_t rows = 0;
@@ -197,10 +202,8 @@ std::string WriteDataPacket(const TableData& table) {
       throw DataPacketError("the table holds too many empty cells for a table file");
     table.ReadRow(row, cells);
     PutRow(out, fields, cells);
-    if (text.size() > kMaxPacketBytes) break;  // no need to build the rest of what cannot be saved
   }
   PutTail(out);
-  if (text.size() > kMaxPacketBytes) throw DataPacketError("the table would take more than " + LimitText());
   return text;
 }
 
