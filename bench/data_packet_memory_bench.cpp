@@ -111,7 +111,8 @@ std::string ThisProgram() {
 
 // A table of rows made by row(i), as the program writes it, as close to
 // `bytes` as whole rows allow.
-std::string TableOf(const FieldDefs& fields, std::size_t bytes, const std::function<void(TableData&, RowId, int)>& row) {
+std::string TableOf(const FieldDefs& fields, std::size_t bytes,
+                    const std::function<void(TableData&, RowId, int)>& row) {
   TableData table(fields);
   std::size_t size = EncodedFrameBytes(fields, table.AutoIncValue());
   for (int i = 0;; ++i) {

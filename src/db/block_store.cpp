@@ -25,7 +25,8 @@ BlockStore::Address BlockStore::Add(std::size_t bytes) {
   if (sharedBytes_ - sharedUsed_ < bytes) {
     // Each shared block is twice the last, up to the full size: a small
     // table stays small, and a large one takes few blocks.
-    const std::size_t size = std::max(bytes, sharedBytes_ == 0 ? kFirstSharedBytes : std::min(2 * sharedBytes_, kBlockBytes));
+    const std::size_t next = sharedBytes_ == 0 ? kFirstSharedBytes : std::min(2 * sharedBytes_, kBlockBytes);
+    const std::size_t size = std::max(bytes, next);
     const std::size_t slot = NewSlots(1);
     blocks_[slot].reset(new char[size]);
     held_ += size;

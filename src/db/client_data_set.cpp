@@ -304,7 +304,8 @@ std::vector<RowId> ClientDataSet::RowsWithKey(std::int32_t key) const {
   RequireActive();
   std::vector<RowId> rows;
   if (indexColumn_ < 0) return rows;
-  for (std::size_t i = order_.LowerBound(key), end = order_.UpperBound(key); i < end; ++i) rows.push_back(order_[i].row);
+  for (std::size_t i = order_.LowerBound(key), end = order_.UpperBound(key); i < end; ++i)
+    rows.push_back(order_[i].row);
   return rows;
 }
 

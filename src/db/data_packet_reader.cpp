@@ -13,7 +13,6 @@ namespace cordalis {
 namespace {
 
 constexpr int kMaxDepth = 64;
-constexpr std::size_t kMaxFields = 256;
 constexpr int kMaxWidth = 1 << 20;
 
 enum class Encoding { SingleByte, Utf8 };
@@ -361,7 +360,8 @@ class Reader {
     std::string_view child;
     while (NextChild("FIELDS", child)) {
       if (child != "FIELD") Fail("<" + std::string(child) + "> is not allowed inside <FIELDS>");
-      if (fields.size() == kMaxFields) Fail("more than " + std::to_string(kMaxFields) + " fields");
+      if (fields.size() == TableData::kMaxFields)
+        Fail("more than " + std::to_string(TableData::kMaxFields) + " fields");
       std::size_t at = pos_;
       fields.push_back(ReadField());
       for (std::size_t i = 0; i + 1 < fields.size(); ++i)
@@ -550,7 +550,8 @@ class Reader {
     std::int64_t low = type == FieldType::I2 ? INT16_MIN : INT32_MIN;
     std::int64_t high = type == FieldType::I2 ? INT16_MAX : INT32_MAX;
     if (!ok || value < low || value > high)
-      FailIn(a, what + ": '" + Shorten(a.raw) + "' is not a " + (type == FieldType::I2 ? "16" : "32") + "-bit number", a.at);
+      FailIn(a, what + ": '" + Shorten(a.raw) + "' is not a " + (type == FieldType::I2 ? "16" : "32") + "-bit number",
+             a.at);
     return static_cast<std::int32_t>(value);
   }
 
@@ -658,7 +659,8 @@ class Reader {
           (cp >= 0xD800 && cp <= 0xDFFF))
         FailIn(a, "malformed character reference &" + std::string(ref) + ";", at + i);
       if (cp < 0x20 && IsXmlForbiddenControl(static_cast<unsigned char>(cp)))
-        FailIn(a, "the character reference &" + std::string(ref) + "; is a control character XML does not allow", at + i);
+        FailIn(a, "the character reference &" + std::string(ref) + "; is a control character XML does not allow",
+               at + i);
     } else {
       FailIn(a, "undefined entity &" + std::string(ref) + ";", at + i);
     }

@@ -34,7 +34,8 @@ std::size_t KeyOrder::UpperBound(std::int32_t key) const {
 }
 
 std::size_t KeyOrder::PlaceOf(KeyedRow entry) const {
-  return FirstNotBefore([entry](const KeyedRow& e) { return e.key != entry.key ? e.key < entry.key : e.row < entry.row; });
+  return FirstNotBefore(
+      [entry](const KeyedRow& e) { return e.key != entry.key ? e.key < entry.key : e.row < entry.row; });
 }
 
 // The gap moves to just before the entry that is at place `to` now.

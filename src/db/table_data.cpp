@@ -105,7 +105,8 @@ class TableData::RecordReader {
 };
 
 TableData::TableData(FieldDefs fields) : fields_(std::move(fields)) {
-  if (fields_.size() > kMaxFields) throw std::length_error("a table may have at most 256 fields");
+  if (fields_.size() > kMaxFields)
+    throw std::length_error("a table may have at most " + std::to_string(kMaxFields) + " fields");
 }
 
 int TableData::FieldIndex(std::string_view name) const {
@@ -204,8 +205,8 @@ void TableData::RequireFits(const std::vector<CellView>& cells) const {
     const FieldDef& def = fields_[f];
     if (cells[f].null || def.type != FieldType::String || cells[f].text.size() <= static_cast<std::size_t>(def.width))
       continue;
-    throw std::length_error("a text of " + std::to_string(cells[f].text.size()) + " characters does not fit the field " +
-                            def.name + " of width " + std::to_string(def.width));
+    throw std::length_error("a text of " + std::to_string(cells[f].text.size()) +
+                            " characters does not fit the field " + def.name + " of width " + std::to_string(def.width));
   }
 }
 
@@ -338,7 +339,8 @@ void TableRowBuilder::Text(std::size_t field, std::size_t length) {
 void TableRowBuilder::Piece(std::size_t field, BlockStore::Address piece, std::size_t length) {
   record_[used_++] = static_cast<unsigned char>(field);
   record_[used_++] = kOutside;
-  used_ = static_cast<std::size_t>(PutVarint(record_.get() + used_, static_cast<std::uint32_t>(length)) - record_.get());
+  unsigned char* end = PutVarint(record_.get() + used_, static_cast<std::uint32_t>(length));
+  used_ = static_cast<std::size_t>(end - record_.get());
   std::memcpy(record_.get() + used_, &piece, sizeof piece);
   used_ += sizeof piece;
   ++cells_;

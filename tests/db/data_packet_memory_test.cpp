@@ -101,8 +101,10 @@ TEST(DataPacketMemory, ALoadTakesMemoryInProportionToTheFile) {
       {"one value far wider than its field", Packet(Fields(1, "string", "10"), "", 0, "<ROW F0=\"" + std::string(kBytes, 'x') + "\"/>"), false},
       {"wide rows of text", Packet(Fields(200, "string", "100"), wideRow, kBytes), true},
       {"many attributes on one element", manyAttributes, false},
-      {"texts a little too long for a record", Packet(Fields(4, "string", "300"), "<ROW F0=\"" + std::string(255, 'y') + "\"/>", kBytes), true},
-      {"texts a block each", Packet(Fields(1, "string", "1048576"), "<ROW F0=\"" + std::string(300000, 'y') + "\"/>", kBytes), true},
+      {"texts a little too long for a record",
+       Packet(Fields(4, "string", "300"), "<ROW F0=\"" + std::string(255, 'y') + "\"/>", kBytes), true},
+      {"texts a block each",
+       Packet(Fields(1, "string", "1048576"), "<ROW F0=\"" + std::string(300000, 'y') + "\"/>", kBytes), true},
       {"texts of references", Packet(Fields(1, "string", "100000"), "<ROW F0=\"" + references + "\"/>", kBytes), true},
   };
   for (const Case& c : cases) {

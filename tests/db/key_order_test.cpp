@@ -28,7 +28,8 @@ TEST(KeyOrder, KeepsEveryEntryInOrderThroughRunsOfChanges) {
     if (kind == 0 || plain.empty()) {
       const KeyedRow entry{key, next++};  // a new row: the last of its key
       const std::size_t at = order.UpperBound(key);
-      ASSERT_EQ(at, static_cast<std::size_t>(std::upper_bound(plain.begin(), plain.end(), entry, Before) - plain.begin()));
+      const auto place = std::upper_bound(plain.begin(), plain.end(), entry, Before);
+      ASSERT_EQ(at, static_cast<std::size_t>(place - plain.begin()));
       order.Insert(at, entry);
       plain.insert(plain.begin() + static_cast<std::ptrdiff_t>(at), entry);
     } else if (kind == 1) {
@@ -48,8 +49,10 @@ TEST(KeyOrder, KeepsEveryEntryInOrderThroughRunsOfChanges) {
     }
     ASSERT_EQ(order.Size(), plain.size()) << "step " << step;
     for (std::size_t i = 0; i < plain.size(); ++i) ASSERT_EQ(order[i], plain[i]) << "step " << step << ", place " << i;
-    const auto low = std::lower_bound(plain.begin(), plain.end(), key, [](const KeyedRow& e, std::int32_t k) { return e.key < k; });
-    const auto high = std::upper_bound(plain.begin(), plain.end(), key, [](std::int32_t k, const KeyedRow& e) { return k < e.key; });
+    const auto low = std::lower_bound(plain.begin(), plain.end(), key,
+                                      [](const KeyedRow& e, std::int32_t k) { return e.key < k; });
+    const auto high = std::upper_bound(plain.begin(), plain.end(), key,
+                                       [](std::int32_t k, const KeyedRow& e) { return k < e.key; });
     ASSERT_EQ(order.LowerBound(key), static_cast<std::size_t>(low - plain.begin())) << "step " << step;
     ASSERT_EQ(order.UpperBound(key), static_cast<std::size_t>(high - plain.begin())) << "step " << step;
   }

@@ -82,7 +82,8 @@ TEST(TableData, HoldsEveryCellThroughEveryKindOfChange) {
     return t;
   };
   auto number = [&](std::size_t f) -> std::int32_t {
-    const std::int32_t extremes[] = {0, 1, -1, 63, 64, -65, 127, 128, 16383, 16384, INT32_MIN, INT32_MAX, -32768, 32767};
+    const std::int32_t extremes[] = {0,     1,     -1,        63,        64,     -65,  127,
+                                     128,   16383, 16384,     INT32_MIN, INT32_MAX, -32768, 32767};
     if (Fields()[f].type == FieldType::Boolean) return static_cast<std::int32_t>(pick(2));
     if (Fields()[f].type == FieldType::I2) return static_cast<std::int16_t>(random());
     return pick(2) ? extremes[pick(std::size(extremes))] : static_cast<std::int32_t>(random());
@@ -190,7 +191,8 @@ TEST(TableData, RefusesWhatItCannotHoldAndChangesNothing) {
   TableData widest(tooMany);
   const RowId full = widest.AddRow();
   for (std::size_t f = 0; f < tooMany.size(); ++f) widest.SetNumber(full, f, static_cast<std::int32_t>(f) - 100);
-  for (std::size_t f = 0; f < tooMany.size(); ++f) EXPECT_EQ(widest.Number(full, f), static_cast<std::int32_t>(f) - 100);
+  for (std::size_t f = 0; f < tooMany.size(); ++f)
+    EXPECT_EQ(widest.Number(full, f), static_cast<std::int32_t>(f) - 100);
 }
 
 }  // namespace
