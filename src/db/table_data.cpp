@@ -263,14 +263,14 @@ void TableData::Forget(Address record) { garbage_ += RecordBytes(record); }
 void TableData::CompactIfWasteful() {
   if (garbage_ < kLeastGarbageToCompact || garbage_ * 2 < store_.HeldBytes()) return;
   BlockStore fresh;
-  for (RowId row = 0; row < rowCount_; ++row) Slot(row) = CopyRecord(*this, Slot(row), fresh);
+  TableRowBuilder build(*this, fresh);
+  for (RowId row = 0; row < rowCount_; ++row) Slot(row) = CopyRecord(*this, Slot(row), build);
   store_ = std::move(fresh);
   garbage_ = 0;
 }
 
-TableData::Address TableData::CopyRecord(const TableData& from, Address record, BlockStore& into) {
+TableData::Address TableData::CopyRecord(const TableData& from, Address record, TableRowBuilder& build) {
   if (record >= BlockStore::kAddressLimit) return record;
-  TableRowBuilder build(*this, into);
   RecordReader reader(from, record);
   for (Cell cell; reader.Next(cell);) {
     if (!IsText(cell.field)) {
@@ -285,7 +285,8 @@ TableData::Address TableData::CopyRecord(const TableData& from, Address record, 
 }
 
 TableData::TableData(const TableData& other) : fields_(other.fields_), autoIncValue_(other.autoIncValue_) {
-  for (RowId row = 0; row < other.rowCount_; ++row) AppendSlot(CopyRecord(other, other.Slot(row), store_));
+  TableRowBuilder build(*this);
+  for (RowId row = 0; row < other.rowCount_; ++row) AppendSlot(CopyRecord(other, other.Slot(row), build));
   deadCount_ = other.deadCount_;
 }
 

@@ -30,6 +30,8 @@ struct CellView {
   std::string_view text;
 };
 
+class TableRowBuilder;
+
 class TableData {
  public:
   // A record names each field in one byte.
@@ -108,8 +110,9 @@ class TableData {
   void RequireFits(const std::vector<CellView>& cells) const;
   void Forget(Address record);
   void CompactIfWasteful();
-  // The row's record copied from another table's store into this one's.
-  Address CopyRecord(const TableData& from, Address record, BlockStore& into);
+  // A record of a table with the same fields, this one or another, made
+  // again by the builder, in the builder's store.
+  Address CopyRecord(const TableData& from, Address record, TableRowBuilder& build);
 
   FieldDefs fields_;
   std::int32_t autoIncValue_ = 1;
