@@ -1,7 +1,8 @@
 // Any input either fails with a DataPacketError or loads; a loaded table the
-// writer agrees to save loads again as the same table. (The writer may refuse
-// a table whose input paid for its empty cells with bytes it does not write,
-// such as comments, since it never writes what the reader would refuse.)
+// writer agrees to save loads again as the same table, and a copy of it saves
+// as the same bytes. (The writer may refuse a table whose input paid for its
+// empty cells with bytes it does not write, such as comments, since it never
+// writes what the reader would refuse.)
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -26,5 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (saved.size() != EncodedPacketBytes(table)) std::abort();
   TableData again = ReadDataPacket(saved);  // must not throw
   if (WriteDataPacket(again) != saved) std::abort();
+  const TableData copy(table);
+  if (WriteDataPacket(copy) != saved) std::abort();
   return 0;
 }

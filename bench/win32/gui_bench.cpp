@@ -1,12 +1,16 @@
 // The windows' costs under Wine: the tree of a large catalogue on screen, a
 // selection change, the controls pane, the start-up with the shipped
-// catalogue, and Wine's own cost of making controls, for comparison.
+// catalogue, the shipped 32-bit program's slowest selections, and Wine's own
+// cost of making controls, for comparison.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -17,7 +21,9 @@
 #include "host/text_collation.h"
 #include "db/dm1.h"
 #include "db/packet_engine.h"
+#include "db/schema.h"
 #include "doubles/recording_message_boxes.h"
+#include "gui/remote_tree.h"
 #include "host/file_store.h"
 #include "host/host_queries.h"
 #include "host/platform.h"
@@ -25,6 +31,7 @@
 #include "host/win32/profile_settings_store.h"
 #include "host/win32/system_libraries.h"
 #include "host/win32/win32_text_collation.h"
+#include "support/build_path.h"
 #include "support/table_files.h"
 #include "support/temp_dir.h"
 
@@ -180,6 +187,95 @@ void BM_LargestShippedPane(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LargestShippedPane)->Unit(benchmark::kMillisecond);
+
+// The slowest selection of the shipped tweaks with the largest panes (176,
+// 165, 170) in the shipped 32-bit program, with Wine reporting Windows XP to
+// it: each selection and the repaint it brings, measured from outside the
+// program as a user's click would run it. The program is the win32 preset's
+// (cmake --build --preset win32), or the one CORDALIS_SHIPPED_EXE names.
+void BM_ShippedProgramSlowestSelection(benchmark::State& state) {
+  const char* named = std::getenv("CORDALIS_SHIPPED_EXE");
+  const std::string exe = named ? named : testing::BuildPath(CORDALIS_SHIPPED_EXE);
+  if (GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    state.SkipWithError(("no shipped program at " + exe + ": build the win32 preset").c_str());
+    return;
+  }
+  const Catalogue catalogue(std::string(CORDALIS_SOURCE_DIR) + "/catalogue");
+  const std::string copy = catalogue.dir.File("cordalis.exe");
+  CopyFileA(exe.c_str(), copy.c_str(), FALSE);
+  std::vector<std::string> titles;  // the three large panes, and a plain tweak to start each from
+  {
+    testing::RecordingMessageBoxes boxes;
+    XmlPacketEngine engine(SystemFileStore());
+    Tdm1 dm(engine, SystemFileStore(), boxes, catalogue.dir.Str());
+    for (std::int32_t twkId : {176, 165, 170, 19}) {
+      if (!dm.LocateTweak(twkId)) return state.SkipWithError("a tweak of the benchmark is not in the catalogue");
+      titles.push_back(dm.cdsTwks.AsString(schema::kTitle));
+    }
+  }
+  const char* const versionKey = "Software\\Wine\\AppDefaults\\cordalis.exe";
+  HKEY key = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, versionKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("winxp"), 6);
+  RegCloseKey(key);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::string commandLine = "\"" + copy + "\"";
+  const std::string folder = catalogue.dir.Str();
+  if (!CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                      &process)) {
+    RegDeleteKeyA(HKEY_CURRENT_USER, versionKey);
+    return state.SkipWithError("the shipped program does not start");
+  }
+  WaitForInputIdle(process.hProcess, 20000);
+  HWND window = nullptr;
+  for (int i = 0; i < 800 && window == nullptr; ++i) {
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "TMainForm", nullptr)) != nullptr;) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid == process.dwProcessId && IsWindowVisible(w)) window = w;
+    }
+    if (window == nullptr) WaitForSingleObject(process.hProcess, 25);
+  }
+  HWND treeWindow = nullptr;  // tv1, control id 300
+  if (window != nullptr)
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM found) -> BOOL {
+          if (GetDlgCtrlID(child) != 300) return TRUE;
+          *reinterpret_cast<HWND*>(found) = child;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&treeWindow));
+  if (treeWindow != nullptr) {
+    testing::RemoteTree tree(treeWindow, process.hProcess);
+    std::vector<HTREEITEM> items;
+    for (const std::string& title : titles) items.push_back(tree.Find(title));
+    const auto select = [&](HTREEITEM item) {
+      SendMessageA(treeWindow, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    };
+    for (auto _ : state) {
+      double slowest = 0;
+      for (std::size_t i = 0; i < 3; ++i) {
+        select(items[3]);
+        const auto start = std::chrono::steady_clock::now();
+        select(items[i]);
+        slowest = std::max(slowest, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+      }
+      state.SetIterationTime(slowest);
+    }
+  } else {
+    state.SkipWithError("the shipped program shows no tree");
+  }
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  RegDeleteKeyA(HKEY_CURRENT_USER, versionKey);
+}
+BENCHMARK(BM_ShippedProgramSlowestSelection)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // A pane of 50 number groups (label, box and arrows: 150 controls), made and
 // then removed again, per control.

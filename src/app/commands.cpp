@@ -60,18 +60,26 @@ const std::vector<Command>& Commands() {
             "Hide tweak|Hide the current tweak so it doesn't show in the tree",
             &Model::acHideExecute, &Model::acHideEnabled),
       Entry(cmdReveal, "acReveal", "&Reveal all", "Reveal all|Reveal any tips that you have hidden",
-            &Model::acRevealExecute),
+            &Model::acRevealExecute, &Model::acRevealEnabled),
       Entry(cmdHelp, "acHelp", "&Help topics", "Help|Invoke the help system",
             &Model::acHelpExecute, nullptr, {vkF1}, 9),
       Entry(cmdAbout, "acAbout", "&About Cordalis...", "About|View copyright and version information",
             &Model::acAboutExecute),
+      Entry(cmdExportUndo, "acExportUndo", "E&xport undo data...",
+            "Export undo data|Write a Registry file that puts back what the undo data records, without Cordalis",
+            &Model::acExportUndoExecute, &Model::acExportUndoEnabled),
   };
   return commands;
 }
 
-const Command& CommandOf(CommandId id) {
+const Command* FindCommand(int id) {
   for (const Command& command : Commands())
-    if (command.id == id) return command;
+    if (command.id == id) return &command;
+  return nullptr;
+}
+
+const Command& CommandOf(CommandId id) {
+  if (const Command* command = FindCommand(id)) return *command;
   throw std::out_of_range("no command with id " + std::to_string(id));
 }
 
@@ -107,7 +115,7 @@ const std::vector<Menu>& MainMenu() {
       {"&Edit", {cmdCopy, cmdSelectAll}},
       {"Fi&nd", {cmdFind, cmdFindNext, cmdNone, cmdFindUndo}},
       {"&Tree", {cmdExpandAll, cmdCollapseAll, cmdExpandCategory, cmdCollapseCategory, cmdNone, cmdNextTweak, cmdPreviousTweak}},
-      {"T&weak", {cmdApply, cmdUndo, cmdDeleteUndo, cmdNone, cmdNote, cmdNone, cmdHide, cmdReveal}},
+      {"T&weak", {cmdApply, cmdUndo, cmdDeleteUndo, cmdExportUndo, cmdNone, cmdNote, cmdNone, cmdHide, cmdReveal}},
       {"&Help", {cmdHelp, cmdAbout}},
   };
   return menu;

@@ -36,6 +36,7 @@ enum CommandId : int {
   cmdReveal,
   cmdHelp,
   cmdAbout,
+  cmdExportUndo,
 };
 
 // Virtual-key codes, as Windows numbers them.
@@ -77,6 +78,8 @@ struct Command {
 const std::vector<Command>& Commands();
 // The command of an id; throws std::out_of_range for an id not in the table.
 const Command& CommandOf(CommandId id);
+// The command of an id; nullptr for an id not in the table.
+const Command* FindCommand(int id);
 
 // The hint's parts: the tool tip, and the status-bar text.
 std::string_view ShortHint(std::string_view hint);

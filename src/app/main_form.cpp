@@ -12,18 +12,15 @@
 #include "db/writable_table.h"
 #include "engine/detail_text.h"
 #include "engine/rich_text.h"
+#include "engine/rollback_file.h"
 #include "engine/undo_commands.h"
+#include "host/file_store.h"
 #include "host/message_boxes.h"
 #include "host/platform.h"
 #include "host/roots.h"
 
 namespace cordalis {
 namespace {
-
-constexpr const char* kFirstRunNotice =
-    "Please bear in mind that many of Cordalis's tweaks do not take effect immediately. Some require you to log off "
-    "and on again, while others may require a full Windows restart. If you apply a tweak and it seems to have had no "
-    "effect, first try logging off, then try a full restart.\r\n\r\nThis notification will not be repeated.";
 
 std::uint16_t MaskOf(const std::vector<ActionRecord>& actions) {
   std::uint16_t mask = 0;
@@ -50,7 +47,9 @@ MainFormModel::MainFormModel(const MainFormPorts& ports, MainFormView& view, con
                              const std::string& programPath, const MainFormMetrics& metrics)
     : ports_(ports), view_(view), metrics_(metrics) {
   viewOnly_ = HasViewOnlySwitch(arguments);
-  writableRoots_ = WritableRootSet(ports.registry, ports.host);
+  // The probe makes and removes a key in each root: no change, but a write,
+  // which a view-only run does not make. It applies nothing either.
+  writableRoots_ = viewOnly_ ? 0 : WritableRootSet(ports.registry, ports.host);
   settingsPath_ = SettingsPathFor(programPath);
   settings_.Load(ports.settings);
   lastTip_ = settings_.lastTip;
@@ -66,9 +65,35 @@ MainFormModel::MainFormModel(const MainFormPorts& ports, MainFormView& view, con
   helpPath_ = HelpPathFor(programPath);
 }
 
+// A run that may not write keeps the normal display: only the switch shows
+// every tweak, action and control. Such a run only refuses what would write.
 void MainFormModel::Attach(Tdm1& dm) {
   dm_ = &dm;
-  if (dm.ViewOnly()) viewOnly_ = true;
+  refusal_ = dm.Refusal();
+}
+
+std::string MainFormModel::Caption() const {
+  if (viewOnly_) return "Cordalis (view only)";
+  switch (refusal_) {
+    case WriteRefusal::None: return "Cordalis";
+    case WriteRefusal::Asked: return "Cordalis (view only)";
+    case WriteRefusal::OtherCopy: return "Cordalis (read only: another copy holds the tables)";
+    case WriteRefusal::FolderNotWritable: return "Cordalis (read only: the program folder cannot be written)";
+    case WriteRefusal::TableUnreadable: return "Cordalis (read only: a table could not be read)";
+  }
+  return "Cordalis";
+}
+
+std::string MainFormModel::IdleStatusText() const {
+  switch (refusal_) {
+    case WriteRefusal::None:
+    case WriteRefusal::Asked: return {};
+    case WriteRefusal::OtherCopy:
+      return "Changes are off: another copy of Cordalis holds the tables. Close it and start Cordalis again.";
+    case WriteRefusal::FolderNotWritable: return "Changes are off: Cordalis cannot write in its program folder.";
+    case WriteRefusal::TableUnreadable: return "Changes are off: Cordalis could not read one of its tables.";
+  }
+  return {};
 }
 
 void MainFormModel::Activated() {
@@ -84,13 +109,13 @@ void MainFormModel::Activated() {
   BuildTree();
   treePending_ = false;
   if (ReadVeryFirst(ports_.settings)) ports_.boxes.Show(MsgOwner::MainWindow, MsgIcon::Information, kFirstRunNotice);
-  ClearVeryFirst(ports_.settings);
+  if (!viewOnly_) ClearVeryFirst(ports_.settings);
 }
 
 void MainFormModel::Destroying() {
   // A window that never showed its tree has nothing to remember, and must not
   // overwrite what the last good run remembered.
-  if (treePending_) return;
+  if (treePending_ || viewOnly_) return;
   const std::optional<std::int32_t> tweak = SelectedTweak();
   settings_.lastTip = tweak ? *tweak : -1;
   settings_.findX = find_.dialogX;
@@ -112,13 +137,21 @@ void MainFormModel::BuildTree() {
   const std::int32_t lastTip = lastTip_;
   lastTip_ = -1;  // consumed, also when the build fails half-way
   tree_ = TweakTree(tweaks, {viewOnly_, platformMask_, lastTip}, ports_.collation);
+  filledNode_ = -1;  // the node numbers are the new tree's
   view_.ShowTree(tree_);
   if (tree_.Selected() >= 0) SelectNode(tree_.Selected());
 }
 
 void MainFormModel::SelectNode(int node) { ApplyTree(tree_.Select(node)); }
 
-void MainFormModel::ApplyTree(const TreeUpdate& update) { view_.ApplyTreeUpdate(tree_, update); }
+// The control raises a selection change only when a select moves its
+// selection: a node that closes over the selection takes it without one, and
+// the select that follows names the node already selected. The panes follow
+// the model's selection whichever way it moved.
+void MainFormModel::ApplyTree(const TreeUpdate& update) {
+  view_.ApplyTreeUpdate(tree_, update);
+  if (update.select && tree_.Selected() >= 0 && tree_.Selected() != filledNode_) FillPanes(tree_.Selected());
+}
 
 void MainFormModel::SelectionChanged(int node) {
   if (node < 0) {
@@ -135,6 +168,7 @@ void MainFormModel::Refresh() {
 
 // The selection handling, in its order.
 void MainFormModel::FillPanes(int node) {
+  filledNode_ = node;
   pane_.Clear();
   hasUndoData_ = false;
   const bool isTweak = tree_.IsTweak(node);
@@ -179,7 +213,7 @@ void MainFormModel::SizeControls() {
 }
 
 void MainFormModel::UpdateCommandStates() {
-  states_ = cordalis::UpdateCommandStates(TweakSelected(), viewOnly_, hasUndoData_, pane_, states_.needsDataMark);
+  states_ = cordalis::UpdateCommandStates(TweakSelected(), MayNotWrite(), hasUndoData_, pane_, states_.needsDataMark);
   view_.ShowCommandStates();
 }
 
@@ -192,9 +226,12 @@ void MainFormModel::NodeExpanded(int node) { ApplyTree(tree_.Expand(node)); }
 void MainFormModel::NodeCollapsed(int node) { ApplyTree(tree_.Collapse(node)); }
 void MainFormModel::RightClicked(int node) { SelectNode(node); }
 
+// Enter and Escape reach the window as IDOK and IDCANCEL, which are not
+// commands: they do nothing.
 void MainFormModel::Execute(CommandId id) {
-  if (id == cmdNone || !Enabled(id)) return;
-  (this->*CommandOf(id).execute)();
+  const Command* command = FindCommand(id);
+  if (command == nullptr || !Enabled(id)) return;
+  (this->*command->execute)();
 }
 
 void MainFormModel::acExitExecute() { view_.Close(); }
@@ -220,20 +257,50 @@ void MainFormModel::acBottomExecute() { ApplyTree(tree_.GoBottom()); }
 
 void MainFormModel::acApplyExecute() {
   const ApplyInputs in{*dm_,          ports_.registry, ports_.boxes,    ports_.facts, pane_,
-                       platformMask_, writableRoots_,  referencedRoots_, viewOnly_};
+                       platformMask_, writableRoots_,  referencedRoots_, MayNotWrite()};
   DoItCommand(in, states_.needsDataMark, SelectedTweak(), [&] { Refresh(); });
 }
 
 void MainFormModel::acUndoExecute() {
-  UndoCommand({*dm_, ports_.registry, ports_.boxes, viewOnly_}, SelectedTweak(), [&] { Refresh(); });
+  UndoCommand({*dm_, ports_.registry, ports_.boxes, MayNotWrite()}, SelectedTweak(), [&] { Refresh(); });
 }
 
 void MainFormModel::acDelUndoExecute() {
-  DeleteUndoDataCommand({*dm_, ports_.registry, ports_.boxes, viewOnly_}, states_.deleteUndo, SelectedTweak(),
+  DeleteUndoDataCommand({*dm_, ports_.registry, ports_.boxes, MayNotWrite()}, states_.deleteUndo, SelectedTweak(),
                         [&] { Refresh(); });
 }
 
-void MainFormModel::acHelpExecute() { view_.ShowHelp(helpPath_); }
+bool MainFormModel::acExportUndoEnabled() const { return dm_ != nullptr && dm_->cdsUndo.Data().LiveRowCount() > 0; }
+
+void MainFormModel::acExportUndoExecute() {
+  const std::optional<std::string> path = view_.AskRollbackFile();
+  if (!path) return;
+  const std::vector<RollbackTweak> tweaks = RollbackTweaksOf(*dm_);
+  try {
+    ReplaceFileAtomically(ports_.files, *path, RollbackFileText(tweaks, ""));
+  } catch (const FileError& e) {
+    ports_.boxes.Show(MsgOwner::MainWindow, MsgIcon::Error, "Cordalis cannot write " + *path + ": " + e.Reason());
+    return;
+  }
+  ports_.boxes.Show(MsgOwner::MainWindow, MsgIcon::Information,
+                    "The undo data of " + std::to_string(tweaks.size()) + " tweak" + (tweaks.size() == 1 ? "" : "s") +
+                        " is in " + *path + ".\r\n\r\nImported with the Registry editor (a double click on the "
+                        "file, or regedit /s and the file), it puts back what Undo would, without Cordalis. The "
+                        "comment at its top says what each Windows can and cannot do with it.");
+}
+
+void MainFormModel::acHelpExecute() { HelpRequested(HelpTopic::Contents); }
+
+// WinHelp offers to look for a missing file itself, which a user cannot
+// answer: the window says where the help is expected instead.
+void MainFormModel::HelpRequested(HelpTopic topic) {
+  if (ports_.files.Exists(helpPath_)) {
+    view_.ShowHelp(helpPath_, topic);
+    return;
+  }
+  ports_.boxes.Show(MsgOwner::MainWindow, MsgIcon::Information,
+                    "Cordalis's help is not installed. Cordalis looks for it in the file " + helpPath_ + ".");
+}
 void MainFormModel::acAboutExecute() { view_.ShowAbout(platformText_); }
 
 void MainFormModel::WriteDescription(std::int32_t twkId, const TweakRecord& tweak) {
@@ -317,6 +384,9 @@ void MainFormModel::ShowFindResult(const FindResult& result) {
 }
 
 void MainFormModel::ColumnResized(int columnHeight, int clientWidth) {
+  // A minimised window has no client area; its panes keep their sizes for
+  // its return, and the tree its width for the settings.
+  if (clientWidth <= 0) return;
   column_.column = columnHeight;
   clientWidth_ = clientWidth;
   if (!VSplitAccepts(treeWidth_, clientWidth_)) {

@@ -14,17 +14,18 @@
 #include "app/settings.h"
 #include "app/tweak_tree.h"
 #include "controls/controls_pane.h"
+#include "db/dm1.h"
 #include "engine/apply_engine.h"
 #include "engine/control_pane.h"
 
 namespace cordalis {
 
+class FileStore;
 class HostQueries;
 class MessageBoxes;
 class RegistryApi;
 class RichTextPane;
 class SettingsStore;
-class Tdm1;
 class TextCollation;
 class TextMeasure;
 class TextSearch;
@@ -32,6 +33,7 @@ struct HostFacts;
 
 struct MainFormPorts {
   RegistryApi& registry;
+  FileStore& files;  // the help file beside the program, the files the user saves
   HostQueries& host;
   const HostFacts& facts;
   MessageBoxes& boxes;
@@ -44,6 +46,15 @@ struct MainFormPorts {
 };
 
 // What the model asks of the window.
+// Shown on the first activation of the first run with a settings file.
+inline constexpr char kFirstRunNotice[] =
+    "Please bear in mind that many of Cordalis's tweaks do not take effect immediately. Some require you to log off "
+    "and on again, while others may require a full Windows restart. If you apply a tweak and it seems to have had no "
+    "effect, first try logging off, then try a full restart.\r\n\r\nThis notification will not be repeated.";
+
+// Where F1 and the Find dialog's Help button open the help file.
+enum class HelpTopic { Contents, Find };
+
 class MainFormView {
  public:
   virtual ~MainFormView() = default;
@@ -70,7 +81,9 @@ class MainFormView {
   virtual std::optional<std::string> EditNote(const std::string& title, const std::string& note) = 0;
   virtual void ShowAbout(const std::string& platformText) = 0;
   virtual void ShowFindDialog(const FindState& find) = 0;
-  virtual void ShowHelp(const std::string& helpPath) = 0;
+  virtual void ShowHelp(const std::string& helpPath, HelpTopic topic) = 0;
+  // The save-file dialog for the rollback file; nothing when cancelled.
+  virtual std::optional<std::string> AskRollbackFile() = 0;
   // The standard edit commands act on the focused control.
   virtual void CopyFocused() = 0;
   virtual void SelectAllFocused() = 0;
@@ -93,8 +106,15 @@ class MainFormModel {
   MainFormModel(const MainFormModel&) = delete;
   MainFormModel& operator=(const MainFormModel&) = delete;
 
+  // The viewonly switch: every tweak, action and control shown, nothing written.
   bool ViewOnly() const { return viewOnly_; }
-  std::string Caption() const { return viewOnly_ ? "Cordalis (view only)" : "Cordalis"; }
+  // Why this run may not write its tables (another copy holds them, ...); it
+  // shows the normal tree and panes and refuses only what would write.
+  WriteRefusal Refusal() const { return refusal_; }
+  bool MayNotWrite() const { return viewOnly_ || refusal_ != WriteRefusal::None; }
+  std::string Caption() const;
+  // The status bar's text while no hint is shown: why nothing can be written.
+  std::string IdleStatusText() const;
   const std::string& SettingsPath() const { return settingsPath_; }
   const std::string& HelpPath() const { return helpPath_; }
   std::uint16_t PlatformMask() const { return platformMask_; }
@@ -108,12 +128,13 @@ class MainFormModel {
   int NeedsDataMark() const { return states_.needsDataMark; }
 
   // The data module, created after the window. When it could not take the
-  // tables for writing, this run is view-only as with the switch; the caption
-  // changes with it, and nothing of it is remembered for the next run.
+  // tables for writing, the caption says why, and nothing of it is
+  // remembered for the next run.
   void Attach(Tdm1& dm);
   // Every activation: the first reports a failed load or builds the tree.
   void Activated();
-  // Destruction: the settings of section "Settings".
+  // Destruction: the settings of section "Settings", except in a view-only
+  // run, which changes no file.
   void Destroying();
 
   // Events of the tree control.
@@ -155,8 +176,13 @@ class MainFormModel {
   void acHideExecute();
   bool acHideEnabled() const { return states_.hide; }
   void acRevealExecute();
+  bool acRevealEnabled() const { return !MayNotWrite(); }  // such a run writes no hidden flag
   void acHelpExecute();
+  // F1, or the Find dialog's Help button: the help file, or where it is expected.
+  void HelpRequested(HelpTopic topic);
   void acAboutExecute();
+  void acExportUndoExecute();
+  bool acExportUndoEnabled() const;
   void SetWindowEnabled(bool enabled) { windowEnabled_ = enabled; }
 
   // The selection handling for the node that is already selected: DO IT, Undo
@@ -209,6 +235,7 @@ class MainFormModel {
   Tdm1* dm_ = nullptr;
 
   bool viewOnly_ = false;
+  WriteRefusal refusal_ = WriteRefusal::None;
   int writableRoots_ = 0;
   std::string settingsPath_;
   std::string helpPath_;
@@ -222,6 +249,7 @@ class MainFormModel {
   bool windowEnabled_ = true;
 
   TweakTree tree_;
+  int filledNode_ = -1;  // the node the panes show
   ControlsPaneModel pane_;
   bool hasUndoData_ = false;
   int referencedRoots_ = 0;

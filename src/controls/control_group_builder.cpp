@@ -58,10 +58,10 @@ PaneControl& AddStretchingBox(PaneContents& pane, PaneControlKind kind, const ch
 void AddDrive(const std::string& current, const GroupTools& tools, Cursor& at, PaneContents& pane) {
   const int height = tools.geometry.editHeight;
   PaneControl& box = Add(pane, PaneControlKind::Edit, "cEdit", at, {at.x, at.y, kDriveWidth, height});
-  box.text = current;
+  box.text = DriveBoxText(current);
   box.maxLength = 1;
   box.upperCase = true;
-  box.mark = BlankMark(current);
+  box.mark = BlankMark(box.text);
   box.handlers = {PaneHandler::AlphaKeyPress, PaneHandler::eBlankChange};
   at.h = std::max(at.h, height);
 }

@@ -1,5 +1,7 @@
 #include "controls/control_groups.h"
 
+#include <algorithm>
+
 #include "db/record_codes.h"
 #include "host/int_text.h"
 #include "host/text.h"
@@ -63,8 +65,28 @@ NumberBoxSetup SetUpNumberBox(const NumPieces& pieces, std::string_view currentD
   std::int32_t start = IntegerText(pieces.defaultValue, computed);
   if (start < box.minimum) start = box.minimum;
   if (start > box.maximum) start = box.maximum;
-  box.position = Low16(IntegerText(currentData, start));
+  box.position = WithinBounds(Low16(IntegerText(currentData, start)), box.minimum, box.maximum);
   return box;
+}
+
+std::int16_t WithinBounds(std::int32_t position, std::int16_t minimum, std::int16_t maximum) {
+  const std::int32_t low = std::min(minimum, maximum), high = std::max(minimum, maximum);
+  return static_cast<std::int16_t>(std::clamp(position, low, high));
+}
+
+std::int16_t NumberBoxStep(std::int16_t position, int direction, std::int32_t increment, std::int16_t minimum,
+                           std::int16_t maximum) {
+  if (direction == 0) return WithinBounds(position, minimum, maximum);
+  // Wide enough for any 16-bit position and any 32-bit increment.
+  const std::int64_t step = direction > 0 ? std::int64_t{increment} : -std::int64_t{increment};
+  const std::int64_t low = std::min(minimum, maximum), high = std::max(minimum, maximum);
+  return static_cast<std::int16_t>(std::clamp(std::int64_t{position} + step, low, high));
+}
+
+std::string DriveBoxText(std::string_view text) {
+  std::string shown(text);
+  for (char& c : shown) c = ToUpperAscii(c);
+  return shown;
 }
 
 bool ToggleTicked(std::string_view dataWhenTicked, std::string_view currentData) {

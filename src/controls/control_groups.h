@@ -63,11 +63,29 @@ struct NumberBoxSetup {
 // or empty pieces take 0, 32767 and 1, and the default piece the computed
 // default (the middle, rounded toward zero to a multiple of the increment),
 // clamped to the minimum and then to the maximum. The current data, when it is
-// integer text, is the position as it stands; it is not clamped.
+// integer text, is the position, reduced to 16 bits.
+//
+// The box can only show a position between its bounds, and what it shows is
+// what DO IT writes: a position outside them is kept to the nearer bound here,
+// before the box is filled, so that the box never corrects it behind the
+// model's back.
 //
 // An increment of 0 would make the computed default divide by zero and leave
 // the arrows stepping nowhere, so it is taken as 1 for both.
 NumberBoxSetup SetUpNumberBox(const NumPieces& pieces, std::string_view currentData);
+
+// A position kept between the two bounds, whichever of them is the larger.
+std::int16_t WithinBounds(std::int32_t position, std::int16_t minimum, std::int16_t maximum);
+
+// One press of an arrow: the position moves by the increment, in the
+// increment's own direction for the arrow that counts up (direction > 0) and
+// against it for the other, and stops at the bounds.
+std::int16_t NumberBoxStep(std::int16_t position, int direction, std::int32_t increment, std::int16_t minimum,
+                           std::int16_t maximum);
+
+// The text a "drive" box shows and DO IT reads: ASCII letters as capitals,
+// every other character as it is.
+std::string DriveBoxText(std::string_view text);
 
 // A toggle starts ticked exactly when the current data (empty for a missing
 // value) equals its data-when-ticked piece, letter case significant.

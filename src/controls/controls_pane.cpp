@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/control_groups.h"
 #include "controls/text_measure.h"
 #include "db/record_codes.h"
 #include "engine/registry_reads.h"
@@ -96,13 +97,44 @@ std::string ControlsPaneModel::BrowseFilter(int controlNumber) const {
   return it == pane_.browseFilters.end() ? std::string() : it->second;
 }
 
+PaneControl* ControlsPaneModel::ArrowsOf(const PaneControl& box) {
+  if (box.kind != PaneControlKind::Edit) return nullptr;
+  PaneControl* arrows = FindOfKind("cUpDown" + IntegerToText(box.number), PaneControlKind::UpDown);
+  return arrows && EqualsIgnoreCase(arrows->buddy, box.name) ? arrows : nullptr;
+}
+
+// Typing into a number box moves its arrows' position to the number typed,
+// kept between the bounds; what does not read as a number leaves it.
 bool ControlsPaneModel::TextChanged(std::string_view name, const std::string& text) {
   PaneControl* box = FindOfKind(name, PaneControlKind::Edit);
   if (!box) box = FindOfKind(name, PaneControlKind::Memo);
   if (!box) return false;
-  box->text = text;
-  if (HasHandler(*box, PaneHandler::eBlankChange)) box->mark = text.empty() ? cmInputMissing : cmNone;
+  box->text = box->upperCase ? DriveBoxText(text) : text;
+  if (HasHandler(*box, PaneHandler::eBlankChange)) box->mark = box->text.empty() ? cmInputMissing : cmNone;
+  if (PaneControl* arrows = ArrowsOf(*box)) {
+    const std::int32_t typed = Low16(IntegerText(box->text, arrows->position));
+    arrows->position = WithinBounds(typed, static_cast<std::int16_t>(arrows->minimum),
+                                    static_cast<std::int16_t>(arrows->maximum));
+  }
   return true;
+}
+
+std::optional<int> ControlsPaneModel::Step(std::string_view arrowsName, int direction) {
+  PaneControl* arrows = FindOfKind(arrowsName, PaneControlKind::UpDown);
+  if (!arrows) return std::nullopt;
+  arrows->position = NumberBoxStep(static_cast<std::int16_t>(arrows->position), direction, arrows->increment,
+                                   static_cast<std::int16_t>(arrows->minimum),
+                                   static_cast<std::int16_t>(arrows->maximum));
+  if (PaneControl* box = FindOfKind(arrows->buddy, PaneControlKind::Edit)) box->text = IntegerToText(arrows->position);
+  return arrows->position;
+}
+
+std::string ControlsPaneModel::SettledText(std::string_view boxName) const {
+  const PaneControl* box = Find(boxName);
+  if (!box) return {};
+  const PaneControl* arrows =
+      box->kind == PaneControlKind::Edit ? Find("cUpDown" + IntegerToText(box->number)) : nullptr;
+  return arrows && EqualsIgnoreCase(arrows->buddy, box->name) ? IntegerToText(arrows->position) : box->text;
 }
 
 bool ControlsPaneModel::TickChanged(std::string_view name, bool ticked) {
@@ -169,6 +201,11 @@ PaneCompleteness ControlsPaneModel::Completeness() const {
 
 bool AlphaKeyPress(unsigned charCode) {
   return charCode < 32 || (charCode >= 'A' && charCode <= 'Z') || (charCode >= 'a' && charCode <= 'z');
+}
+
+unsigned DriveKeyPress(unsigned charCode) {
+  if (!AlphaKeyPress(charCode)) return 0;
+  return charCode < 32 ? charCode : static_cast<unsigned char>(ToUpperAscii(static_cast<char>(charCode)));
 }
 
 }  // namespace cordalis

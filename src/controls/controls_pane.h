@@ -5,6 +5,7 @@
 // the user's input here; it decides nothing itself.
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,13 @@ class ControlsPaneModel final : public ControlPane {
   bool TickChanged(std::string_view name, bool ticked);
   // The arrows' position, also after the user typed into their box.
   bool PositionChanged(std::string_view name, int position);
+  // One press of the arrows of this name (direction > 0 for the one that
+  // counts up): the position and the text of their box follow the stepping
+  // rule. The new position; nullopt when there are no such arrows.
+  std::optional<int> Step(std::string_view arrowsName, int direction);
+  // What a box shows once the user has left it: for a number box, its
+  // position, whatever was typed into it; for any other box, its text.
+  std::string SettledText(std::string_view boxName) const;
   // A "Browse..." button's dialog returned a choice: it becomes the caption of
   // the path label (auto-sized again) and the button's next starting point.
   void BrowseSucceeded(int buttonNumber, const std::string& labelText, const TextMeasure& measure);
@@ -75,6 +83,7 @@ class ControlsPaneModel final : public ControlPane {
  private:
   void BuildAction(const ActionRecord& action, int position, const ActionPassInputs& in);
   PaneControl* FindOfKind(std::string_view name, PaneControlKind kind);
+  PaneControl* ArrowsOf(const PaneControl& box);
   std::string TextOf(const std::string& name) const;
 
   PaneContents pane_;
@@ -86,5 +95,8 @@ class ControlsPaneModel final : public ControlPane {
 // The key filter of the "drive" box: control keys (codes below 32) and the
 // ASCII letters pass; every other character is discarded.
 bool AlphaKeyPress(unsigned charCode);
+// What a key typed into the "drive" box puts there: 0 for nothing, a letter
+// as its capital, a control key as it is.
+unsigned DriveKeyPress(unsigned charCode);
 
 }  // namespace cordalis

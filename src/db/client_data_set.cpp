@@ -16,7 +16,7 @@ void ClientDataSet::SetIndexField(std::string field) {
   indexField_ = std::move(field);
   if (active_) {
     RebuildIndex();
-    RefreshView(false);
+    RefreshView();
   }
 }
 
@@ -50,7 +50,7 @@ void ClientDataSet::Activate(TableData data) {
   changed_ = false;
   state_ = State::Browse;
   RebuildIndex();
-  RefreshView(false);
+  RefreshView();
   CurrentChanged();
 }
 
@@ -81,8 +81,8 @@ void ClientDataSet::Drop() {
   data_ = TableData();
   rowBytes_.reset();
   frameBytes_.reset();
-  index_.clear();
-  view_.clear();
+  order_.Clear();
+  viewBegin_ = viewEnd_ = pos_ = 0;
   eof_ = true;
   CurrentChanged();
 }
@@ -121,24 +121,34 @@ std::size_t ClientDataSet::SavedBytes() const {
   return FrameBytes(data_.AutoIncValue()) + RowBytesTotal();
 }
 
-// The rows' bytes once the row being posted is in, measured before the table
-// changes; throws when the file would be too large.
-std::size_t ClientDataSet::RowBytesAfterPost(RowId editedRow, bool inserting) const {
+// The cells the row will hold once posted: the pending ones over the row's
+// own, and a new row's auto-increment field numbered as it will be, which
+// advances autoIncAfter.
+std::vector<CellView> ClientDataSet::RowAfterPost(RowId editedRow, bool inserting, std::int32_t& autoIncAfter) const {
   const FieldDefs& fields = data_.Fields();
-  std::vector<CellView> cells(fields.size());
-  std::int32_t autoIncAfter = data_.AutoIncValue();
+  std::vector<CellView> cells;
+  if (inserting) {
+    cells.assign(fields.size(), CellView{});
+  } else {
+    data_.ReadRow(editedRow, cells);
+  }
   for (std::size_t f = 0; f < fields.size(); ++f) {
     const PendingCell& p = pending_[f];
     if (p.set) {
       cells[f] = p.null ? CellView{} : CellView{false, p.number, p.text};
     } else if (inserting && fields[f].autoInc) {
       cells[f] = CellView{false, autoIncAfter++, {}};
-    } else if (!inserting) {
-      cells[f] = CellView{data_.IsNull(editedRow, f), data_.Number(editedRow, f), data_.Text(editedRow, f)};
     }
   }
+  return cells;
+}
+
+// The rows' bytes once the row is posted, measured before the table
+// changes; throws when the file would be too large.
+std::size_t ClientDataSet::RowBytesAfterPost(const std::vector<CellView>& cells, RowId editedRow, bool inserting,
+                                             std::int32_t autoIncAfter) const {
   const std::size_t before = inserting ? 0 : EncodedRowBytes(data_, editedRow);
-  const std::size_t rows = RowBytesTotal() - before + EncodedRowBytes(fields, cells);
+  const std::size_t rows = RowBytesTotal() - before + EncodedRowBytes(data_.Fields(), cells);
   if (FrameBytes(autoIncAfter) + rows > kMaxPacketBytes)
     throw TableFullError(name_ + ": the row would make the table larger than the " + std::to_string(kMaxPacketBytes) +
                          " bytes a table file may hold");
@@ -174,8 +184,8 @@ std::size_t ClientDataSet::Field(const std::string& name) const {
 }
 
 RowId ClientDataSet::Current() const {
-  if (view_.empty()) throw DataSetError(name_ + ": there is no current row");
-  return view_[pos_];
+  if (!HasCurrent()) throw DataSetError(name_ + ": there is no current row");
+  return ViewRow(pos_);
 }
 
 std::int32_t ClientDataSet::KeyOf(RowId row) const {
@@ -183,45 +193,57 @@ std::int32_t ClientDataSet::KeyOf(RowId row) const {
 }
 
 void ClientDataSet::RebuildIndex() {
-  index_.clear();
   indexColumn_ = indexField_.empty() ? -1 : data_.FieldIndex(indexField_);
-  if (indexColumn_ < 0) return;
+  order_.Clear();
+  std::vector<KeyedRow> entries;
+  entries.reserve(data_.LiveRowCount());
   for (RowId row = 0; row < data_.RowSlots(); ++row)
-    if (data_.IsLive(row)) index_[KeyOf(row)].push_back(row);
+    if (data_.IsLive(row)) entries.push_back(EntryOf(row));
+  if (indexColumn_ >= 0)
+    std::sort(entries.begin(), entries.end(),
+              [](const KeyedRow& a, const KeyedRow& b) { return a.key != b.key ? a.key < b.key : a.row < b.row; });
+  order_.Assign(std::move(entries));
 }
 
-// Recomputes the rows presented: a detail shows its master's subset in stored
-// order, an indexed table all rows by key, any other table all rows as stored.
-void ClientDataSet::RefreshView(bool keepCurrent) {
-  RowId current = HasCurrent() ? view_[pos_] : 0;
-  bool hadCurrent = HasCurrent();
-  view_.clear();
-  if (master_) {
-    if (master_->active_ && master_->HasCurrent() && indexColumn_ >= 0) {
-      int masterColumn = master_->data_.FieldIndex(masterField_);
-      if (masterColumn >= 0) {
-        auto it = index_.find(master_->data_.Number(master_->Current(), static_cast<std::size_t>(masterColumn)));
-        if (it != index_.end()) view_.assign(it->second.begin(), it->second.end());
-      }
-    }
-  } else if (indexColumn_ >= 0) {
-    for (const auto& [key, rows] : index_) view_.insert(view_.end(), rows.begin(), rows.end());
+// The rows presented: a detail's are its master's subset in stored order,
+// an indexed table's all rows by key, any other table's all rows as stored.
+void ClientDataSet::SetViewRange() {
+  viewBegin_ = 0;
+  viewEnd_ = order_.Size();
+  if (!master_) return;
+  viewEnd_ = 0;
+  if (!master_->active_ || !master_->HasCurrent() || indexColumn_ < 0) return;
+  const int masterColumn = master_->data_.FieldIndex(masterField_);
+  if (masterColumn < 0) return;
+  const std::int32_t key = master_->data_.Number(master_->Current(), static_cast<std::size_t>(masterColumn));
+  viewBegin_ = order_.LowerBound(key);
+  viewEnd_ = order_.UpperBound(key);
+}
+
+void ClientDataSet::RefreshView() {
+  SetViewRange();
+  pos_ = 0;
+  eof_ = ViewSize() == 0;
+}
+
+// After a post: the row stays current while it is among the rows presented,
+// which a new row of the subset is, last, as its stored order says.
+void ClientDataSet::PlaceInView(RowId row, bool inserting) {
+  if (inserting) {
+    RefreshView();
   } else {
-    for (RowId row = 0; row < data_.RowSlots(); ++row)
-      if (data_.IsLive(row)) view_.push_back(row);
+    SetViewRange();
   }
-  if (keepCurrent && hadCurrent) {
-    auto it = std::find(view_.begin(), view_.end(), current);
-    if (it != view_.end()) {
-      pos_ = static_cast<std::size_t>(it - view_.begin());
-      eof_ = false;
-      return;
-    }
-    pos_ = std::min(pos_, view_.empty() ? 0 : view_.size() - 1);
-  } else {
-    pos_ = 0;
+  const std::size_t place = order_.PlaceOf(EntryOf(row));
+  if (place >= viewBegin_ && place < viewEnd_ && order_[place].row == row) {
+    pos_ = place - viewBegin_;
+    eof_ = false;
+    return;
   }
-  eof_ = view_.empty();
+  if (!inserting) {
+    pos_ = std::min(pos_, ViewSize() == 0 ? 0 : ViewSize() - 1);
+    eof_ = ViewSize() == 0;
+  }
 }
 
 void ClientDataSet::CurrentChanged() {
@@ -231,20 +253,20 @@ void ClientDataSet::CurrentChanged() {
 void ClientDataSet::MasterMoved() {
   if (!active_) return;
   if (state_ != State::Browse) Cancel();
-  RefreshView(false);
+  RefreshView();
   CurrentChanged();
 }
 
 void ClientDataSet::First() {
   RequireActive();
   pos_ = 0;
-  eof_ = view_.empty();
+  eof_ = !HasCurrent();
   CurrentChanged();
 }
 
 void ClientDataSet::Next() {
   RequireActive();
-  if (pos_ + 1 < view_.size()) {
+  if (pos_ + 1 < ViewSize()) {
     ++pos_;
     CurrentChanged();
   } else {
@@ -255,13 +277,10 @@ void ClientDataSet::Next() {
 bool ClientDataSet::FindKey(std::int32_t key) {
   RequireActive();
   if (indexColumn_ < 0) throw DataSetError(name_ + ": the table has no index");
-  // A detail presents rows of one key in stored order; any other table by key.
-  auto it = master_ ? std::find_if(view_.begin(), view_.end(), [&](RowId row) { return KeyOf(row) == key; })
-                    : std::lower_bound(view_.begin(), view_.end(), key,
-                                       [&](RowId row, std::int32_t k) { return KeyOf(row) < k; });
-  if (it != view_.end() && KeyOf(*it) != key) it = view_.end();
-  if (it == view_.end()) return false;
-  pos_ = static_cast<std::size_t>(it - view_.begin());
+  // The rows presented are in key order, a detail's all of one key.
+  const std::size_t place = order_.LowerBound(key);
+  if (place < viewBegin_ || place >= viewEnd_ || order_[place].key != key) return false;
+  pos_ = place - viewBegin_;
   eof_ = false;
   CurrentChanged();
   return true;
@@ -278,40 +297,24 @@ void ClientDataSet::WidenFields(const FieldDefs& widths) {
 
 int ClientDataSet::KeyCount(std::int32_t key) const {
   RequireActive();
-  auto it = index_.find(key);
-  return it == index_.end() ? 0 : static_cast<int>(it->second.size());
+  return indexColumn_ < 0 ? 0 : static_cast<int>(order_.UpperBound(key) - order_.LowerBound(key));
 }
 
 std::vector<RowId> ClientDataSet::RowsWithKey(std::int32_t key) const {
   RequireActive();
-  auto it = index_.find(key);
-  return it == index_.end() ? std::vector<RowId>() : std::vector<RowId>(it->second.begin(), it->second.end());
+  std::vector<RowId> rows;
+  if (indexColumn_ < 0) return rows;
+  for (std::size_t i = order_.LowerBound(key), end = order_.UpperBound(key); i < end; ++i)
+    rows.push_back(order_[i].row);
+  return rows;
 }
 
 std::vector<RowId> ClientDataSet::AllRows() const {
   RequireActive();
   std::vector<RowId> rows;
-  rows.reserve(data_.LiveRowCount());
-  if (indexColumn_ >= 0) {
-    for (const auto& [key, keyRows] : index_) rows.insert(rows.end(), keyRows.begin(), keyRows.end());
-  } else {
-    for (RowId row = 0; row < data_.RowSlots(); ++row)
-      if (data_.IsLive(row)) rows.push_back(row);
-  }
+  rows.reserve(order_.Size());
+  for (std::size_t i = 0; i < order_.Size(); ++i) rows.push_back(order_[i].row);
   return rows;
-}
-
-void ClientDataSet::KeyRows::Remove(RowId row) {
-  if (head_ < rows_.size() && rows_[head_] == row) {
-    ++head_;  // how Undo and Delete Undo data take rows
-    if (head_ > 64 && head_ * 2 > rows_.size()) {
-      rows_.erase(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(head_));
-      head_ = 0;
-    }
-  } else {
-    auto it = std::find(begin(), end(), row);
-    if (it != end()) rows_.erase(it);
-  }
 }
 
 void ClientDataSet::Append() {
@@ -376,67 +379,32 @@ void ClientDataSet::SetNull(const std::string& field) { Pending(field).null = tr
 void ClientDataSet::Post() {
   RequireActive();
   if (state_ == State::Browse) return;
-  RowId row;
-  bool inserting = state_ == State::Insert;
+  const bool inserting = state_ == State::Insert;
   const RowId edited = inserting ? 0 : Current();
-  const std::size_t rowBytesAfter = RowBytesAfterPost(edited, inserting);
+  std::int32_t autoIncAfter = data_.AutoIncValue();
+  const std::vector<CellView> cells = RowAfterPost(edited, inserting, autoIncAfter);
+  const std::size_t rowBytesAfter = RowBytesAfterPost(cells, edited, inserting, autoIncAfter);
+  const KeyedRow before = inserting ? KeyedRow{} : EntryOf(edited);
+  RowId row = edited;
   if (inserting) {
-    row = data_.AddRow();
-    for (std::size_t f = 0; f < data_.Fields().size(); ++f)
-      if (data_.Fields()[f].autoInc && !pending_[f].set) {
-        pending_[f].set = true;
-        pending_[f].null = false;
-        pending_[f].number = data_.TakeAutoIncValue();
-      }
+    row = data_.AddRow(cells);
   } else {
-    row = Current();
+    data_.SetRow(row, cells);
   }
-  std::int32_t oldKey = indexColumn_ >= 0 && !inserting ? KeyOf(row) : 0;
-  for (std::size_t f = 0; f < data_.Fields().size(); ++f) {
-    const PendingCell& cell = pending_[f];
-    if (!cell.set) continue;
-    if (cell.null) {
-      data_.SetNull(row, f);
-    } else if (data_.Fields()[f].type == FieldType::String) {
-      data_.SetText(row, f, cell.text);
-    } else {
-      data_.SetNumber(row, f, cell.number);
-    }
-  }
+  data_.SetAutoIncValue(autoIncAfter);
   rowBytes_ = rowBytesAfter;
   state_ = State::Browse;
   pending_.clear();
   changed_ = true;
   if (journal_) inserting ? journal_->RowAdded(data_, row) : journal_->RowChanged(data_, row);
-  if (indexColumn_ >= 0) {
-    std::int32_t key = KeyOf(row);
-    if (inserting) {
-      index_[key].push_back(row);
-    } else if (key != oldKey) {
-      RebuildIndex();  // rows keep their stored order within each key
-    }
+  const KeyedRow after = EntryOf(row);
+  if (inserting) {
+    order_.Insert(order_.UpperBound(after.key), after);  // the last row stored, so last of its key
+  } else if (after.key != before.key) {
+    order_.Erase(order_.PlaceOf(before));
+    order_.Insert(order_.PlaceOf(after), after);
   }
-  if (inserting && master_) {
-    // A new row of the subset presented goes last, as its stored order says.
-    if (indexColumn_ >= 0 && !view_.empty() && KeyOf(view_.front()) == KeyOf(row)) {
-      view_.push_back(row);
-    } else {
-      RefreshView(false);
-    }
-    if (!view_.empty() && view_.back() == row) {
-      pos_ = view_.size() - 1;
-      eof_ = false;
-    }
-  } else if (inserting) {
-    RefreshView(false);
-    auto it = std::find(view_.begin(), view_.end(), row);
-    if (it != view_.end()) {
-      pos_ = static_cast<std::size_t>(it - view_.begin());
-      eof_ = false;
-    }
-  } else {
-    RefreshView(true);
-  }
+  PlaceInView(row, inserting);
   CurrentChanged();
 }
 
@@ -447,22 +415,15 @@ void ClientDataSet::Cancel() {
 
 void ClientDataSet::Delete() {
   RequireWritable();
-  RowId row = Current();
-  if (indexColumn_ >= 0) {
-    auto it = index_.find(KeyOf(row));
-    if (it != index_.end()) {
-      it->second.Remove(row);
-      if (it->second.empty()) index_.erase(it);
-    }
-  }
+  const RowId row = Current();
   if (rowBytes_) *rowBytes_ -= EncodedRowBytes(data_, row);
+  order_.Erase(viewBegin_ + pos_);
+  --viewEnd_;
   data_.DeleteRow(row);
   changed_ = true;
   if (journal_) journal_->RowDeleted(row);
-  std::size_t pos = pos_;
-  view_.erase(view_.begin() + static_cast<std::ptrdiff_t>(pos));
-  pos_ = view_.empty() ? 0 : std::min(pos, view_.size() - 1);
-  eof_ = view_.empty();
+  pos_ = HasCurrent() ? std::min(pos_, ViewSize() - 1) : 0;
+  eof_ = !HasCurrent();
   CurrentChanged();
 }
 

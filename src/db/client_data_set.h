@@ -8,14 +8,13 @@
 // that must have its rows on disk before it goes on calls Persist().
 #include <cstddef>
 #include <cstdint>
-#include <deque>
-#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "db/field_defs.h"
+#include "db/key_order.h"
 #include "db/table_data.h"
 
 namespace cordalis {
@@ -93,8 +92,8 @@ class ClientDataSet {
   void First();
   void Next();
   bool Eof() const { return eof_; }
-  bool IsEmpty() const { return view_.empty(); }
-  int RecordCount() const { return static_cast<int>(view_.size()); }
+  bool IsEmpty() const { return ViewSize() == 0; }
+  int RecordCount() const { return static_cast<int>(ViewSize()); }
   bool FindKey(std::int32_t key);  // makes the first row with this index value current
   // How many rows carry this index value, whatever subset is presented; the cursor stays.
   int KeyCount(std::int32_t key) const;
@@ -129,18 +128,25 @@ class ClientDataSet {
   std::size_t Field(const std::string& name) const;
   void RequireActive() const;
   void RequireWritable() const;
-  bool HasCurrent() const { return !view_.empty(); }
+  std::size_t ViewSize() const { return viewEnd_ - viewBegin_; }
+  RowId ViewRow(std::size_t i) const { return order_[viewBegin_ + i].row; }
+  bool HasCurrent() const { return ViewSize() != 0; }
   RowId Current() const;
   std::int32_t KeyOf(RowId row) const;
+  KeyedRow EntryOf(RowId row) const { return {indexColumn_ >= 0 ? KeyOf(row) : 0, row}; }
   void RebuildIndex();
-  void RefreshView(bool keepCurrent);
+  void SetViewRange();
+  void RefreshView();
   void CurrentChanged();
   void MasterMoved();
   void Save();
   PendingCell& Pending(const std::string& field);
   std::size_t RowBytesTotal() const;
   std::size_t FrameBytes(std::int32_t autoIncValue) const;
-  std::size_t RowBytesAfterPost(RowId editedRow, bool inserting) const;
+  std::vector<CellView> RowAfterPost(RowId editedRow, bool inserting, std::int32_t& autoIncAfter) const;
+  std::size_t RowBytesAfterPost(const std::vector<CellView>& cells, RowId editedRow, bool inserting,
+                                std::int32_t autoIncAfter) const;
+  void PlaceInView(RowId row, bool inserting);
 
   std::string name_;
   PacketEngine& engine_;
@@ -159,30 +165,19 @@ class ClientDataSet {
 
   std::string indexField_;
   int indexColumn_ = -1;
-  // One key's rows in stored order. Writers delete from the front (Undo takes
-  // a tweak's rows first to last), which only moves the head; a few bytes a
-  // key, as a file of many keys must not cost far more memory than its size.
-  class KeyRows {
-   public:
-    auto begin() const { return rows_.begin() + static_cast<std::ptrdiff_t>(head_); }
-    auto end() const { return rows_.end(); }
-    std::size_t size() const { return rows_.size() - head_; }
-    bool empty() const { return size() == 0; }
-    void push_back(RowId row) { rows_.push_back(row); }
-    void Remove(RowId row);
-
-   private:
-    std::vector<RowId> rows_;
-    std::size_t head_ = 0;
-  };
-  std::map<std::int32_t, KeyRows> index_;
+  // Every live row with its key (the index field's number, or 0 for a table
+  // without an index), by key and then in stored order. The rows presented
+  // are the places [viewBegin_, viewEnd_) of it: a detail's are the rows of
+  // its master's key, any other table's are all of them.
+  KeyOrder order_;
+  std::size_t viewBegin_ = 0;
+  std::size_t viewEnd_ = 0;
 
   ClientDataSet* master_ = nullptr;
   std::string masterField_;
   std::vector<ClientDataSet*> details_;
 
-  std::deque<RowId> view_;
-  std::size_t pos_ = 0;
+  std::size_t pos_ = 0;  // within the rows presented
   bool eof_ = true;
 };
 

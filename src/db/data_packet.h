@@ -11,10 +11,10 @@
 //   </DATAPACKET>
 //
 // The reader treats its input as hostile: it bounds nesting, field count and the
-// memory a file may make it take (every cell and every byte of text is paid for
-// by bytes of the file read before it), refuses DOCTYPEs, undefined entities,
-// control characters XML does not allow and text wider than its field, and
-// reports every fault as a DataPacketError naming the line and column.
+// memory a file may make it take (the table it builds, straight from the bytes,
+// holds less than the file), refuses DOCTYPEs, undefined entities, control
+// characters XML does not allow and text wider than its field, and reports
+// every fault as a DataPacketError naming the line and column.
 //
 // Reader and writer share one size limit: the writer refuses to produce a
 // packet the reader would refuse for its size, and the measures below tell
@@ -44,22 +44,16 @@ TableData ReadDataPacket(std::string_view bytes);
 // kMaxPacketBytes.
 std::string WriteDataPacket(const TableData& table);
 
-// A table's cells cost memory whether they hold anything or not, so the bytes
-// of a packet must pay for them: a row may be read, or written, only while the
-// cells of the rows up to and including it are no more than half the bytes
-// before it, plus a small allowance. A load then takes memory in proportion to
-// the file, and the writer refuses a table whose packet the reader would refuse.
+// The bytes of a packet must pay for its rows' cells, null or not: a row may
+// be read, or written, only while the cells of the rows up to and including
+// it are no more than half the bytes before it, plus a small allowance. Null
+// cells cost a table nothing now, but releases that held every cell refuse a
+// file that breaks this, so the writer never writes one and the reader refuses
+// what they refuse.
 inline constexpr std::size_t kFreeCells = 4096;
 inline bool CellsPaidFor(std::size_t rows, std::size_t fields, std::size_t bytesBefore) {
   return rows * (fields == 0 ? 1 : fields) <= bytesBefore / 2 + kFreeCells;
 }
-
-// One cell of a row that is not (yet) in a table, for measuring.
-struct CellView {
-  bool null = true;
-  std::int32_t number = 0;  // integers and booleans
-  std::string_view text;    // strings
-};
 
 // The bytes WriteDataPacket gives each part of a packet: the whole packet is
 // its frame plus each live row.

@@ -2,7 +2,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdint>
-#include <limits>
+#include <cstring>
 #include <vector>
 
 #include "host/cp1252.h"
@@ -13,30 +13,40 @@ namespace cordalis {
 namespace {
 
 constexpr int kMaxDepth = 64;
-constexpr std::size_t kMaxFields = 256;
 constexpr int kMaxWidth = 1 << 20;
-constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
 
 enum class Encoding { SingleByte, Utf8 };
 
-bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool IsNameStart(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || c >= 0x80;
-}
-bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
-
-// Characters of an attribute value that need more than a copy.
-struct SpecialBytes {
-  bool singleByte[256] = {};
-  bool utf8[256] = {};
-  SpecialBytes() {
-    for (unsigned char c : {'&', '\t', '\n', '\r'}) singleByte[c] = utf8[c] = true;
-    for (int c = 0; c < 0x20; ++c)
-      if (IsXmlForbiddenControl(static_cast<unsigned char>(c))) singleByte[c] = utf8[c] = true;
-    for (int c = 0x80; c < 0x100; ++c) utf8[c] = true;
+// Classes of bytes, looked up rather than worked out, as the reader asks of every byte.
+struct ByteClasses {
+  bool space[256] = {};
+  bool nameStart[256] = {};
+  bool name[256] = {};
+  // Bytes of an attribute value that need more than a copy, in each encoding.
+  bool specialSingleByte[256] = {};
+  bool specialUtf8[256] = {};
+  ByteClasses() {
+    for (unsigned char c : {' ', '\t', '\n', '\r'}) space[c] = true;
+    for (int c = 0; c < 256; ++c) {
+      nameStart[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || c >= 0x80;
+      name[c] = nameStart[c] || (c >= '0' && c <= '9') || c == '-' || c == '.';
+      specialSingleByte[c] = c < 0x20 || c == '&' || c == '<';
+      specialUtf8[c] = specialSingleByte[c] || c >= 0x80;
+    }
   }
 };
-const SpecialBytes kSpecial;
+const ByteClasses kBytes;
+
+bool IsSpace(unsigned char c) { return kBytes.space[c]; }
+// Names are short: a loop beats a call.
+bool SameBytes(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+bool IsNameStart(unsigned char c) { return kBytes.nameStart[c]; }
+bool IsNameChar(unsigned char c) { return kBytes.name[c]; }
 
 class Reader {
  public:
@@ -68,27 +78,39 @@ class Reader {
     throw DataPacketError("line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + what);
   }
   [[noreturn]] void FailEof(const std::string& inside) { Fail("unexpected end of file " + inside, in_.size()); }
-  [[noreturn]] void FailControl(unsigned char c, std::size_t at) {
+  static std::string ControlMessage(unsigned char c) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(c));
-    Fail(std::string("the control character ") + hex + " is not allowed in XML", at);
+    return std::string("the control character ") + hex + " is not allowed in XML";
   }
   // XML allows no control character but tab, line feed and carriage return.
   void CheckNoControls(std::string_view s, std::size_t at) {
     for (std::size_t i = 0; i < s.size(); ++i)
-      if (IsXmlForbiddenControl(static_cast<unsigned char>(s[i]))) FailControl(static_cast<unsigned char>(s[i]), at + i);
+      if (IsXmlForbiddenControl(static_cast<unsigned char>(s[i]))) Fail(ControlMessage(static_cast<unsigned char>(s[i])), at + i);
   }
 
   bool AtEnd() const { return pos_ >= in_.size(); }
   bool StartsWith(std::string_view s) const { return in_.substr(pos_, s.size()) == s; }
-  void Expect(std::string_view s, const std::string& what) {
-    if (AtEnd()) FailEof("(" + what + ")");
+  // The text of a fault is made only when there is one: these run for every attribute.
+  void Expect(std::string_view s, const char* what) {
+    if (AtEnd()) FailEof("(" + std::string(what) + ")");
     if (!StartsWith(s)) Fail(what);
     pos_ += s.size();
   }
+  void Expect(char c, const char* what) {
+    if (AtEnd()) FailEof("(" + std::string(what) + ")");
+    if (in_[pos_] != c) Fail(what);
+    ++pos_;
+  }
+  // Where the bytes from `at` on stop being of a class; a local index, which
+  // the compiler keeps in a register, as it may not keep pos_.
+  std::size_t EndOfClass(std::size_t at, const bool (&in)[256]) const {
+    while (at < in_.size() && in[static_cast<unsigned char>(in_[at])]) ++at;
+    return at;
+  }
   bool SkipSpace() {
-    std::size_t start = pos_;
-    while (pos_ < in_.size() && IsSpace(static_cast<unsigned char>(in_[pos_]))) ++pos_;
+    const std::size_t start = pos_;
+    pos_ = EndOfClass(pos_, kBytes.space);
     return pos_ != start;
   }
   void SkipPast(std::string_view terminator, const std::string& inside) {
@@ -115,7 +137,7 @@ class Reader {
     std::size_t start = pos_;
     if (AtEnd()) FailEof("where a name was expected");
     if (!IsNameStart(static_cast<unsigned char>(in_[pos_]))) Fail("expected a name");
-    while (pos_ < in_.size() && IsNameChar(static_cast<unsigned char>(in_[pos_]))) ++pos_;
+    pos_ = EndOfClass(pos_ + 1, kBytes.name);
     return in_.substr(start, pos_ - start);
   }
 
@@ -160,7 +182,7 @@ class Reader {
       char c = in_[pos_];
       if (c == '/') {
         ++pos_;
-        Expect(">", "expected '>' after '/'");
+        Expect('>', "expected '>' after '/'");
         return true;
       }
       if (c == '>') {
@@ -171,7 +193,7 @@ class Reader {
       Attribute a;
       a.name = ReadName();
       SkipSpace();
-      Expect("=", "expected '=' after the attribute name");
+      Expect('=', "expected '=' after the attribute name");
       SkipSpace();
       if (AtEnd()) FailEof("inside a tag");
       char quote = in_[pos_];
@@ -338,7 +360,8 @@ class Reader {
     std::string_view child;
     while (NextChild("FIELDS", child)) {
       if (child != "FIELD") Fail("<" + std::string(child) + "> is not allowed inside <FIELDS>");
-      if (fields.size() == kMaxFields) Fail("more than " + std::to_string(kMaxFields) + " fields");
+      if (fields.size() == TableData::kMaxFields)
+        Fail("more than " + std::to_string(TableData::kMaxFields) + " fields");
       std::size_t at = pos_;
       fields.push_back(ReadField());
       for (std::size_t i = 0; i + 1 < fields.size(); ++i)
@@ -400,41 +423,75 @@ class Reader {
     return f;
   }
 
+  // The rows go straight into the table as they are read: each cell once,
+  // its text decoded into the table's own storage.
   void ReadRows() {
-    const std::size_t fieldCount = table_.Fields().size();
-    std::vector<std::uint8_t> seen(fieldCount);
+    const FieldDefs& fields = table_.Fields();
     IndexFieldNames();
-    int autoInc = -1;
-    for (std::size_t f = 0; f < fieldCount; ++f)
-      if (table_.Fields()[f].autoInc) autoInc = static_cast<int>(f);
-    std::int64_t highestAutoInc = 0;
+    seenInRow_.assign(fields.size(), 0);
+    autoInc_ = fields.size();
+    for (std::size_t f = 0; f < fields.size(); ++f)
+      if (fields[f].autoInc) autoInc_ = f;
+    highestAutoInc_ = 0;
 
     if (SkipAttributes()) return;
+    TableRowBuilder row(table_);
+    std::uint32_t rowNumber = 0;
     std::string_view child;
     while (NextChild("ROWDATA", child)) {
       if (child != "ROW") Fail("<" + std::string(child) + "> is not allowed inside <ROWDATA>");
-      if (!CellsPaidFor(table_.RowSlots() + 1, fieldCount, pos_))
+      if (!CellsPaidFor(table_.RowSlots() + 1, fields.size(), pos_))
         Fail("the rows ask for more memory than the bytes of the file before them pay for");
-      RowId row = table_.AddRow();
-      std::fill(seen.begin(), seen.end(), 0);
-      std::size_t hint = 0;
-      bool empty = ReadAttributes([&](const Attribute& a) {
-        std::size_t f = FindField(a.name, hint);
-        if (f == fieldCount) Fail("the row attribute " + std::string(a.name) + " names no field", a.at);
-        if (seen[f]) Fail("attribute " + std::string(a.name) + " is given twice", a.at);
-        seen[f] = 1;
-        hint = f + 1;
-        StoreCell(row, f, a);
-      });
+      const bool empty = ReadRowCells(row, ++rowNumber);
+      row.End();
       if (!empty) {
         std::string_view inner;
         if (NextChild("ROW", inner)) Fail("<ROW> cannot hold elements");
       }
-      if (autoInc >= 0 && !table_.IsNull(row, static_cast<std::size_t>(autoInc)))
-        highestAutoInc = std::max<std::int64_t>(highestAutoInc, table_.Number(row, static_cast<std::size_t>(autoInc)));
     }
-    if (autoInc >= 0 && highestAutoInc >= table_.AutoIncValue())
-      table_.SetAutoIncValue(static_cast<std::int32_t>(std::min<std::int64_t>(highestAutoInc + 1, INT32_MAX)));
+    if (autoInc_ < fields.size() && highestAutoInc_ >= table_.AutoIncValue())
+      table_.SetAutoIncValue(static_cast<std::int32_t>(std::min<std::int64_t>(highestAutoInc_ + 1, INT32_MAX)));
+  }
+
+  // The attributes of a <ROW> start tag, as ReadAttributes reads them, each
+  // one a cell of the row. Returns true for an empty element.
+  bool ReadRowCells(TableRowBuilder& row, std::uint32_t rowNumber) {
+    std::size_t hint = 0;
+    for (;;) {
+      const bool blank = SkipSpace();
+      if (AtEnd()) FailEof("inside a tag");
+      const char c = in_[pos_];
+      if (c == '/') {
+        ++pos_;
+        Expect('>', "expected '>' after '/'");
+        return true;
+      }
+      if (c == '>') {
+        ++pos_;
+        return false;
+      }
+      if (!blank) Fail("expected a blank before the attribute");
+      Attribute a;
+      a.name = ReadName();
+      SkipSpace();
+      Expect('=', "expected '=' after the attribute name");
+      SkipSpace();
+      if (AtEnd()) FailEof("inside a tag");
+      const char quote = in_[pos_];
+      if (quote != '"' && quote != '\'') Fail("an attribute value must be quoted");
+      a.at = ++pos_;
+      const void* end = std::memchr(in_.data() + pos_, quote, in_.size() - pos_);
+      if (!end) FailEof("inside an attribute value");
+      a.raw = in_.substr(pos_, static_cast<std::size_t>(static_cast<const char*>(end) - (in_.data() + pos_)));
+      pos_ += a.raw.size() + 1;
+
+      const std::size_t f = FindField(a.name, hint);
+      if (f == table_.Fields().size()) FailIn(a, "the row attribute " + std::string(a.name) + " names no field", a.at);
+      if (seenInRow_[f] == rowNumber) FailIn(a, "attribute " + std::string(a.name) + " is given twice", a.at);
+      seenInRow_[f] = rowNumber;
+      hint = f + 1;
+      StoreCell(row, f, a);
+    }
   }
 
   // Rows name their fields mostly in field order, so the field after the last
@@ -447,29 +504,36 @@ class Reader {
   }
   std::size_t FindField(std::string_view name, std::size_t hint) const {
     const FieldDefs& fields = table_.Fields();
-    if (hint < fields.size() && fields[hint].name == name) return hint;
+    if (hint < fields.size() && SameBytes(fields[hint].name, name)) return hint;
     auto it = std::lower_bound(byName_.begin(), byName_.end(), name,
                                [](const auto& entry, std::string_view n) { return entry.first < n; });
     return it != byName_.end() && it->first == name ? it->second : fields.size();
   }
 
-  void StoreCell(RowId row, std::size_t f, const Attribute& a) {
+  void StoreCell(TableRowBuilder& row, std::size_t f, const Attribute& a) {
     const FieldDef& field = table_.Fields()[f];
     switch (field.type) {
-      case FieldType::String:
-        table_.SetText(row, f, Decode(a, &field));
+      case FieldType::String: {
+        // The text is never longer than its bytes in the file, nor, unless it
+        // is damage, than its field.
+        const std::size_t most = std::min(a.raw.size(), static_cast<std::size_t>(field.width));
+        row.Text(f, DecodeInto(a, row.TextRoom(most), most, &field));
         break;
+      }
       case FieldType::Boolean:
         if (EqualsIgnoreCase(a.raw, "TRUE")) {
-          table_.SetNumber(row, f, 1);
+          row.Number(f, 1);
         } else if (EqualsIgnoreCase(a.raw, "FALSE")) {
-          table_.SetNumber(row, f, 0);
+          row.Number(f, 0);
         } else {
-          Fail("field " + field.name + ": '" + Shorten(a.raw) + "' is not TRUE or FALSE", a.at);
+          FailIn(a, "field " + field.name + ": '" + Shorten(a.raw) + "' is not TRUE or FALSE", a.at);
         }
         break;
-      default:
-        table_.SetNumber(row, f, ParseNumber(a, field.type, field.name));
+      default: {
+        const std::int32_t number = ParseNumber(a, field.type, field.name);
+        if (f == autoInc_) highestAutoInc_ = std::max<std::int64_t>(highestAutoInc_, number);
+        row.Number(f, number);
+      }
     }
   }
 
@@ -486,51 +550,91 @@ class Reader {
     std::int64_t low = type == FieldType::I2 ? INT16_MIN : INT32_MIN;
     std::int64_t high = type == FieldType::I2 ? INT16_MAX : INT32_MAX;
     if (!ok || value < low || value > high)
-      Fail(what + ": '" + Shorten(a.raw) + "' is not a " + (type == FieldType::I2 ? "16" : "32") + "-bit number", a.at);
+      FailIn(a, what + ": '" + Shorten(a.raw) + "' is not a " + (type == FieldType::I2 ? "16" : "32") + "-bit number",
+             a.at);
     return static_cast<std::int32_t>(value);
   }
 
-  // The attribute's text as windows-1252 bytes, with references replaced and
-  // literal line breaks and tabs turned into blanks as XML prescribes. Text
-  // for a field may not be wider than the field: that is damage, never cut.
-  const std::string& Decode(const Attribute& a, const FieldDef* field = nullptr) {
-    const bool* special = encoding_ == Encoding::Utf8 ? kSpecial.utf8 : kSpecial.singleByte;
-    const std::size_t limit = field ? static_cast<std::size_t>(field->width) : kNoLimit;
-    std::string_view raw = a.raw;
-    value_.clear();
-    std::size_t i = 0;
-    while (i < raw.size()) {
-      std::size_t run = i;
-      while (run < raw.size() && !special[static_cast<unsigned char>(raw[run])]) ++run;
-      if (run - i > limit - value_.size()) FailWide(*field, a.at);
-      value_.append(raw, i, run - i);
-      i = run;
-      if (i == raw.size()) break;
-      unsigned char c = static_cast<unsigned char>(raw[i]);
-      if (value_.size() == limit) FailWide(*field, a.at);
-      if (c == '&') {
-        i = DecodeReference(raw, i, a.at);
-      } else if (c == '\r') {
-        value_ += ' ';
-        i += (i + 1 < raw.size() && raw[i + 1] == '\n') ? 2 : 1;
-      } else if (c == '\n' || c == '\t') {
-        value_ += ' ';
-        ++i;
-      } else if (c < 0x20) {
-        FailControl(c, a.at + i);
-      } else {
-        i = DecodeUtf8(raw, i, a.at);
-      }
-    }
-    return value_;
-  }
-  [[noreturn]] void FailWide(const FieldDef& field, std::size_t at) {
-    Fail("the text of field " + field.name + " is wider than its WIDTH of " + std::to_string(field.width), at);
+  // A '<' anywhere in an attribute value is the first fault to name, as it
+  // is where attributes are read without being used.
+  [[noreturn]] void FailIn(const Attribute& a, const std::string& what, std::size_t at) {
+    const std::size_t lt = a.raw.find('<');
+    if (lt != std::string_view::npos) Fail("'<' inside an attribute value", a.at + lt);
+    Fail(what, at);
   }
 
-  std::size_t DecodeReference(std::string_view raw, std::size_t i, std::size_t at) {
+  // The attribute's text as windows-1252 bytes, with references replaced and
+  // literal line breaks and tabs turned into blanks as XML prescribes.
+  const std::string& Decode(const Attribute& a) {
+    value_.resize(a.raw.size());  // never longer than its bytes in the file
+    value_.resize(DecodeInto(a, value_.data(), value_.size(), nullptr));
+    return value_;
+  }
+
+  // Decodes the attribute's text into out, which has room for `room` bytes,
+  // and returns its length. A text for a field may not be wider than the
+  // field: that is damage, never cut. The room is the field's width where
+  // that is less than the text's bytes in the file, which no text exceeds.
+  std::size_t DecodeInto(const Attribute& a, char* out, std::size_t room, const FieldDef* field) {
+    const bool* special = encoding_ == Encoding::Utf8 ? kBytes.specialUtf8 : kBytes.specialSingleByte;
+    const std::string_view raw = a.raw;
+    std::size_t i = 0, length = 0;
+    while (i < raw.size()) {
+      std::size_t run = PlainRunEnd(raw, i);
+      while (run < raw.size() && !special[static_cast<unsigned char>(raw[run])]) ++run;
+      if (run - i > room - length) FailWide(a, field);
+      std::memcpy(out + length, raw.data() + i, run - i);
+      length += run - i;
+      i = run;
+      if (i == raw.size()) break;
+      if (length == room) FailWide(a, field);
+      const unsigned char c = static_cast<unsigned char>(raw[i]);
+      if (c == '&') {
+        i = DecodeReference(a, i, out[length++]);
+      } else if (c == '\r') {
+        out[length++] = ' ';
+        i += (i + 1 < raw.size() && raw[i + 1] == '\n') ? 2 : 1;
+      } else if (c == '\n' || c == '\t') {
+        out[length++] = ' ';
+        ++i;
+      } else if (c == '<') {
+        FailIn(a, "", a.at);
+      } else if (c < 0x20) {
+        FailIn(a, ControlMessage(c), a.at + i);
+      } else {
+        i = DecodeUtf8(a, i, out[length++]);
+      }
+    }
+    return length;
+  }
+  // Where the bytes from i on stop being plain copies, or a place before it:
+  // eight bytes at a time while none of them is special.
+  std::size_t PlainRunEnd(std::string_view raw, std::size_t i) const {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    const std::uint64_t highs = encoding_ == Encoding::Utf8 ? kHighs : 0;
+    for (; i + 8 <= raw.size(); i += 8) {
+      std::uint64_t x;
+      std::memcpy(&x, raw.data() + i, 8);
+      const std::uint64_t amp = x ^ (kOnes * '&'), lt = x ^ (kOnes * '<');
+      // A high bit for each byte below 0x20, each '&' and '<', and in UTF-8 each byte from 0x80.
+      const std::uint64_t control = (x - kOnes * 0x20) & ~x;
+      const std::uint64_t found = ((amp - kOnes) & ~amp) | ((lt - kOnes) & ~lt) | control;
+      if ((found & kHighs) != 0 || (x & highs) != 0) break;
+    }
+    return i;
+  }
+
+  [[noreturn]] void FailWide(const Attribute& a, const FieldDef* field) {
+    if (!field) throw std::logic_error("a text was given less room than its bytes");
+    FailIn(a, "the text of field " + field->name + " is wider than its WIDTH of " + std::to_string(field->width), a.at);
+  }
+
+  // The reference at raw[i], which is '&', as one byte; returns the index after it.
+  std::size_t DecodeReference(const Attribute& a, std::size_t i, char& byte) {
+    const std::string_view raw = a.raw;
+    const std::size_t at = a.at;
     std::size_t semicolon = raw.find(';', i);
-    if (semicolon == std::string_view::npos || semicolon - i > 12) Fail("'&' that starts no reference", at + i);
+    if (semicolon == std::string_view::npos || semicolon - i > 12) FailIn(a, "'&' that starts no reference", at + i);
     std::string_view ref = raw.substr(i + 1, semicolon - i - 1);
     std::uint32_t cp = 0;
     if (ref == "amp") {
@@ -553,19 +657,21 @@ class Reader {
       auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), cp, base);
       if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || cp > 0x10FFFF ||
           (cp >= 0xD800 && cp <= 0xDFFF))
-        Fail("malformed character reference &" + std::string(ref) + ";", at + i);
+        FailIn(a, "malformed character reference &" + std::string(ref) + ";", at + i);
       if (cp < 0x20 && IsXmlForbiddenControl(static_cast<unsigned char>(cp)))
-        Fail("the character reference &" + std::string(ref) + "; is a control character XML does not allow", at + i);
+        FailIn(a, "the character reference &" + std::string(ref) + "; is a control character XML does not allow",
+               at + i);
     } else {
-      Fail("undefined entity &" + std::string(ref) + ";", at + i);
+      FailIn(a, "undefined entity &" + std::string(ref) + ";", at + i);
     }
-    AppendCodePoint(cp, at + i);
+    byte = ByteOf(a, cp, at + i);
     return semicolon + 1;
   }
 
   // A byte of 0x80 or more in a UTF-8 file: a well-formed sequence is one
   // character; a stray byte is taken as windows-1252, as older files hold it.
-  std::size_t DecodeUtf8(std::string_view raw, std::size_t i, std::size_t at) {
+  std::size_t DecodeUtf8(const Attribute& a, std::size_t i, char& byte) {
+    const std::string_view raw = a.raw;
     unsigned char c = static_cast<unsigned char>(raw[i]);
     int length = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
     std::uint32_t cp = length == 2 ? c & 0x1F : length == 3 ? c & 0x0F : c & 0x07;
@@ -577,21 +683,21 @@ class Reader {
     }
     if (ok) ok = !(length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) && !(length == 4 && (cp < 0x10000 || cp > 0x10FFFF));
     if (!ok) {
-      value_ += static_cast<char>(c);
+      byte = static_cast<char>(c);
       return i + 1;
     }
-    AppendCodePoint(cp, at + i);
+    byte = ByteOf(a, cp, a.at + i);
     return i + static_cast<std::size_t>(length);
   }
 
-  void AppendCodePoint(std::uint32_t cp, std::size_t at) {
+  char ByteOf(const Attribute& a, std::uint32_t cp, std::size_t at) {
     int b = ByteOfCodePoint(cp);
     if (b < 0) {
       char hex[16];
       std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(cp));
-      Fail(std::string("the character ") + hex + " cannot be held in windows-1252 text", at);
+      FailIn(a, std::string("the character ") + hex + " cannot be held in windows-1252 text", at);
     }
-    value_ += static_cast<char>(b);
+    return static_cast<char>(b);
   }
 
   std::vector<std::pair<std::string_view, std::size_t>> byName_;
@@ -600,6 +706,11 @@ class Reader {
   Encoding encoding_ = Encoding::Utf8;
   TableData table_;
   std::string value_;
+  // Rows: the row that last named each field, and the auto-increment field's
+  // highest number (the field is autoInc_, or none when it is the field count).
+  std::vector<std::uint32_t> seenInRow_;
+  std::size_t autoInc_ = 0;
+  std::int64_t highestAutoInc_ = 0;
 };
 
 }  // namespace

@@ -120,11 +120,11 @@ void PutTail(Out& out) {
   out.Put(" </ROWDATA>\r\n</DATAPACKET>\r\n");
 }
 
-template <class Out, class CellAt>
-void PutRow(Out& out, const FieldDefs& fields, CellAt&& cellAt) {
+template <class Out>
+void PutRow(Out& out, const FieldDefs& fields, const std::vector<CellView>& cells) {
   out.Put("  <ROW");
-  for (std::size_t f = 0; f < fields.size(); ++f) {
-    const CellView cell = cellAt(f);
+  for (std::size_t f = 0; f < fields.size() && f < cells.size(); ++f) {
+    const CellView& cell = cells[f];
     if (cell.null) continue;
     out.Put(" ");
     out.Put(fields[f].name);
@@ -137,10 +137,6 @@ void PutRow(Out& out, const FieldDefs& fields, CellAt&& cellAt) {
     out.Put("\"");
   }
   out.Put("/>\r\n");
-}
-
-auto CellsOf(const TableData& table, RowId row) {
-  return [&table, row](std::size_t f) { return CellView{table.IsNull(row, f), table.Number(row, f), table.Text(row, f)}; };
 }
 
 std::string LimitText() {
@@ -158,14 +154,14 @@ std::size_t EncodedTextBytes(std::string_view text) {
 
 std::size_t EncodedRowBytes(const FieldDefs& fields, const std::vector<CellView>& cells) {
   Counter counter;
-  PutRow(counter, fields, [&](std::size_t f) { return f < cells.size() ? cells[f] : CellView{}; });
+  PutRow(counter, fields, cells);
   return counter.Size();
 }
 
 std::size_t EncodedRowBytes(const TableData& table, RowId row) {
-  Counter counter;
-  PutRow(counter, table.Fields(), CellsOf(table, row));
-  return counter.Size();
+  std::vector<CellView> cells;
+  table.ReadRow(row, cells);
+  return EncodedRowBytes(table.Fields(), cells);
 }
 
 std::size_t EncodedFrameBytes(const FieldDefs& fields, std::int32_t autoIncValue) {
@@ -177,28 +173,37 @@ std::size_t EncodedFrameBytes(const FieldDefs& fields, std::int32_t autoIncValue
 
 std::size_t EncodedPacketBytes(const TableData& table) {
   std::size_t bytes = EncodedFrameBytes(table.Fields(), table.AutoIncValue());
-  for (RowId row = 0; row < table.RowSlots(); ++row)
-    if (table.IsLive(row)) bytes += EncodedRowBytes(table, row);
+  std::vector<CellView> cells;
+  for (RowId row = 0; row < table.RowSlots(); ++row) {
+    if (!table.IsLive(row)) continue;
+    table.ReadRow(row, cells);
+    bytes += EncodedRowBytes(table.Fields(), cells);
+  }
   return bytes;
 }
 
+// Measured first, so that the packet is built in exactly the memory it takes
+// (a guess either holds far more or grows by copies), and one too large is
+// refused before it is built.
 std::string WriteDataPacket(const TableData& table) {
+  const std::size_t bytes = EncodedPacketBytes(table);
+  if (bytes > kMaxPacketBytes) throw DataPacketError("the table would take more than " + LimitText());
   const FieldDefs& fields = table.Fields();
   std::string text;
-  text.reserve(std::min<std::size_t>(kMaxPacketBytes, 1024 + table.LiveRowCount() * (16 + fields.size() * 24)));
+  text.reserve(bytes);
   Appender out(text);
   PutHead(out, fields, table.AutoIncValue());
   std::size_t rows = 0;
+  std::vector<CellView> cells;
   for (RowId row = 0; row < table.RowSlots(); ++row) {
     if (!table.IsLive(row)) continue;
     // Where the reader checks the row: just after the name ROW.
     if (!CellsPaidFor(++rows, fields.size(), text.size() + std::string_view("  <ROW").size()))
       throw DataPacketError("the table holds too many empty cells for a table file");
-    PutRow(out, fields, CellsOf(table, row));
-    if (text.size() > kMaxPacketBytes) break;  // no need to build the rest of what cannot be saved
+    table.ReadRow(row, cells);
+    PutRow(out, fields, cells);
   }
   PutTail(out);
-  if (text.size() > kMaxPacketBytes) throw DataPacketError("the table would take more than " + LimitText());
   return text;
 }
 

@@ -58,7 +58,8 @@ const FieldDefs& Tdm1::ActionFields() { return schema::ActionFields(); }
 const FieldDefs& Tdm1::UndoFields() { return schema::UndoFields(); }
 const FieldDefs& Tdm1::NoteFields() { return schema::NoteFields(); }
 
-Tdm1::Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::string programFolder)
+Tdm1::Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::string programFolder,
+           TableAccess access, int lockPauses)
     : cdsTwks("cdsTwks", engine),
       cdsData("cdsData", engine),
       cdsUndo("cdsUndo", engine),
@@ -75,7 +76,7 @@ Tdm1::Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::str
   cdsTwks.SetIndexField(schema::kTwkID);
   for (ClientDataSet* detail : {&cdsData, &cdsUndo, &cdsNote}) detail->SetMaster(cdsTwks, schema::kTwkID);
   for (ClientDataSet* table : {&cdsTwks, &cdsData, &cdsUndo, &cdsNote}) table->SetReadOnly(true);
-  Open();
+  Open(access, lockPauses);
 }
 
 Tdm1::~Tdm1() {
@@ -86,13 +87,15 @@ Tdm1::~Tdm1() {
   }
 }
 
-void Tdm1::Open() {
+void Tdm1::Open(TableAccess access, int lockPauses) {
   loadStatus_ = lsLoaded;
   cdsTwks.FileName = PathInFolder(folder_, "Twks.xml");
   cdsData.FileName = PathInFolder(folder_, "Data.xml");
   cdsUndo.FileName = PathInFolder(folder_, "Undo.xml");
   cdsNote.FileName = PathInFolder(folder_, "Note.xml");
-  const std::string lockMessage = TakeLock();
+  // A run that only views keeps no other copy from writing and has nothing to tell.
+  if (access == TableAccess::ViewOnly) refusal_ = WriteRefusal::Asked;
+  const std::string lockMessage = ViewOnly() ? std::string() : TakeLock(lockPauses);
   try {
     cdsTwks.Open();
     RequireFields(cdsTwks, TweakFields());
@@ -113,10 +116,10 @@ void Tdm1::Open() {
     loadStatus_ = lsActionsFailed;
     return;
   }
-  if (viewOnly_) boxes_.Show(MsgOwner::None, MsgIcon::Information, lockMessage);
+  if (!lockMessage.empty()) boxes_.Show(MsgOwner::None, MsgIcon::Information, lockMessage);
   OpenUserTable(cdsUndo, undoJournal_, UndoFields(), kUndoWords);
   OpenUserTable(cdsNote, noteJournal_, NoteFields(), kNoteWords);
-  if (viewOnly_) {
+  if (ViewOnly()) {
     for (ClientDataSet* table : {&cdsTwks, &cdsData, &cdsUndo, &cdsNote}) table->FileName.clear();
   }
 }
@@ -124,24 +127,28 @@ void Tdm1::Open() {
 // Only the copy that holds the lock writes the tables, and so only it may
 // finish a replacement that a crash cut short. Returns the message that tells
 // why this copy views the tables only, or nothing when it holds the lock.
-std::string Tdm1::TakeLock() {
+std::string Tdm1::TakeLock(int pauses) {
   try {
     lock_ = files_.HoldLock(PathInFolder(folder_, kTableLockFile));
+    for (int paused = 0; !lock_ && paused < pauses; ++paused) {
+      files_.Pause(kLockPauseMilliseconds);
+      lock_ = files_.HoldLock(PathInFolder(folder_, kTableLockFile));
+    }
     if (!lock_) {
-      viewOnly_ = true;
+      refusal_ = WriteRefusal::OtherCopy;
       return OtherCopyMessage(folder_);
     }
     RecoverTableFiles(files_, folder_);
     return {};
   } catch (const FileError& e) {
     lock_.reset();  // a copy that writes nothing keeps no other from writing
-    viewOnly_ = true;
+    refusal_ = WriteRefusal::FolderNotWritable;
     return ReadOnlyFolderMessage(folder_, e.Reason());
   }
 }
 
-void Tdm1::BecomeViewOnly(const std::string& message) {
-  viewOnly_ = true;
+void Tdm1::BecomeViewOnly(WriteRefusal refusal, const std::string& message) {
+  refusal_ = refusal;
   boxes_.Show(MsgOwner::None, MsgIcon::Information, message);
 }
 
@@ -149,22 +156,22 @@ void Tdm1::BecomeViewOnly(const std::string& message) {
 void Tdm1::OpenUserTable(ClientDataSet& table, TableJournal& journal, const FieldDefs& fields,
                          const UserTableWords& words) {
   if (!files_.Exists(table.FileName)) {
-    if (!viewOnly_) {
+    if (!ViewOnly()) {
       boxes_.Show(MsgOwner::None, MsgIcon::Information, MissingTableMessage(words));
       if (CreateOnDisk(table, fields)) return;
     }
   } else {
-    std::string reason;
-    switch (TryOpen(table, fields, reason)) {
+    std::string reason, failedFile;
+    switch (TryOpen(table, fields, reason, failedFile)) {
       case Outcome::Opened:
-        if (!viewOnly_ && !journal.Damage().empty()) KeepDamagedJournal(journal, words);
-        if (!viewOnly_) FoldJournal(table);
+        if (!ViewOnly() && !journal.Damage().empty()) KeepDamagedJournal(journal, words);
+        if (!ViewOnly()) FoldJournal(table);
         return;
       case Outcome::Unreadable:
-        if (!viewOnly_) BecomeViewOnly(UnreadableFileMessage(table.FileName, reason));
+        if (!ViewOnly()) BecomeViewOnly(WriteRefusal::TableUnreadable, UnreadableFileMessage(failedFile, reason));
         break;
       case Outcome::Damaged:
-        if (!viewOnly_) ReplaceDamaged(table, journal, fields, words, reason);
+        if (!ViewOnly()) ReplaceDamaged(table, journal, fields, words, reason);
         break;
     }
     if (table.Active()) return;
@@ -176,8 +183,10 @@ void Tdm1::OpenUserTable(ClientDataSet& table, TableJournal& journal, const Fiel
 
 // A file that another program holds is tried again a few times. Only a file
 // that was read and found wanting is damaged; one that could not be read may
-// be whole.
-Tdm1::Outcome Tdm1::TryOpen(ClientDataSet& table, const FieldDefs& fields, std::string& reason) {
+// be whole. failedFile names the file that could not be read: the table's, or
+// its journal's.
+Tdm1::Outcome Tdm1::TryOpen(ClientDataSet& table, const FieldDefs& fields, std::string& reason,
+                            std::string& failedFile) {
   for (int pauses = 0;; ++pauses) {
     try {
       table.Open();
@@ -191,6 +200,8 @@ Tdm1::Outcome Tdm1::TryOpen(ClientDataSet& table, const FieldDefs& fields, std::
         continue;
       }
       reason = e.Reason();
+      const auto* journal = dynamic_cast<const JournalReadError*>(&e);
+      failedFile = journal ? journal->Path() : table.FileName;
       // Larger than any table the program writes: read, in a sense, and wanting.
       return e.Fault() == FileFault::TooLarge ? Outcome::Damaged : Outcome::Unreadable;
     } catch (const DataPacketError& e) {
@@ -204,6 +215,7 @@ Tdm1::Outcome Tdm1::TryOpen(ClientDataSet& table, const FieldDefs& fields, std::
     } catch (const std::exception& e) {
       table.Drop();
       reason = e.what();
+      failedFile = table.FileName;
       return Outcome::Unreadable;
     }
   }
@@ -215,7 +227,7 @@ void Tdm1::FoldJournal(ClientDataSet& table) {
   try {
     table.FoldJournal();
   } catch (const FileError& e) {
-    BecomeViewOnly(ReadOnlyFolderMessage(folder_, e.Reason()));
+    BecomeViewOnly(WriteRefusal::FolderNotWritable, ReadOnlyFolderMessage(folder_, e.Reason()));
   }
 }
 
@@ -227,7 +239,7 @@ void Tdm1::ReplaceDamaged(ClientDataSet& table, TableJournal& journal, const Fie
   try {
     kept = KeepDamagedFile(table.FileName);
   } catch (const FileError& e) {
-    BecomeViewOnly(ReadOnlyFolderMessage(folder_, e.Reason()));
+    BecomeViewOnly(WriteRefusal::FolderNotWritable, ReadOnlyFolderMessage(folder_, e.Reason()));
     return;
   }
   // A journal follows the damaged file; it goes aside with it, not away.
@@ -255,7 +267,7 @@ void Tdm1::KeepDamagedJournal(TableJournal& journal, const UserTableWords& words
   try {
     kept = KeepDamagedFile(journal.Path());
   } catch (const FileError& e) {
-    BecomeViewOnly(ReadOnlyFolderMessage(folder_, e.Reason()));
+    BecomeViewOnly(WriteRefusal::FolderNotWritable, ReadOnlyFolderMessage(folder_, e.Reason()));
     return;
   }
   boxes_.Show(MsgOwner::None, MsgIcon::Information, DamagedJournalMessage(words, journal.Damage(), NameOf(kept)));
@@ -269,7 +281,7 @@ bool Tdm1::CreateOnDisk(ClientDataSet& table, const FieldDefs& fields) {
     return true;
   } catch (const FileError& e) {
     table.Close();
-    BecomeViewOnly(ReadOnlyFolderMessage(folder_, e.Reason()));
+    BecomeViewOnly(WriteRefusal::FolderNotWritable, ReadOnlyFolderMessage(folder_, e.Reason()));
     return false;
   }
 }

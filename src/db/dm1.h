@@ -23,6 +23,14 @@ inline constexpr char kTableLockFile[] = "Cordalis.lck";
 // synchronisation tool) to let go of a user table before it gives up.
 inline constexpr int kReadPauses = 10;
 inline constexpr int kReadPauseMilliseconds = 100;
+inline constexpr int kLockPauseMilliseconds = 100;
+
+// Whether the run asks to write the tables (the view-only switch says no).
+enum class TableAccess { ReadWrite, ViewOnly };
+
+// Why a run may not write the tables; None for the run that writes them,
+// Asked for a run that asked only to view them.
+enum class WriteRefusal { None, Asked, OtherCopy, FolderNotWritable, TableUnreadable };
 
 enum LoadStatus : int {
   lsLoaded = 0,
@@ -39,17 +47,24 @@ class Tdm1 {
   // Opens the four tables; a missing or damaged Undo.xml or Note.xml is told to
   // the user and replaced by an empty table, the damaged file kept beside it.
   // Holds the lock file until destroyed; a copy that cannot runs view-only.
-  Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::string programFolder);
+  // A run that asks only to view the tables takes no lock and writes, moves
+  // and removes no file; a table it cannot read is empty in memory. While
+  // another copy holds the lock, a writing run tries again after each of
+  // lockPauses pauses of kLockPauseMilliseconds.
+  Tdm1(PacketEngine& engine, FileStore& files, MessageBoxes& boxes, std::string programFolder,
+       TableAccess access = TableAccess::ReadWrite, int lockPauses = 0);
   ~Tdm1();  // Close(), with any failure to save swallowed; call Close() to see it
   Tdm1(const Tdm1&) = delete;
   Tdm1& operator=(const Tdm1&) = delete;
 
   int LoadStatus() const { return loadStatus_; }
-  // True when this run may not write the tables: another copy holds them, a
-  // user table could not be read, or the program folder could not be written.
-  // The user has been told why. The tables are then detached from their files:
-  // nothing is written to any of them, whatever changes in memory.
-  bool ViewOnly() const { return viewOnly_; }
+  // True when this run may not write the tables: it asked only to view them,
+  // another copy holds them, a user table could not be read, or the program
+  // folder could not be written. The user has been told why, unless the run
+  // asked. The tables are then detached from their files: nothing is written
+  // to any of them, whatever changes in memory.
+  bool ViewOnly() const { return refusal_ != WriteRefusal::None; }
+  WriteRefusal Refusal() const { return refusal_; }
   // Makes the tweak with this number the current row of cdsTwks, which moves
   // the three detail tables to its rows. False when there is no such tweak.
   bool LocateTweak(std::int32_t twkId);
@@ -72,29 +87,29 @@ class Tdm1 {
  private:
   enum class Outcome { Opened, Damaged, Unreadable };
 
-  void Open();
-  std::string TakeLock();
+  void Open(TableAccess access, int lockPauses);
+  std::string TakeLock(int pauses);
   void OpenUserTable(ClientDataSet& table, TableJournal& journal, const FieldDefs& fields,
                      const UserTableWords& words);
-  Outcome TryOpen(ClientDataSet& table, const FieldDefs& fields, std::string& reason);
+  Outcome TryOpen(ClientDataSet& table, const FieldDefs& fields, std::string& reason, std::string& failedFile);
   void ReplaceDamaged(ClientDataSet& table, TableJournal& journal, const FieldDefs& fields,
                       const UserTableWords& words, const std::string& reason);
   void KeepDamagedJournal(TableJournal& journal, const UserTableWords& words);
   bool CreateOnDisk(ClientDataSet& table, const FieldDefs& fields);
   void FoldJournal(ClientDataSet& table);
   std::string KeepDamagedFile(const std::string& path);
-  void BecomeViewOnly(const std::string& message);
+  void BecomeViewOnly(WriteRefusal refusal, const std::string& message);
 
   FileStore& files_;
   MessageBoxes& boxes_;
   std::string folder_;
   // Undo is recorded before every Registry change; a journal makes that one
   // small write, however many undo actions the user has kept.
-  TableJournal undoJournal_{files_, PathInFolder(folder_, "Undo.xml")};
-  TableJournal noteJournal_{files_, PathInFolder(folder_, "Note.xml")};
+  TableJournal undoJournal_{files_, PathInFolder(folder_, "Undo.xml"), UndoFields()};
+  TableJournal noteJournal_{files_, PathInFolder(folder_, "Note.xml"), NoteFields()};
   int loadStatus_ = lsLoaded;
   std::unique_ptr<FileLock> lock_;
-  bool viewOnly_ = false;
+  WriteRefusal refusal_ = WriteRefusal::None;
 };
 
 // Finishes or rolls back any replacement of the four table files that a crash

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "db/data_packet.h"
-#include "host/file_store.h"
 
 namespace cordalis {
 namespace {
@@ -67,8 +67,16 @@ struct RecordCell {
   std::string_view text;
 };
 
-// A row's cells as a record carries them; false when they do not fit the table.
-bool ReadCells(Cursor& in, const FieldDefs& fields, std::vector<RecordCell>& cells) {
+// The widest text the program keeps in the field.
+int KeptWidth(const FieldDef& field, const FieldDefs& keptFields) {
+  for (const FieldDef& kept : keptFields)
+    if (kept.name == field.name) return kept.width;
+  return field.width;
+}
+
+// A row's cells as a record carries them; false when they do not fit the
+// table, a text wider than the program keeps among them.
+bool ReadCells(Cursor& in, const FieldDefs& fields, const FieldDefs& keptFields, std::vector<RecordCell>& cells) {
   std::uint64_t count = 0;
   if (!in.Uint(count, 4) || count != fields.size()) return false;
   cells.assign(fields.size(), RecordCell{});
@@ -82,6 +90,7 @@ bool ReadCells(Cursor& in, const FieldDefs& fields, std::vector<RecordCell>& cel
       cell.number = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
     } else if (tag == kText && fields[f].type == FieldType::String) {
       if (!in.Uint(value, 4) || !in.Bytes(cell.text, value)) return false;
+      if (cell.text.size() > static_cast<std::size_t>(KeptWidth(fields[f], keptFields))) return false;
     } else if (tag != kNull) {
       return false;
     }
@@ -107,7 +116,7 @@ void SetCells(TableData& data, RowId row, const std::vector<RecordCell>& cells) 
 
 // Applies one record's payload, whole or not at all; false when it does not
 // fit the rows as they are.
-bool Apply(std::string_view payload, TableData& data) {
+bool Apply(std::string_view payload, TableData& data, const FieldDefs& keptFields) {
   Cursor in(payload);
   std::uint64_t kind = 0, row = 0;
   if (!in.Uint(kind, 1) || !in.Uint(row, 4)) return false;
@@ -115,11 +124,11 @@ bool Apply(std::string_view payload, TableData& data) {
   std::vector<RecordCell> cells;
   switch (kind) {
     case 'A':
-      if (row != data.RowSlots() || !ReadCells(in, data.Fields(), cells)) return false;
+      if (row != data.RowSlots() || !ReadCells(in, data.Fields(), keptFields, cells)) return false;
       SetCells(data, data.AddRow(), cells);
       return true;
     case 'C':
-      if (!live || !ReadCells(in, data.Fields(), cells)) return false;
+      if (!live || !ReadCells(in, data.Fields(), keptFields, cells)) return false;
       SetCells(data, static_cast<RowId>(row), cells);
       return true;
     case 'D':
@@ -131,10 +140,34 @@ bool Apply(std::string_view payload, TableData& data) {
   }
 }
 
+// The records of a frame whose length is damaged, found by their own: each
+// record's length leads to the next, and the frame's checksum holds over the
+// records up to its real end. Nothing when no run of whole records ends where
+// the checksum holds, as with a frame a crash cut short.
+std::optional<std::string_view> RecordsUpToTheirChecksum(std::string_view frame) {
+  Cursor in(frame);
+  std::uint64_t size = 0, check = 0;
+  if (!in.Uint(size, 4) || !in.Uint(check, 4)) return std::nullopt;
+  const std::string_view body = in.Rest();
+  std::uint32_t hash = Hash32({});
+  for (std::size_t end = 0; body.size() - end >= 4;) {
+    std::uint64_t length = 0;
+    Cursor record(body.substr(end));
+    if (!record.Uint(length, 4) || length > body.size() - end - 4) break;
+    for (unsigned char c : body.substr(end, 4 + length)) hash = (hash ^ c) * 16777619u;
+    end += 4 + length;
+    if (hash == check) return body.substr(0, end);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
-TableJournal::TableJournal(FileStore& files, std::string tablePath)
-    : files_(files), tablePath_(std::move(tablePath)), path_(tablePath_ + ".journal") {}
+TableJournal::TableJournal(FileStore& files, std::string tablePath, FieldDefs keptFields)
+    : files_(files),
+      tablePath_(std::move(tablePath)),
+      path_(tablePath_ + ".journal"),
+      keptFields_(std::move(keptFields)) {}
 
 std::uint32_t TableJournal::FileRow(RowId row) const {
   if (row >= slotsAtWrite_) return static_cast<std::uint32_t>(slotsAtWrite_ - deadAtWrite_.size() + (row - slotsAtWrite_));
@@ -237,40 +270,49 @@ bool TableJournal::PlayOver(TableData& data) {
   try {
     journal = files_.Read(path_, kMaxJournalBytes);
   } catch (const FileError& e) {
-    if (e.Fault() != FileFault::TooLarge) throw;
+    if (e.Fault() != FileFault::TooLarge) throw JournalReadError(e, path_);
     damage_ = e.Reason();  // no run writes a journal this long
     return false;
   }
   if (journal.size() < kHeaderBytes || std::string_view(journal).substr(0, kMagic.size()) != kMagic ||
       journal.compare(kMagic.size(), kHeaderBytes - kMagic.size(), TableFingerprint()) != 0)
     return false;  // it follows another state of the table file
-  Cursor frames(std::string_view(journal).substr(kHeaderBytes));
+  std::string_view rest = std::string_view(journal).substr(kHeaderBytes);
   bool changed = false, whole = true;
-  while (whole && !frames.AtEnd()) {
-    const std::string_view rest = frames.Rest();
+  while (whole && !rest.empty()) {
+    Cursor frame(rest);
     std::uint64_t size = 0, check = 0;
     std::string_view records;
-    const bool fits = frames.Uint(size, 4) && frames.Uint(check, 4) && frames.Bytes(records, size);
-    whole = fits && Hash32(records) == check;
-    if (!whole) {
-      // A crash cuts short only the last frame, which is then played not at
-      // all: it reaches the end of the file, or the disk gave back zeros.
-      const bool last = !fits || frames.AtEnd();
-      if (!last && rest.find_first_not_of('\0') != std::string_view::npos)
-        damage_ = "a part of it that is not its end cannot be read";
-      break;
+    const bool fits = frame.Uint(size, 4) && frame.Uint(check, 4) && frame.Bytes(records, size);
+    if (!fits || Hash32(records) != check) {
+      if (const std::optional<std::string_view> found = RecordsUpToTheirChecksum(rest)) {
+        // The records are whole; only the length before them is not. A crash
+        // never writes a wrong length, so this is damage, and the frames after
+        // it still follow.
+        damage_ = "the length of one of its parts is damaged";
+        records = *found;
+      } else {
+        // A crash cuts short only the last frame, which is then played not at
+        // all: it reaches the end of the file, or the disk gave back zeros.
+        const bool last = !fits || frame.AtEnd();
+        if (!last && rest.find_first_not_of('\0') != std::string_view::npos)
+          damage_ = "a part of it that is not its end cannot be read";
+        whole = false;
+        break;
+      }
     }
     for (Cursor in(records); whole && !in.AtEnd();) {
       std::string_view payload;
-      whole = in.Uint(size, 4) && in.Bytes(payload, size) && Apply(payload, data);
+      whole = in.Uint(size, 4) && in.Bytes(payload, size) && Apply(payload, data, keptFields_);
       changed = changed || whole;
     }
     if (!whole) damage_ = "it records a change that does not fit the table";
+    rest.remove_prefix(8 + records.size());
   }
-  // A whole journal goes on; one cut short is begun afresh, after the table
-  // file has been written whole if anything was played.
-  started_ = whole;
-  if (whole) bytesOnDisk_ = journal.size();
+  // A whole journal goes on; one cut short or damaged is begun afresh, after
+  // the table file has been written whole if anything was played.
+  started_ = whole && damage_.empty();
+  if (started_) bytesOnDisk_ = journal.size();
   return changed;
 }
 

@@ -14,17 +14,29 @@
 #include <string>
 #include <vector>
 
+#include "db/field_defs.h"
 #include "db/table_data.h"
+#include "host/file_store.h"
 
 namespace cordalis {
 
-class FileStore;
+// The journal could not be read (another program holds it, the account may
+// not read it); the table file itself may be whole.
+class JournalReadError : public FileError {
+ public:
+  JournalReadError(const FileError& cause, std::string path) : FileError(cause), path_(std::move(path)) {}
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
 
 class TableJournal {
  public:
   // The journal of the table file at tablePath lies beside it, its name
-  // followed by ".journal".
-  TableJournal(FileStore& files, std::string tablePath);
+  // followed by ".journal". Its rows are held to the widths of keptFields,
+  // the table's fields as the program keeps them.
+  TableJournal(FileStore& files, std::string tablePath, FieldDefs keptFields);
 
   const std::string& Path() const { return path_; }
 
@@ -48,11 +60,15 @@ class TableJournal {
   // Plays the journal that follows the table file's present bytes over the
   // rows loaded from them; true when it changed any row. The table must then
   // be written whole before it is journaled again, since a journal begun
-  // afresh would follow a file without those rows.
+  // afresh would follow a file without those rows. A text wider than the
+  // loaded field, but not than the program keeps, widens the field, as it had
+  // in the run that wrote it. Throws JournalReadError when the journal cannot
+  // be read.
   bool PlayOver(TableData& data);
   // What was wrong with the journal PlayOver found, beyond the end a crash
   // cuts short; empty when nothing was. Such a journal must be kept aside
-  // before the table is journaled again, which would replace it.
+  // before the table is journaled again, which would replace it. What could
+  // be read of it up to the damage was played.
   const std::string& Damage() const { return damage_; }
   // The bytes of the journal on the disk now.
   std::size_t BytesOnDisk() const { return bytesOnDisk_; }
@@ -65,6 +81,7 @@ class TableJournal {
   FileStore& files_;
   std::string tablePath_;
   std::string path_;
+  FieldDefs keptFields_;
   std::string pending_;   // records not yet written
   bool started_ = false;  // the journal on the disk follows the table file
   bool usable_ = true;

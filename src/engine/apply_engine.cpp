@@ -146,16 +146,19 @@ std::string ResultSummary(const ApplyCounts& c) {
                  A{c.undoStored}});
 }
 
+std::string PermissionMessage(int missingRoots) {
+  return Format("You do not have the necessary permissions to modify some of the keys that are referenced by this "
+                "tweak, specifically %s.\r\n\r\nYou will need to log on as a user with administrative privileges "
+                "in order to apply this tweak.",
+                {RootListText(missingRoots)});
+}
+
 std::optional<ApplyCounts> ApplyTweak(const ApplyInputs& in, std::optional<std::int32_t> selectedTweak) {
   if (in.viewOnly) return std::nullopt;
   ApplyCounts counts;
   if (!selectedTweak || !in.dm.LocateTweak(*selectedTweak)) return std::nullopt;
-  if (int missing = in.referencedRoots & ~in.writableRoots) {
-    in.boxes.Show(MsgOwner::MainWindow, MsgIcon::Error,
-                  Format("You do not have the necessary permissions to modify some of the keys that are referenced "
-                         "by this tweak, specifically %s.\r\n\r\nYou will need to log on as a user with administrative "
-                         "privileges in order to apply this tweak.",
-                         {RootListText(missing)}));
+  if (int missing = MissingRoots(in.referencedRoots, in.writableRoots)) {
+    in.boxes.Show(MsgOwner::MainWindow, MsgIcon::Error, PermissionMessage(missing));
     return std::nullopt;
   }
   const std::vector<ActionRecord> actions = ActionsWithKey(in.dm.cdsData, *selectedTweak);

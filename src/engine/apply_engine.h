@@ -38,6 +38,11 @@ struct ApplyCounts {
 
 std::string ResultSummary(const ApplyCounts& counts);
 
+// The roots a tweak needs that the user may not change: the permission check
+// DO IT makes before it changes anything, and its message naming them.
+inline int MissingRoots(int referencedRoots, int writableRoots) { return referencedRoots & ~writableRoots; }
+std::string PermissionMessage(int missingRoots);
+
 struct ApplyInputs {
   Tdm1& dm;
   RegistryApi& registry;

@@ -1,13 +1,17 @@
 #include "engine/undo_commands.h"
 
+#include <map>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "db/dm1.h"
+#include "db/schema.h"
 #include "db/writable_table.h"
 #include "db/record_codes.h"
 #include "engine/control_pane.h"
 #include "engine/undo_recorder.h"
+#include "engine/undo_replay_order.h"
 #include "host/int_text.h"
 #include "host/message_boxes.h"
 #include "host/registry.h"
@@ -50,9 +54,12 @@ std::string HexProblem(const std::string& hex) {
 }
 
 // Replays the action; returns what kept it from being replayed, or nothing.
+// An action Undo cannot read stays too: it may be all that is left of a change.
 std::string ReplayProblem(RegistryApi& registry, const UndoRecord& action) {
   const HKey root = RootFromCode(action.root);
-  if (!root) return {};  // an action under no root is dropped untouched
+  if (!root) return "its root code \"" + action.root + "\" names no root of the Registry";
+  if (action.changeType < ctAddKey || action.changeType > ctDeleteValue)
+    return "its change type " + std::to_string(action.changeType) + " is not one Undo knows";
   if (action.changeType == ctChangeValue && (action.special == kExactBytesMark || action.dataType == dtBinary))
     if (std::string problem = HexProblem(action.data); !problem.empty()) return problem;
   try {
@@ -61,6 +68,53 @@ std::string ReplayProblem(RegistryApi& registry, const UndoRecord& action) {
   } catch (const std::exception& error) {
     return error.what();
   }
+}
+
+std::string ParentOf(const std::string& path) {
+  const std::size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// Flushes the hive that holds the key, or the nearest key above it that
+// exists (the root's when none does); false when Windows cannot.
+bool FlushHiveOf(RegistryApi& registry, HKey root, std::string path) {
+  TSuperReg2 reg(registry);
+  reg.SetRootKey(root);
+  while (!path.empty() && !reg.OpenKeyReadOnly("\\" + path)) path = ParentOf(path);
+  return reg.Flush();
+}
+
+// Windows writes Registry changes to the disk seconds after they are made,
+// while the undo actions leave Undo.xml for good: a power cut in between
+// would keep the tweak and lose what undoes it. So the keys the replays
+// changed go to the disk first, each once; an action whose change cannot be
+// put there stays.
+void FlushReplayed(RegistryApi& registry, const std::vector<UndoRecord>& actions,
+                   std::vector<std::string>& problems) {
+  std::map<std::pair<HKey, std::string>, bool> flushed;
+  for (std::size_t i = 0; i < actions.size(); ++i) {
+    if (!problems[i].empty()) continue;
+    const UndoRecord& action = actions[i];
+    const std::string key = WithoutLeadingBackslash(action.key);
+    const HKey root = RootFromCode(action.root);
+    auto [at, first] = flushed.try_emplace({root, action.changeType == ctDeleteKey ? ParentOf(key) : key}, false);
+    if (first) at->second = FlushHiveOf(registry, root, at->first.second);
+    if (!at->second) problems[i] = "Windows could not write the change to the disk";
+  }
+}
+
+// Removes the actions that were replayed; the table presents the tweak's rows.
+void RemoveReplayed(ClientDataSet& undo, const std::vector<std::string>& problems) {
+  WritableTable writing(undo);
+  undo.First();
+  for (const std::string& problem : problems) {
+    if (problem.empty()) {
+      undo.Delete();  // the next row becomes the current one
+    } else {
+      undo.Next();
+    }
+  }
+  writing.Finish();
 }
 
 std::string KeptActionLine(const UndoRecord& action, const std::string& problem) {
@@ -116,25 +170,20 @@ void UndoCommand(const UndoInputs& in, std::optional<std::int32_t> selectedTweak
                  const std::function<void()>& refreshSelection) {
   if (in.viewOnly || !selectedTweak || !in.dm.LocateTweak(*selectedTweak)) return;
   ClientDataSet& undo = in.dm.cdsUndo;
-  WritableTable writing(undo);
+  const std::vector<UndoRecord> actions = ActionsWithKey(undo, *selectedTweak);
+  // The removals reach the file once, at the end, after every change is made
+  // and on the disk: a run cut short leaves all the actions there, and
+  // replaying them again from the start ends in the same state, since each one
+  // sets a key or a value whatever it was (a kept type is fixed by the first
+  // write). An action that cannot be replayed stays, so that it can be seen
+  // and removed with Delete Undo data; the actions after it go on.
+  std::vector<std::string> problems(actions.size());
+  for (std::size_t i : UndoReplayOrder(actions)) problems[i] = ReplayProblem(in.registry, actions[i]);
+  FlushReplayed(in.registry, actions, problems);
+  RemoveReplayed(undo, problems);
   std::vector<std::string> kept;
-  // The removals reach the file once, at the end, after every change is made:
-  // a run cut short leaves all the actions there, and replaying them again
-  // from the start ends in the same state, since each one sets a key or a
-  // value whatever it was (a kept type is fixed by the first write). An action
-  // that cannot be replayed stays, so that it can be seen and removed with
-  // Delete Undo data; the actions after it go on.
-  while (undo.RecordCount() > static_cast<int>(kept.size())) {
-    undo.First();
-    for (std::size_t i = 0; i < kept.size(); ++i) undo.Next();
-    const UndoRecord action = ReadAction(undo);
-    if (const std::string problem = ReplayProblem(in.registry, action); !problem.empty()) {
-      kept.push_back(KeptActionLine(action, problem));
-      continue;
-    }
-    undo.Delete();
-  }
-  writing.Finish();
+  for (std::size_t i = 0; i < actions.size(); ++i)
+    if (!problems[i].empty()) kept.push_back(KeptActionLine(actions[i], problems[i]));
   refreshSelection();
   if (!kept.empty())
     in.boxes.Show(MsgOwner::MainWindow, MsgIcon::Error, KeptActionsMessage(ReadTweak(in.dm.cdsTwks).title, kept));
@@ -147,7 +196,8 @@ void DeleteUndoDataCommand(const UndoInputs& in, bool enabled, std::optional<std
   int addKeys = 0, values = 0, deleteKeys = 0;
   for (const UndoRecord& action : ActionsWithKey(undo, *selectedTweak)) {
     switch (action.changeType) {
-      case ctAddKey: ++addKeys; break;
+      // A copy under a root code that names no root can never be put back.
+      case ctAddKey: addKeys += RootFromCode(action.root) ? 1 : 0; break;
       case ctChangeValue:
       case ctDeleteValue: ++values; break;
       case ctDeleteKey: ++deleteKeys; break;
@@ -189,6 +239,19 @@ void FindTweakWithUndoCommand(Tdm1& dm, MessageBoxes& boxes, TreeOrder& tree) {
     return;
   }
   boxes.Show(MsgOwner::MainWindow, MsgIcon::Information, "There are no more tweaks that have Undo data stored.");
+}
+
+std::vector<std::int32_t> TweaksWithUndoData(const ClientDataSet& undo) {
+  const int column = undo.Data().FieldIndex(schema::kTwkID);
+  if (column < 0) return {};
+  std::map<RowId, std::int32_t> byFirstRow;  // row ids grow as rows are added
+  for (RowId row : undo.AllRows()) {
+    const std::int32_t twkId = undo.Data().Number(row, static_cast<std::size_t>(column));
+    byFirstRow.try_emplace(undo.RowsWithKey(twkId).front(), twkId);
+  }
+  std::vector<std::int32_t> tweaks;
+  for (const auto& [row, twkId] : byFirstRow) tweaks.push_back(twkId);
+  return tweaks;
 }
 
 }  // namespace cordalis

@@ -4,12 +4,14 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "db/records.h"
 #include "host/registry_api.h"
 
 namespace cordalis {
 
+class ClientDataSet;
 class MessageBoxes;
 class Tdm1;
 class TreeOrder;
@@ -26,12 +28,14 @@ struct UndoInputs {
   bool viewOnly = false;
 };
 
-// Replays the selected tweak's undo actions, first recorded first, removing
-// each (from the file once all are replayed); then runs the selection handling
-// again. An action that cannot be replayed (hex text that holds more bytes
-// than its length allows, a write the Registry refuses) stays in the table,
-// the later ones go on, and one error box names the tweak and each action
-// that stayed.
+// Replays the selected tweak's undo actions, the last recorded first (the
+// copy of a deleted key as one, in its own order: UndoReplayOrder), puts the
+// keys they changed on the disk and then removes the actions from the table
+// and its file; then runs the selection handling again. An action that cannot
+// be replayed (one whose root or change type Undo does not know, hex text that
+// holds more bytes than its length allows, a write the Registry refuses)
+// stays in the table, the others go on, and one error box names the tweak and
+// each action that stayed.
 void UndoCommand(const UndoInputs& in, std::optional<std::int32_t> selectedTweak,
                  const std::function<void()>& refreshSelection);
 
@@ -42,5 +46,9 @@ void DeleteUndoDataCommand(const UndoInputs& in, bool enabled, std::optional<std
 
 // Selects the next tweak in tree order that has undo data.
 void FindTweakWithUndoCommand(Tdm1& dm, MessageBoxes& boxes, TreeOrder& tree);
+
+// Every tweak that has undo data, in the order they were applied: by the
+// first undo action each one recorded.
+std::vector<std::int32_t> TweaksWithUndoData(const ClientDataSet& undo);
 
 }  // namespace cordalis

@@ -136,6 +136,8 @@ bool TRegistry::DeleteKey(const std::string& key) {
   return api_.DeleteKey(base, path) == kErrorSuccess;
 }
 
+bool TRegistry::Flush() { return api_.FlushKey(current_ != 0 ? current_ : root_) == kErrorSuccess; }
+
 bool TRegistry::KeyExists(const std::string& key) {
   const std::uint32_t old = access_;
   access_ = kStandardRightsRead | kKeyQueryValue | kKeyEnumerateSubKeys;

@@ -57,6 +57,9 @@ class TRegistry {
   std::vector<std::string> GetKeyNames();
   std::vector<std::string> GetValueNames();
   bool GetKeyInfo(RegKeyInfo& info);
+  // Puts the changes of the open key's hive (the root's when no key is open)
+  // on the disk before it returns; false when that fails.
+  bool Flush();
 
  protected:
   RegistryApi& Api() { return api_; }

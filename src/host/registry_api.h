@@ -1,5 +1,5 @@
 #pragma once
-// The ten advapi32 calls the Registry accessor stands on, with Windows' own
+// The advapi32 calls the Registry accessor stands on, with Windows' own
 // handles, access masks, value types and error codes. One implementation calls
 // Windows; the other keeps the Registry in memory, faithful to Windows, for tests.
 #include <cstdint>
@@ -87,6 +87,11 @@ class RegistryApi {
   virtual long QueryInfoKey(HKey key, RegKeyInfo* info) = 0;
   // RegCloseKey.
   virtual long CloseKey(HKey key) = 0;
+  // RegFlushKey: returns once the changes of the key's hive (on Windows 95,
+  // 98 and ME, of the whole Registry) are on the disk. Windows writes them
+  // there on its own only seconds after they are made. The handle needs
+  // KEY_QUERY_VALUE.
+  virtual long FlushKey(HKey key) = 0;
 };
 
 // The Registry of the machine the program runs on (Windows builds only).

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -96,6 +97,35 @@ TEST_F(MainForm, DoItThenRestartThenUndoRestoresTheRegistry) {
   EXPECT_TRUE(world.model->Enabled(cmdApply));
 }
 
+TEST_F(MainForm, ExportUndoDataWritesTheRollbackFileWhereTheUserSays) {
+  world.Start();
+  EXPECT_FALSE(world.model->Enabled(cmdExportUndo)) << "no tweak has undo data";
+  world.model->Execute(cmdApply);
+  ASSERT_TRUE(world.model->Enabled(cmdExportUndo));
+  world.boxes.shown.clear();
+
+  world.model->Execute(cmdExportUndo);  // cancelled
+  EXPECT_EQ(world.view->rollbackDialogs, 1);
+  EXPECT_TRUE(world.boxes.shown.empty());
+
+  world.view->rollbackAnswer = "C:\\back.reg";
+  world.model->Execute(cmdExportUndo);
+  const std::string text = world.files.At("C:\\back.reg");
+  EXPECT_EQ(text.rfind("REGEDIT4\r\n", 0), 0u);
+  EXPECT_NE(text.find(";   #T0001 Alpha tweak\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\n[-HKEY_CURRENT_USER\\Software]\r\n"), std::string::npos) << "DO IT made the key: " << text;
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].icon, MsgIcon::Information);
+  EXPECT_EQ(world.boxes.shown[0].text.substr(0, 43), "The undo data of 1 tweak is in C:\\back.reg.");
+
+  world.boxes.shown.clear();
+  world.files.readOnly = true;
+  world.model->Execute(cmdExportUndo);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].icon, MsgIcon::Error);
+  EXPECT_EQ(world.boxes.shown[0].text.substr(0, 35), "Cordalis cannot write C:\\back.reg: ");
+}
+
 // A tree node whose tweak the table no longer has: the description pane says so,
 // and the window keeps no control of the tweak selected before.
 TEST_F(MainForm, ATweakMissingFromTheTableIsToldAndLeavesNoControls) {
@@ -165,6 +195,38 @@ TEST_F(MainForm, ViewOnlyShowsEverythingAndChangesNothing) {
   EXPECT_NE(world.detail.Text().find(" Platforms: 95, 98, ME, NT4, 2000, XP"), std::string::npos);
 }
 
+// Nothing a user does in a view-only run changes a file or the Registry: every
+// command of the command table (the menus, the tool bar and the shortcuts are
+// all made from it) on every tweak, one with undo data and a hidden one among
+// them, every question answered Yes, a note typed, Find used.
+TEST_F(MainForm, AViewOnlyRunChangesNoFileAndNothingInTheRegistry) {
+  world.Start();
+  world.model->Execute(cmdApply);  // Alpha gets undo data
+  world.Select(5);
+  world.model->Execute(cmdHide);
+  world.Stop();
+  const auto filesBefore = world.files.files;
+  const std::string registryBefore = world.registry.Dump();
+  const int changesBefore = world.registry.changes;
+
+  world.Start({"-viewonly"});
+  world.view->noteAnswer = "a note";
+  for (const std::int32_t twkId : {1, 2, 3, 4, 5}) {
+    for (const Command& command : Commands()) {
+      world.Select(twkId);
+      world.model->UpdateCommandStates();
+      world.boxes.answers.assign(4, MsgAnswer::Yes);
+      world.model->Execute(command.id);
+    }
+    world.model->FindRequested("about", {});
+  }
+  EXPECT_FALSE(world.model->Enabled(cmdReveal));
+  world.Stop();
+  EXPECT_EQ(world.files.files, filesBefore) << "no table, no journal, no settings";
+  EXPECT_EQ(world.registry.Dump(), registryBefore);
+  EXPECT_EQ(world.registry.changes, changesBefore) << "not even a key made and removed again";
+}
+
 // The table files of the installation, to see that a run wrote none of them.
 std::map<std::string, std::string> TableFiles(const testing::MemoryFileStore& files) {
   std::map<std::string, std::string> tables;
@@ -173,9 +235,10 @@ std::map<std::string, std::string> TableFiles(const testing::MemoryFileStore& fi
   return tables;
 }
 
-// Another copy (another user, another session) holds the tables: this run is
-// view-only as with the switch, writes no table, and the next run is ordinary.
-TEST_F(MainForm, AnotherCopyHoldingTheTablesMakesThisRunViewOnlyAndOnlyThisRun) {
+// Another copy (another user, another session) holds the tables: this run
+// refuses to write and says why, but shows the tree and panes of an ordinary
+// run (only the switch shows everything); the next run is ordinary.
+TEST_F(MainForm, AnotherCopyHoldingTheTablesMakesThisRunReadOnlyAndOnlyThisRun) {
   world.Start();
   world.Stop();
   std::unique_ptr<FileLock> otherCopy =
@@ -186,9 +249,15 @@ TEST_F(MainForm, AnotherCopyHoldingTheTablesMakesThisRunViewOnlyAndOnlyThisRun) 
   ASSERT_EQ(world.boxes.shown.size(), 1u);
   EXPECT_EQ(world.boxes.shown[0].text, OtherCopyMessage(MainFormWorld::kFolder));
   EXPECT_EQ(world.boxes.shown[0].owner, MsgOwner::None);
-  EXPECT_EQ(world.model->Caption(), "Cordalis (view only)");
-  EXPECT_TRUE(world.model->ViewOnly());
-  EXPECT_GE(world.NodeOfTweak(4), 0) << "hidden tweaks shown, as with the switch";
+  EXPECT_EQ(world.model->Caption(), "Cordalis (read only: another copy holds the tables)");
+  EXPECT_EQ(world.model->IdleStatusText(),
+            "Changes are off: another copy of Cordalis holds the tables. Close it and start Cordalis again.");
+  EXPECT_FALSE(world.model->ViewOnly()) << "the display of the switch is the switch's alone";
+  EXPECT_LT(world.NodeOfTweak(4), 0) << "a hidden tweak stays hidden";
+  EXPECT_LT(world.NodeOfTweak(3), 0) << "a tweak for another platform stays out";
+  world.Select(2);
+  EXPECT_NE(world.model->Pane().Find("cEdit0"), nullptr) << "the controls of the actions for this platform";
+  EXPECT_EQ(world.detail.Text().find(" Platforms: "), std::string::npos) << "the detail of an ordinary run";
   world.model->UpdateCommandStates();
   for (CommandId id : {cmdApply, cmdUndo, cmdNote, cmdHide, cmdDeleteUndo})
     EXPECT_FALSE(world.model->Enabled(id)) << CommandOf(id).name;
@@ -203,6 +272,7 @@ TEST_F(MainForm, AnotherCopyHoldingTheTablesMakesThisRunViewOnlyAndOnlyThisRun) 
   world.Start();
   EXPECT_TRUE(world.boxes.shown.empty());
   EXPECT_EQ(world.model->Caption(), "Cordalis");
+  EXPECT_EQ(world.model->IdleStatusText(), "");
   EXPECT_LT(world.NodeOfTweak(4), 0) << "still hidden";
   EXPECT_TRUE(world.model->Enabled(cmdApply)) << "view-only was not remembered";
 }
@@ -215,7 +285,12 @@ TEST_F(MainForm, AReadOnlyProgramFolderGivesAViewOnlyRunInsteadOfAnError) {
   world.Start();
   ASSERT_GE(world.boxes.shown.size(), 1u);
   EXPECT_EQ(world.boxes.shown[0].text, ReadOnlyFolderMessage(MainFormWorld::kFolder, "Access is denied."));
-  EXPECT_EQ(world.model->Caption(), "Cordalis (view only)");
+  EXPECT_EQ(world.model->Caption(), "Cordalis (read only: the program folder cannot be written)");
+  EXPECT_EQ(world.model->IdleStatusText(), "Changes are off: Cordalis cannot write in its program folder.");
+  EXPECT_LT(world.NodeOfTweak(4), 0) << "the tree of an ordinary run";
+  world.model->UpdateCommandStates();
+  for (CommandId id : {cmdApply, cmdUndo, cmdNote, cmdHide, cmdDeleteUndo})
+    EXPECT_FALSE(world.model->Enabled(id)) << CommandOf(id).name;
   EXPECT_EQ(world.SelectedTweak(), 1);
   EXPECT_FALSE(world.files.Exists(PathInFolder(MainFormWorld::kFolder, "Undo.xml")));
 }
@@ -337,14 +412,84 @@ TEST_F(MainForm, TheTreeCommandsMoveTheSelection) {
   EXPECT_EQ(world.description.Text(), "") << "the panes as they were for the category";
 }
 
+// The tree control moves its selection itself when a node closes over it,
+// and raises no selection change for that; the panes follow all the same.
+TEST_F(MainForm, CollapsingOverTheSelectedTweakShowsItsCategoryInThePanes) {
+  struct Case {
+    const char* how;
+    std::function<void()> collapse;
+    const char* selected;
+  };
+  const Case cases[] = {
+      {"Collapse all", [&] { world.model->Execute(cmdCollapseAll); }, "Desktop"},
+      {"Collapse category", [&] { world.model->Execute(cmdCollapseCategory); }, "Desktop"},
+      {"the subcategory's button", [&] { world.model->NodeCollapsed(world.NodeOfTweak(2) - 1); }, "Icons"},
+  };
+  for (const Case& c : cases) {
+    world.Start();
+    world.Select(2);
+    ASSERT_EQ(world.description.Text().substr(0, 4), "Beta") << c.how;
+    world.model->UpdateCommandStates();
+    ASSERT_TRUE(world.model->Enabled(cmdNote)) << c.how;
+    c.collapse();
+    const TweakTree& tree = world.model->Tree();
+    EXPECT_EQ(std::string(tree.Label(tree.Selected())), c.selected) << c.how;
+    EXPECT_EQ(world.view->tree.SelectedNode(), tree.Selected()) << c.how;
+    EXPECT_EQ(world.view->tweakPaneState, false) << c.how;
+    EXPECT_EQ(world.description.Text(), "") << c.how;
+    EXPECT_EQ(world.detail.Text(), "") << c.how;
+    world.model->UpdateCommandStates();
+    EXPECT_FALSE(world.model->Enabled(cmdNote)) << c.how;
+  }
+}
+
+// A minimised window reports a client area of nothing; the tree keeps its
+// width, and the settings keep it too.
+TEST_F(MainForm, MinimisingKeepsTheTreeWidth) {
+  world.Start();
+  ASSERT_TRUE(world.model->TreeSplitterMoved(320));
+  const ColumnSizes before = world.model->Column();
+  world.model->ColumnResized(0, 0);
+  EXPECT_EQ(world.model->TreeWidth(), 320);
+  EXPECT_EQ(world.model->Column().controls, before.controls);
+  world.model->ColumnResized(400, 800);
+  EXPECT_EQ(world.model->TreeWidth(), 320);
+  world.Stop();
+  EXPECT_EQ(world.settings->ReadInteger("Settings", "Split1", 0), 320);
+}
+
+TEST_F(MainForm, HelpOpensTheHelpFileOrSaysWhereItIsExpected) {
+  world.Start();
+  world.boxes.shown.clear();
+  world.model->Execute(cmdHelp);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text,
+            "Cordalis's help is not installed. Cordalis looks for it in the file "
+            "C:\\Program Files\\Cordalis\\cordalis.HLP.");
+  EXPECT_EQ(world.boxes.shown[0].owner, MsgOwner::MainWindow);
+  EXPECT_EQ(world.view->helpTopic, std::nullopt) << "WinHelp is not asked to look for it";
+
+  world.files.WriteDurably("C:\\Program Files\\Cordalis\\cordalis.HLP", "help");
+  world.boxes.shown.clear();
+  for (HelpTopic topic : {HelpTopic::Contents, HelpTopic::Find}) {
+    if (topic == HelpTopic::Contents) world.model->Execute(cmdHelp);
+    else world.model->HelpRequested(topic);
+    EXPECT_EQ(world.view->helpPath, "C:\\Program Files\\Cordalis\\cordalis.HLP");
+    EXPECT_EQ(world.view->helpTopic, topic);
+  }
+  EXPECT_TRUE(world.boxes.shown.empty());
+}
+
 TEST_F(MainForm, CommandsReachTheWindow) {
   world.Start();
   world.model->Execute(cmdAbout);
   EXPECT_EQ(world.view->aboutPlatform, "XP, IE6");
-  world.model->Execute(cmdHelp);
-  EXPECT_EQ(world.view->helpPath, "C:\\Program Files\\Cordalis\\cordalis.HLP");
   world.model->Execute(cmdFind);
   EXPECT_EQ(world.view->findDialogs, 1);
+  for (int key : {1, 2}) {  // Enter and Escape reach the window as IDOK and IDCANCEL
+    EXPECT_NO_THROW(world.model->Execute(static_cast<CommandId>(key))) << key;
+    EXPECT_FALSE(world.view->closed) << key;
+  }
   world.model->Execute(cmdExit);
   EXPECT_TRUE(world.view->closed);
 }

@@ -6,6 +6,7 @@
 
 #include "catalogue/catalogue_summary.h"
 #include "catalogue/catalogue_tables.h"
+#include "catalogue/text_form.h"
 #include "db/data_packet.h"
 #include "db/dm1.h"
 #include "host/file_store.h"
@@ -41,6 +42,7 @@ const char kFirstFile[] =
     "tweak 9\n"
     "Category: Zeta\n"
     "Title: Nine\n"
+    "Source: KB Q000009\n"
     "Description:\n"
     "| One & \"two\" <three>.\n"
     "|\n"
@@ -57,6 +59,8 @@ const char kFirstFile[] =
     "Category: Alpha\n"
     "SubCat: Sub\n"
     "Title: Two\n"
+    "Source: KB Q000002\n"
+    "Alternatives: 5\n"
     "action\n"
     "Root: HKCU\n"
     "Key: K\n"
@@ -66,6 +70,8 @@ const char kSecondFile[] =
     "tweak 5\n"
     "Category: Alpha\n"
     "Title: Five\n"
+    "Source: KB Q000005\n"
+    "Alternatives: 2\n"
     "action\n"
     "Root: HKCU\n"
     "Key: K\n"
@@ -148,7 +154,7 @@ TEST_F(CatalogueFiles, BuildWritesTheTwoTablesInTheProgramsForm) {
 
 TEST_F(CatalogueFiles, BuildWritesNothingForACatalogueWithProblems) {
   WriteFile(Out("Twks.xml"), "old");
-  WriteFile(In("c.twk"), "tweak 5\nCategory: C\nTitle: Again\n");
+  WriteFile(In("c.twk"), "tweak 5\nCategory: C\nTitle: Again\nSource: S\n");
   EXPECT_EQ(Lines(BuildTableFiles(SystemFileStore(), tweaks.File("tweaks"), tweaks.File("out"))),
             (LineList{In("c.twk") + ":1: #T0005 TwkID: the number is already used by the tweak at " + In("b.twk") + ":1",
                       In("c.twk") + ":1: #T0005: no actions"}));
@@ -198,7 +204,7 @@ TEST_F(CatalogueFiles, FolderFaultsAndTheNextFreeNumber) {
   EXPECT_THROW(LoadTweaksFolder(SystemFileStore(), tweaks.File("absent")), FileError);
 }
 
-TEST_F(CatalogueFiles, SummaryCountsCategoriesAndWhichTweaksUseEachCode) {
+TEST_F(CatalogueFiles, SummaryCountsCategoriesPlatformsAndCodesAndNamesSharedPlaces) {
   EXPECT_EQ(SummaryText(LoadTweaksFolder(SystemFileStore(), tweaks.File("tweaks")).catalogue),
             "3 tweaks, 4 actions\n"
             "\n"
@@ -208,6 +214,18 @@ TEST_F(CatalogueFiles, SummaryCountsCategoriesAndWhichTweaksUseEachCode) {
             "    Sub                            1\n"
             "  Zeta                             1\n"
             "    (no subcategory)               1\n"
+            "\n"
+            "Platforms (tweaks)\n"
+            "  95                 2 marked    2 shown\n"
+            "  98                 1 marked    1 shown\n"
+            "  ME                 1 marked    1 shown\n"
+            "  NT4                1 marked    2 shown\n"
+            "  2000               1 marked    2 shown\n"
+            "  XP                 1 marked    2 shown\n"
+            "  IE4                0 marked\n"
+            "  IE5                0 marked\n"
+            "  IE6                0 marked\n"
+            "  WDU                1 marked\n"
             "\n"
             "Control kinds\n"
             "  (none)             3 actions    3 tweaks: 2 5 9\n"
@@ -226,7 +244,38 @@ TEST_F(CatalogueFiles, SummaryCountsCategoriesAndWhichTweaksUseEachCode) {
             "Data types\n"
             "  0 (none)           2 actions    2 tweaks: 2 5\n"
             "  3 Binary           1 actions    1 tweaks: 9\n"
-            "  4 DWORD            1 actions    1 tweaks: 5\n");
+            "  4 DWORD            1 actions    1 tweaks: 5\n"
+            "\n"
+            "Places changed by more than one tweak\n"
+            "  2 and 5: HKCU\\K (alternatives)\n");
+
+  // Without Alternatives: the pair is still named, and marked; the tables
+  // keep no Alternatives: to judge by.
+  Catalogue unmarked = LoadTweaksFolder(SystemFileStore(), tweaks.File("tweaks")).catalogue;
+  unmarked.tweaks[1].alternatives.clear();
+  EXPECT_NE(SummaryText(unmarked).find("\n  2 and 5: HKCU\\K (NOT named as alternatives)\n"), std::string::npos);
+  ASSERT_TRUE(BuildTableFiles(SystemFileStore(), tweaks.File("tweaks"), tweaks.File("out")).empty());
+  const std::string fromTables =
+      SummaryText(LoadTableFiles(SystemFileStore(), Out("Twks.xml"), Out("Data.xml")).catalogue);
+  EXPECT_NE(fromTables.find("\n  2 and 5: HKCU\\K\n"), std::string::npos) << fromTables;
+}
+
+// A place written per family, as binary data on one and a DWORD on the other,
+// is one place to the reader of the summary.
+TEST(CatalogueSummary, NamesAPlaceThatTwoTweaksWritePerFamilyOnce) {
+  const std::string actions =
+      "action\nRoot: HKCU\nKey: P\nValue: V\nChange: change value\nType: binary\nData: 01 00 00 00\nPlatforms: 95\n"
+      "action\nRoot: HKCU\nKey: P\nValue: V\nChange: change value\nType: dword\nData: 1\nPlatforms: NT4\n";
+  Catalogue catalogue;
+  std::vector<Problem> problems;
+  ParseTextForm("t.twk",
+                "tweak 1\nCategory: C\nTitle: T\nSource: S\nAlternatives: 2\n" + actions +
+                    "tweak 2\nCategory: C\nTitle: U\nSource: S\nAlternatives: 1\n" + actions,
+                catalogue, problems);
+  ASSERT_EQ(Lines(problems), LineList{});
+  const std::string summary = SummaryText(catalogue);
+  const std::string places = summary.substr(summary.find("Places changed by more than one tweak"));
+  EXPECT_EQ(places, "Places changed by more than one tweak\n  1 and 2: HKCU\\P \"V\" (alternatives)\n");
 }
 
 }  // namespace

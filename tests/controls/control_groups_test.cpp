@@ -126,10 +126,16 @@ TEST(ControlGroups, NumberBoxFollowsTheNumericRules) {
       // An increment of 0, or one that does not convert, steps by 1.
       {{"0", "100", "0", ""}, "", {0, 100, 1, 50}},
       {{"0", "101", "junk", ""}, "", {0, 101, 1, 50}},
-      // The current data is the position whenever it is integer text, unclamped
-      // but reduced to 16 bits; otherwise the clamped default.
-      {{"0", "50", "1", "20"}, "-5", {0, 50, 1, -5}},
-      {{"0", "50", "1", "20"}, "40000", {0, 50, 1, -25536}},
+      // The current data is the position whenever it is integer text, reduced
+      // to 16 bits and kept between the bounds, as the box can show it;
+      // otherwise the clamped default.
+      {{"0", "50", "1", "20"}, "-5", {0, 50, 1, 0}},
+      {{"0", "50", "1", "20"}, "51", {0, 50, 1, 50}},
+      {{"1", "16", "1", ""}, "20", {1, 16, 1, 16}},
+      {{}, "40000", {0, 32767, 1, 0}},
+      {{"0", "50", "1", "20"}, "40000", {0, 50, 1, 0}},
+      {{"100", "50", "1", "10"}, "75", {100, 50, 1, 75}},
+      {{"100", "50", "1", "10"}, "120", {100, 50, 1, 100}},
       {{"0", "50", "1", "20"}, " 12", {0, 50, 1, 12}},
       {{"0", "50", "1", "20"}, "$1F", {0, 50, 1, 31}},
       {{"0", "50", "1", "20"}, "12 ", {0, 50, 1, 20}},
@@ -139,6 +145,38 @@ TEST(ControlGroups, NumberBoxFollowsTheNumericRules) {
     EXPECT_EQ(SetUpNumberBox(c.pieces, c.current), c.box)
         << c.pieces.minimum << "|" << c.pieces.maximum << "|" << c.pieces.increment << "|" << c.pieces.defaultValue
         << " current \"" << c.current << "\"";
+}
+
+// An arrow moves the position by the increment, in the increment's direction
+// for the arrow that counts up, and stops at the bounds, whichever is larger.
+TEST(ControlGroups, TheArrowsStepByTheIncrementWithinTheBounds) {
+  struct Case {
+    std::int16_t position;
+    int direction;
+    std::int32_t increment;
+    std::int16_t minimum, maximum;
+    std::int16_t stepped;
+  };
+  const Case cases[] = {
+      {20, +1, 5, 0, 100, 25},       {20, -1, 5, 0, 100, 15},     {98, +1, 5, 0, 100, 100},
+      {2, -1, 5, 0, 100, 0},         {20, +1, -5, 0, 100, 15},    {20, -1, -5, 0, 100, 25},
+      {3, +1, -5, 0, 100, 0},        {60, +1, 1, 100, 50, 61},    {100, +1, 1, 100, 50, 100},
+      {0, +1, 100000, -10, 10, 10},  {0, -1, 100000, -10, 10, -10}, {32767, +1, 1, 0, 32767, 32767},
+      {-32768, -1, 1, -32768, 0, -32768},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(NumberBoxStep(c.position, c.direction, c.increment, c.minimum, c.maximum), c.stepped)
+        << c.position << (c.direction > 0 ? " up by " : " down by ") << c.increment << " in " << c.minimum << ".."
+        << c.maximum;
+}
+
+// What the "drive" box shows is what DO IT reads: letters as capitals.
+TEST(ControlGroups, TheDriveBoxShowsLettersAsCapitals) {
+  EXPECT_EQ(DriveBoxText("c"), "C");
+  EXPECT_EQ(DriveBoxText("d:\\"), "D:\\");
+  EXPECT_EQ(DriveBoxText("Z"), "Z");
+  EXPECT_EQ(DriveBoxText("\xE9"), "\xE9") << "only ASCII letters change";
+  EXPECT_EQ(DriveBoxText(""), "");
 }
 
 TEST(ControlGroups, ToggleIsTickedOnlyByExactlyItsData) {

@@ -117,10 +117,10 @@ TEST_F(ControlsPaneTest, EachKindIsLaidOutInItsRow) {
   const Case cases[] = {
       {"drive", "Drive:", "c",
        {"cLabel0 Label #0 92,12 36x13 right \"Drive:\" mark0",
-        "cEdit0 Edit #0 136,8 32x21 max1 upper \"c\" mark0 AlphaKeyPress eBlankChange"}},
+        "cEdit0 Edit #0 136,8 32x21 max1 upper \"C\" mark0 AlphaKeyPress eBlankChange"}},
       {"drive", "D:", "abc",
        {"cLabel0 Label #0 116,12 12x13 right \"D:\" mark0",
-        "cEdit0 Edit #0 136,8 32x21 max1 upper \"abc\" mark0 AlphaKeyPress eBlankChange"}},
+        "cEdit0 Edit #0 136,8 32x21 max1 upper \"ABC\" mark0 AlphaKeyPress eBlankChange"}},
       {"drive", "D:", "",
        {"cLabel0 Label #0 116,12 12x13 right \"D:\" mark0",
         "cEdit0 Edit #0 136,8 32x21 max1 upper \"\" mark1 AlphaKeyPress eBlankChange"}},
@@ -339,7 +339,7 @@ TEST_F(ControlsPaneTest, ReadBackByKindLetter) {
     const char* text;
   };
   const Case cases[] = {
-      {'E', 0, "e"},           {'L', 1, "e"},  {'M', 2, "two\r\nlines"}, {'U', 3, "8"},
+      {'E', 0, "E"},           {'L', 1, "e"},  {'M', 2, "two\r\nlines"}, {'U', 3, "8"},
       {'E', 3, "7"},           {'E', 4, "typed"}, {'C', 5, "1"},       {'L', 6, "V"},
       {'E', 6, ""},            {'C', 4, "0"},  {'C', 99, "0"},          {'E', 99, ""},
       {'L', 99, ""},           {'M', 0, ""},   {'U', 0, ""},            {'U', -1, ""},
@@ -413,8 +413,71 @@ TEST(AlphaKeyPress, AdmitsLettersAndControlKeys) {
   for (unsigned c = 0; c < 256; ++c) {
     const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
     EXPECT_EQ(AlphaKeyPress(c), c < 32 || letter) << c;
+    const unsigned typed = c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+    EXPECT_EQ(DriveKeyPress(c), c < 32 || letter ? typed : 0u) << c;
   }
   EXPECT_FALSE(AlphaKeyPress(0x100 + 'a'));
+  EXPECT_EQ(DriveKeyPress(0x100 + 'a'), 0u);
+}
+
+// What each control shows when it is built is what DO IT reads back from it,
+// with current data outside the number box's bounds and in lower case.
+TEST_F(ControlsPaneTest, EveryBuiltControlShowsWhatItReadsBack) {
+  Put("drive", "c");
+  Put("num", "20");
+  Put("wide", "40000");
+  Put("memo", "two\r\nlines");
+  Put("toggle", "on");
+  Put("text", "lower case");
+  Build({Action("drive", "D", "drive"), Action("num", "N|1|16", "num"), Action("num", "W", "wide"),
+         Action("memo", "M", "memo"), Action("text", "T", "text"), Action("textb", "B", "text"),
+         Action("toggle", "Tick|on", "toggle"), Action("file", "F", "drive")});
+  struct Case {
+    const char* shown;  // the control whose text the window shows
+    char letter;        // and the read-back of its number
+    int number;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"cEdit0", 'E', 0, "C"},  {"cEdit1", 'U', 1, "16"}, {"cEdit2", 'U', 2, "0"}, {"cMemo3", 'M', 3, "two\r\nlines"},
+      {"cEdit4", 'E', 4, "lower case"}, {"cEdit5", 'E', 5, "lower case"}, {"cLabel7", 'L', 7, "c"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_NE(pane.Find(c.shown), nullptr) << c.shown;
+    EXPECT_EQ(pane.Find(c.shown)->text, c.text) << c.shown;
+    EXPECT_EQ(pane.ReadControl(c.letter, c.number), c.text) << c.shown;
+  }
+  EXPECT_TRUE(pane.Find("cCheckBox6")->ticked);
+  EXPECT_EQ(pane.ReadControl('C', 6), "1");
+}
+
+// Typing into a number box moves the position to what was typed, within the
+// bounds; leaving the box shows that position. The arrows step by the
+// increment in its direction, and the box follows them.
+TEST_F(ControlsPaneTest, TheNumberBoxFollowsTypingAndTheArrows) {
+  Put("num", "10");
+  Build({Action("num", "N|0|50|-5", "num"), Action("drive", "D", "drive")});
+  struct Case {
+    const char* typed;
+    const char* read;
+    const char* settled;
+  };
+  const Case cases[] = {
+      {"12", "12", "12"}, {"99", "50", "50"}, {"-3", "0", "0"}, {"abc", "0", "0"}, {"$1F", "31", "31"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(pane.TextChanged("cEdit0", c.typed));
+    EXPECT_EQ(pane.ReadControl('U', 0), c.read) << c.typed;
+    EXPECT_EQ(pane.SettledText("cEdit0"), c.settled) << c.typed;
+  }
+  EXPECT_EQ(pane.Step("cUpDown0", +1), 26) << "the increment is -5";
+  EXPECT_EQ(pane.Find("cEdit0")->text, "26");
+  EXPECT_EQ(pane.Step("cUpDown0", -1), 31);
+  EXPECT_EQ(pane.ReadControl('U', 0), "31");
+  EXPECT_EQ(pane.Step("cEdit0", +1), std::nullopt) << "not arrows";
+  EXPECT_EQ(pane.SettledText("cEdit1"), "") << "the drive box settles as it is";
+  ASSERT_TRUE(pane.TextChanged("cEdit1", "e"));
+  EXPECT_EQ(pane.ReadControl('E', 1), "E") << "a pasted letter, as the box shows it";
 }
 
 }  // namespace

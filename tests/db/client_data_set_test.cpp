@@ -84,6 +84,44 @@ TEST_F(DataModuleTables, WritesFollowTheProtocol) {
   dm.cdsUndo.SetReadOnly(true);
 }
 
+// A row whose key changes leaves its tweak's rows and joins the other's in
+// stored order: an older row goes before a newer one, wherever it was.
+TEST_F(DataModuleTables, ARowWhoseKeyChangesMovesToItsNewKeysRowsInStoredOrder) {
+  Tdm1 dm(engine, files, boxes, "app");
+  auto add = [&](std::int32_t tweak, const char* key) {
+    ASSERT_TRUE(dm.LocateTweak(tweak));
+    dm.cdsUndo.Append();
+    dm.cdsUndo.SetAsString("Key", key);
+    dm.cdsUndo.Post();
+  };
+  dm.cdsUndo.SetReadOnly(false);
+  add(5, "K1");
+  add(5, "K2");
+  add(1, "K3");
+  ASSERT_TRUE(dm.LocateTweak(5));
+  dm.cdsUndo.First();
+  dm.cdsUndo.Edit();
+  dm.cdsUndo.SetAsInteger("TwkID", 1);
+  dm.cdsUndo.Post();
+  EXPECT_EQ(dm.cdsUndo.AsString("Key"), "K2") << "the row left the subset; the next one is current";
+  EXPECT_EQ(Column(dm.cdsUndo, "Key"), (std::vector<std::string>{"K2"}));
+  ASSERT_TRUE(dm.LocateTweak(1));
+  EXPECT_EQ(Column(dm.cdsUndo, "Key"), (std::vector<std::string>{"K1", "K3"}));
+  EXPECT_EQ(dm.cdsUndo.KeyCount(1), 2);
+  EXPECT_EQ(dm.cdsUndo.KeyCount(5), 1);
+  EXPECT_EQ(dm.cdsUndo.KeyCount(2), 0);
+  EXPECT_EQ(dm.cdsUndo.RowsWithKey(1).size(), 2u);
+
+  // Back again, from the last place of its new tweak's rows.
+  dm.cdsUndo.First();
+  dm.cdsUndo.Edit();
+  dm.cdsUndo.SetAsInteger("TwkID", 5);
+  dm.cdsUndo.Post();
+  ASSERT_TRUE(dm.LocateTweak(5));
+  EXPECT_EQ(Column(dm.cdsUndo, "Key"), (std::vector<std::string>{"K1", "K2"}));
+  dm.cdsUndo.SetReadOnly(true);
+}
+
 TEST_F(DataModuleTables, TextWiderThanItsFieldIsRefusedNeverCutAndFieldsHaveTheirTypes) {
   Tdm1 dm(engine, files, boxes, "app");
   ASSERT_TRUE(dm.LocateTweak(1));

@@ -8,6 +8,7 @@
 #include "db/data_packet.h"
 #include "db/packet_engine.h"
 #include "db/records.h"
+#include "db/table_journal.h"
 #include "db/user_table_messages.h"
 #include "doubles/memory_file_store.h"
 #include "doubles/recording_message_boxes.h"
@@ -163,39 +164,104 @@ TEST_F(DataModule, WiderOrLargerThanTheProgramKeepsIsDamage) {
   EXPECT_FALSE(dm.ViewOnly());
 }
 
+// Where the n-th frame of a journal begins (counted from 0), by the lengths
+// of the frames before it.
+std::size_t FrameStart(const std::string& journal, int n) {
+  std::size_t at = 24;  // after the journal's header
+  for (int i = 0; i < n; ++i) {
+    std::uint32_t size = 0;
+    for (std::size_t b = 4; b-- > 0;) size = size << 8 | static_cast<unsigned char>(journal[at + b]);
+    at += 8 + size;
+  }
+  return at;
+}
+
 // A journal damaged before its end, by the disk or another program: what it
 // still holds is used, the journal is kept aside before a new one replaces
-// it, and the user is told.
+// it, and the user is told why.
 TEST_F(DataModule, ADamagedJournalIsUsedAsFarAsItGoesAndKeptAside) {
-  WriteUserTables();
-  auto first = std::make_unique<Tdm1>(engine, files, boxes, kFolder);
-  for (const char* key : {"played", "damaged", "after"}) {
-    ASSERT_TRUE(first->LocateTweak(1));
-    first->cdsUndo.SetReadOnly(false);
-    first->cdsUndo.Append();
-    first->cdsUndo.SetAsString("Key", key);
-    first->cdsUndo.Post();
-    first->cdsUndo.SetReadOnly(true);
-  }
-  files.crashed = true;  // the power goes with the rows in the journal only
-  first.reset();
-  files.crashed = false;
-  std::string& journal = files.At(FileIn("Undo.xml.journal"));
-  journal[journal.rfind("damaged")] ^= 0x40;
-  const std::string damaged = journal;
+  struct Case {
+    const char* name;
+    std::function<void(std::string&)> damage;
+    const char* reason;
+    std::vector<std::string> rows;  // the keys of the undo rows in Undo.xml afterwards
+  };
+  const Case cases[] = {
+      {"a byte of a row", [](std::string& journal) { journal[journal.rfind("damaged")] ^= 0x40; },
+       "a part of it that is not its end cannot be read", {"played"}},
+      {"the length of a frame before the last",
+       [](std::string& journal) { journal[FrameStart(journal, 1) + 3] ^= 0x40; },
+       "the length of one of its parts is damaged", {"played", "damaged", "after"}},
+  };
+  for (const Case& c : cases) {
+    MemoryFileStore store = files;
+    XmlPacketEngine storeEngine(store);
+    testing::WriteTable(store, FileIn("Undo.xml"), Tdm1::ActionFields(), {});
+    auto first = std::make_unique<Tdm1>(storeEngine, store, boxes, kFolder);
+    for (const char* key : {"played", "damaged", "after"}) {  // each in a frame of its own
+      ASSERT_TRUE(first->LocateTweak(1));
+      first->cdsUndo.SetReadOnly(false);
+      first->cdsUndo.Append();
+      first->cdsUndo.SetAsString("Key", key);
+      first->cdsUndo.Post();
+      first->cdsUndo.SetReadOnly(true);
+    }
+    store.crashed = true;  // the power goes with the rows in the journal only
+    first.reset();
+    store.crashed = false;
+    std::string& journal = store.At(FileIn("Undo.xml.journal"));
+    c.damage(journal);
+    const std::string damaged = journal;
 
-  Tdm1 dm(engine, files, boxes, kFolder);
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_NE(boxes.shown[0].text.find("The journal that an earlier run left is damaged (a part of it that is not its "
-                                     "end cannot be read). Cordalis has used what it could read of it, and has "
-                                     "kept it beside the program as Undo.xml.journal.damaged."),
-            std::string::npos)
-      << boxes.shown[0].text;
-  EXPECT_EQ(files.At(FileIn("Undo.xml.journal.damaged")), damaged);
-  EXPECT_FALSE(dm.ViewOnly());
-  const TableData undo = ReadDataPacket(files.At(FileIn("Undo.xml")));
-  ASSERT_EQ(undo.LiveRowCount(), 1u);
-  EXPECT_EQ(undo.Text(0, 2), "played");
+    RecordingMessageBoxes shown;
+    Tdm1 dm(storeEngine, store, shown, kFolder);
+    ASSERT_EQ(shown.shown.size(), 1u) << c.name;
+    EXPECT_NE(shown.shown[0].text.find(std::string("The journal that an earlier run left is damaged (") + c.reason +
+                                       "). Cordalis has used what it could read of it, and has kept it beside the "
+                                       "program as Undo.xml.journal.damaged."),
+              std::string::npos)
+        << c.name << ": " << shown.shown[0].text;
+    EXPECT_EQ(store.At(FileIn("Undo.xml.journal.damaged")), damaged) << c.name;
+    EXPECT_FALSE(dm.ViewOnly()) << c.name;
+    const TableData undo = ReadDataPacket(store.At(FileIn("Undo.xml")));
+    std::vector<std::string> keys;
+    for (RowId row = 0; row < undo.RowSlots(); ++row)
+      if (undo.IsLive(row)) keys.emplace_back(undo.Text(row, 2));
+    EXPECT_EQ(keys, c.rows) << c.name;
+  }
+}
+
+// A note row in the journal wider than the notes' field: the journal is
+// damaged, not Note.xml, which keeps its width and stays where it is.
+TEST_F(DataModule, AJournalRowWiderThanItsFieldSetsTheJournalAsideNotTheTable) {
+  WriteUserTables();
+  TableData notes = ReadDataPacket(files.At(FileIn("Note.xml")));
+  TableJournal journal(files, FileIn("Note.xml"), Tdm1::NoteFields());
+  notes.SetText(0, 1, "played");
+  journal.RowChanged(notes, 0);
+  journal.Write();
+  notes.WidenField(1, 5000);
+  const RowId wide = notes.AddRow();
+  notes.SetNumber(wide, 0, 5);
+  notes.SetText(wide, 1, std::string(5000, 'w'));
+  journal.RowAdded(notes, wide);
+  journal.Write();
+  {
+    Tdm1 dm(engine, files, boxes, kFolder);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].text.find("(it records a change that does not fit the table)"), std::string::npos)
+        << boxes.shown[0].text;
+    EXPECT_NE(boxes.shown[0].text.find("as Note.xml.journal.damaged."), std::string::npos) << boxes.shown[0].text;
+    ASSERT_TRUE(dm.LocateTweak(1));
+    EXPECT_EQ(dm.cdsNote.AsString("Note"), "played");
+  }
+  boxes.shown.clear();
+  Tdm1 again(engine, files, boxes, kFolder);
+  EXPECT_TRUE(boxes.shown.empty()) << boxes.shown[0].text;
+  EXPECT_FALSE(files.Exists(FileIn("Note.xml.damaged")));
+  EXPECT_EQ(ReadDataPacket(files.At(FileIn("Note.xml"))).Fields(), Tdm1::NoteFields());
+  ASSERT_TRUE(again.LocateTweak(1));
+  EXPECT_EQ(again.cdsNote.AsString("Note"), "played");
 }
 
 // A box that looks at the files at the moment it is shown.
@@ -226,11 +292,12 @@ TEST_F(DataModule, DamageIsToldOnlyOnceTheOldFileIsKeptAndTheNewTableWritten) {
 
 // A folder that takes no new file (a limited account under Program Files): the
 // run goes on for viewing only, every file stays as it was, and the user is
-// told which folder and what to do. Only a missing table is announced first,
-// as it always was.
+// told which folder and what to do. It is found out when the lock is taken,
+// before any table is opened, also where a lock file an earlier run left there
+// still opens for writing: no table is announced missing or damaged, and no
+// save point fails later in the middle of DO IT.
 TEST_F(DataModule, AReadOnlyFolderOpensTheTablesForViewingOnly) {
   const std::string folderMessage = ReadOnlyFolderMessage(kFolder, "Access is denied.");
-  const std::string undoMissing = UserTableMessage("stored undo actions", "undo.xml", "missing", kUndoExtra);
   struct Case {
     const char* name;
     const char* undo;  // nullptr: missing
@@ -238,8 +305,8 @@ TEST_F(DataModule, AReadOnlyFolderOpensTheTablesForViewingOnly) {
     std::vector<std::string> messages;
   };
   const Case cases[] = {
-      {"undo.xml missing", nullptr, false, {undoMissing, folderMessage}},
-      {"undo.xml damaged", "<DATAPACKET", false, {folderMessage}},
+      {"undo.xml missing, a writable lock file left", nullptr, false, {folderMessage}},
+      {"undo.xml damaged, a writable lock file left", "<DATAPACKET", false, {folderMessage}},
       {"the lock file cannot be created", nullptr, true, {folderMessage}},
   };
   for (const Case& c : cases) {
@@ -270,6 +337,22 @@ TEST_F(DataModule, AReadOnlyFolderOpensTheTablesForViewingOnly) {
     EXPECT_EQ(store.files, before) << c.name;
   }
   EXPECT_NE(folderMessage.find(kFolder), std::string::npos);
+}
+
+// A missing table that cannot be made (a full disk): announced, then the run
+// goes on for viewing only, and nothing is left half made.
+TEST_F(DataModule, AMissingTableThatCannotBeMadeGivesAViewOnlyRun) {
+  testing::WriteTable(files, FileIn("Note.xml"), Tdm1::NoteFields(), {{"1", "my note"}});
+  files.failAt = files.changes + 1;  // the new table's first write
+  Tdm1 dm(engine, files, boxes, kFolder);
+  EXPECT_TRUE(dm.ViewOnly());
+  ASSERT_EQ(boxes.shown.size(), 2u);
+  EXPECT_EQ(boxes.shown[0].text, UserTableMessage("stored undo actions", "undo.xml", "missing", kUndoExtra));
+  EXPECT_EQ(boxes.shown[1].text.rfind("Cordalis cannot write to its program folder (" + kFolder + ").", 0), 0u);
+  EXPECT_FALSE(files.Exists(FileIn("Undo.xml")));
+  EXPECT_FALSE(files.Exists(FileIn("Undo.xml.tmp")));
+  ASSERT_TRUE(dm.LocateTweak(1));
+  EXPECT_EQ(dm.cdsNote.AsString("Note"), "my note");
 }
 
 // The old file goes aside, the new table cannot be written (a full disk): the
@@ -308,6 +391,7 @@ TEST_F(DataModule, ANewTableThatCannotBeWrittenPutsTheDamagedFileAndItsJournalBa
 TEST_F(DataModule, AUserTableThatCannotBeReadIsLeftAsItIs) {
   struct Case {
     const char* name;
+    const char* file;  // Undo.xml, or its journal
     FileFault fault;
     int failedReads;  // -1: for ever
     std::vector<int> pauses;
@@ -315,15 +399,20 @@ TEST_F(DataModule, AUserTableThatCannotBeReadIsLeftAsItIs) {
   };
   const std::vector<int> allPauses(kReadPauses, kReadPauseMilliseconds);
   const Case cases[] = {
-      {"held for a moment", FileFault::SharingViolation, 3, {100, 100, 100}, nullptr},
-      {"held for the last pause", FileFault::SharingViolation, kReadPauses, allPauses, nullptr},
-      {"held for good", FileFault::SharingViolation, -1, allPauses, "The file is in use by another process."},
-      {"access denied", FileFault::AccessDenied, -1, {}, "Access is denied."},
+      {"held for a moment", "Undo.xml", FileFault::SharingViolation, 3, {100, 100, 100}, nullptr},
+      {"held for the last pause", "Undo.xml", FileFault::SharingViolation, kReadPauses, allPauses, nullptr},
+      {"held for good", "Undo.xml", FileFault::SharingViolation, -1, allPauses,
+       "The file is in use by another process."},
+      {"access denied", "Undo.xml", FileFault::AccessDenied, -1, {}, "Access is denied."},
+      {"its journal held for good", "Undo.xml.journal", FileFault::SharingViolation, -1, allPauses,
+       "The file is in use by another process."},
+      {"its journal denied", "Undo.xml.journal", FileFault::AccessDenied, -1, {}, "Access is denied."},
   };
   for (const Case& c : cases) {
     MemoryFileStore store = files;
     testing::WriteTable(store, FileIn("Undo.xml"), Tdm1::UndoFields(), {{"1", "HKCU", "Software\\Kept"}});
-    store.readFaults[ToLowerAscii(FileIn("Undo.xml"))] = {c.fault, c.failedReads};
+    store.files[ToLowerAscii(FileIn("Undo.xml.journal"))] = "the journal of an earlier run";
+    store.readFaults[ToLowerAscii(FileIn(c.file))] = {c.fault, c.failedReads};
     const auto before = store.files;
     XmlPacketEngine storeEngine(store);
     RecordingMessageBoxes shown;
@@ -339,7 +428,7 @@ TEST_F(DataModule, AUserTableThatCannotBeReadIsLeftAsItIs) {
         continue;
       }
       ASSERT_EQ(shown.shown.size(), 1u) << c.name << ": nothing about the missing Note.xml, which is not made";
-      EXPECT_EQ(shown.shown[0].text, UnreadableFileMessage(FileIn("Undo.xml"), c.reason)) << c.name;
+      EXPECT_EQ(shown.shown[0].text, UnreadableFileMessage(FileIn(c.file), c.reason)) << c.name;
       EXPECT_EQ(shown.shown[0].icon, MsgIcon::Information);
     }
     if (c.reason) {

@@ -33,9 +33,9 @@ class TableJournalTest : public ::testing::Test {
   }
   // The rows as the file and the journal beside it give them, and what the
   // journal found wrong with itself.
-  TableData Played(std::string* damage = nullptr) {
+  TableData Played(std::string* damage = nullptr, const FieldDefs& kept = Tdm1::UndoFields()) {
     TableData data = ReadDataPacket(files_.At(kTable));
-    TableJournal journal(files_, kTable);
+    TableJournal journal(files_, kTable, kept);
     journal.PlayOver(data);
     if (damage) *damage = journal.Damage();
     return data;
@@ -70,7 +70,7 @@ void ChangeRows(TableData& data, TableJournal& journal) {
 
 TEST_F(TableJournalTest, PlaysBackExactlyWhatEachWriteRecorded) {
   TableData data = base_;
-  TableJournal journal(files_, kTable);
+  TableJournal journal(files_, kTable, Tdm1::UndoFields());
   ChangeRows(data, journal);
   journal.Write();
   const RowId late = data.AddRow();
@@ -82,7 +82,7 @@ TEST_F(TableJournalTest, PlaysBackExactlyWhatEachWriteRecorded) {
 
 TEST_F(TableJournalTest, AWriteCutShortIsPassedOverWhole) {
   TableData data = base_;
-  TableJournal journal(files_, kTable);
+  TableJournal journal(files_, kTable, Tdm1::UndoFields());
   const std::string afterFirst = WriteFirstChange(data, journal);
   const std::string whole = files_.At(journal.Path());
   ChangeRows(data, journal);  // three records in one write: all or none
@@ -108,7 +108,7 @@ TEST_F(TableJournalTest, AWriteCutShortIsPassedOverWhole) {
 // Damage that no crash makes is told, and what comes before it is played.
 TEST_F(TableJournalTest, DamageBeforeItsEndIsToldAndWhatPrecedesItPlayed) {
   TableData data = base_;
-  TableJournal journal(files_, kTable);
+  TableJournal journal(files_, kTable, Tdm1::UndoFields());
   const std::string afterFirst = WriteFirstChange(data, journal);
   const std::size_t firstEnds = files_.At(journal.Path()).size();
   ChangeRows(data, journal);
@@ -127,7 +127,7 @@ TEST_F(TableJournalTest, DamageBeforeItsEndIsToldAndWhatPrecedesItPlayed) {
   files_.At(kTable) = WriteDataPacket(base_);
   TableData fewer = base_;  // the file without the row the first write changes, fingerprinted as the real one
   fewer.DeleteRow(2);
-  TableJournal wrongRows(files_, kTable);
+  TableJournal wrongRows(files_, kTable, Tdm1::UndoFields());
   wrongRows.PlayOver(fewer);
   EXPECT_EQ(wrongRows.Damage(), "it records a change that does not fit the table");
 
@@ -136,9 +136,77 @@ TEST_F(TableJournalTest, DamageBeforeItsEndIsToldAndWhatPrecedesItPlayed) {
   EXPECT_NE(damage.find("larger than"), std::string::npos) << damage;
 }
 
+// A crash cuts a frame short; it never writes a wrong length. A length
+// damaged in any frame, by any bit, is told; the frame's records are whole,
+// found by their own lengths and its checksum, and the frames after it play.
+TEST_F(TableJournalTest, ADamagedLengthIsToldAndNoFrameIsLost) {
+  TableData data = base_;
+  TableJournal journal(files_, kTable, Tdm1::UndoFields());
+  WriteFirstChange(data, journal);
+  const std::size_t secondStarts = files_.At(journal.Path()).size();
+  ChangeRows(data, journal);
+  journal.Write();
+  const std::size_t thirdStarts = files_.At(journal.Path()).size();
+  data.SetText(2, 7, "third write");
+  journal.RowChanged(data, 2);
+  journal.Write();
+  const std::string all = WriteDataPacket(data);
+  const std::string journalBytes = files_.At(journal.Path());
+  constexpr std::size_t kFirstStarts = 24;  // after the journal's header
+  for (const std::size_t frame : {kFirstStarts, secondStarts, thirdStarts}) {
+    for (int bit = 0; bit < 32; ++bit) {
+      files_.At(journal.Path()) = journalBytes;
+      files_.At(journal.Path())[frame + static_cast<std::size_t>(bit / 8)] ^= static_cast<char>(1 << (bit % 8));
+      std::string damage;
+      EXPECT_EQ(WriteDataPacket(Played(&damage)), all) << "the frame at " << frame << ", bit " << bit;
+      EXPECT_EQ(damage, "the length of one of its parts is damaged") << "the frame at " << frame << ", bit " << bit;
+    }
+  }
+}
+
+// Rows are held to the widths the program keeps: a row wider than that is
+// not the journal of any run, and the table is not widened to take it. A file
+// an earlier release wrote with narrower fields takes what the program keeps.
+TEST_F(TableJournalTest, ARowWiderThanTheProgramKeepsDoesNotFit) {
+  FieldDefs narrow = Tdm1::NoteFields();
+  narrow[1].width = 10;
+  ReplaceFileAtomically(files_, kTable, WriteDataPacket(MakeTable(narrow, {{"1", "short"}})));
+  TableData widened = ReadDataPacket(files_.At(kTable));
+  TableJournal earlier(files_, kTable, Tdm1::NoteFields());
+  widened.WidenField(1, 4096);
+  widened.SetText(0, 1, std::string(4096, 'n'));
+  earlier.RowChanged(widened, 0);
+  earlier.Write();
+  std::string damage;
+  EXPECT_EQ(Played(&damage, Tdm1::NoteFields()).Text(0, 1), std::string(4096, 'n'));
+  EXPECT_EQ(damage, "");
+  files_.Remove(earlier.Path());
+
+  TableData notes = MakeTable(Tdm1::NoteFields(), {{"1", "kept"}});
+  ReplaceFileAtomically(files_, kTable, WriteDataPacket(notes));
+  TableData data = notes;
+  TableJournal journal(files_, kTable, Tdm1::NoteFields());
+  data.SetText(0, 1, "played");
+  journal.RowChanged(data, 0);
+  journal.Write();
+  const std::string played = WriteDataPacket(data);
+  data.WidenField(1, 5000);
+  const RowId wide = data.AddRow();
+  data.SetNumber(wide, 0, 2);
+  data.SetText(wide, 1, std::string(5000, 'w'));
+  journal.RowAdded(data, wide);
+  journal.Write();
+
+  TableData loaded = ReadDataPacket(files_.At(kTable));
+  TableJournal again(files_, kTable, Tdm1::NoteFields());
+  again.PlayOver(loaded);
+  EXPECT_EQ(again.Damage(), "it records a change that does not fit the table");
+  EXPECT_EQ(WriteDataPacket(loaded), played) << "the field is as wide as before";
+}
+
 TEST_F(TableJournalTest, AJournalThatFollowsAnotherStateOfTheFileIsNotPlayed) {
   TableData data = base_;
-  TableJournal journal(files_, kTable);
+  TableJournal journal(files_, kTable, Tdm1::UndoFields());
   ChangeRows(data, journal);
   journal.Write();
   const std::string journalBytes = files_.At(journal.Path());
@@ -150,7 +218,7 @@ TEST_F(TableJournalTest, AJournalThatFollowsAnotherStateOfTheFileIsNotPlayed) {
   files_.At(journal.Path()) = journalBytes;
   files_.At(kTable) += " ";
   TableData other = ReadDataPacket(files_.At(kTable));
-  TableJournal again(files_, kTable);
+  TableJournal again(files_, kTable, Tdm1::UndoFields());
   EXPECT_FALSE(again.PlayOver(other));
   EXPECT_EQ(other.LiveRowCount(), 3u);
 }

@@ -103,6 +103,32 @@ TEST_F(TableLock, ACopyInAnotherProcessKeepsThisOneViewOnlyUntilItEnds) {
   EXPECT_FALSE(Open(boxes)->ViewOnly()) << "the lock ends with the process that held it";
 }
 
+// The lock file deleted while a copy holds the tables (by the user, by a
+// clean-up tool): a second copy still only views them. Windows refuses to
+// delete a file held without sharing; elsewhere the lock holds the folder too.
+TEST_F(TableLock, ADeletedLockFileLetsNoSecondCopyWrite) {
+  testing::WriteTable(SystemFileStore(), dir.File("Undo.xml"), Tdm1::UndoFields(), {{"5", "HKCU", "Software\\Kept"}});
+  RecordingMessageBoxes boxes;
+  testing::ChildProcess first(testing::BuildPath(CORDALIS_TABLE_HOLDER), {dir.Str()});
+  ASSERT_EQ(first.ReadLine(), "writing");
+  std::error_code error;
+  const bool deleted = std::filesystem::remove(dir.File(kTableLockFile), error);
+#ifdef _WIN32
+  EXPECT_FALSE(deleted) << "deleted while held";
+#else
+  ASSERT_TRUE(deleted) << error.message();
+#endif
+  const auto before = Snapshot(dir);
+  {
+    std::unique_ptr<Tdm1> second = Open(boxes);
+    EXPECT_TRUE(second->ViewOnly());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, OtherCopyMessage(dir.Str()));
+  }
+  EXPECT_EQ(Snapshot(dir), before) << "the second copy wrote nothing";
+  first.Kill();
+}
+
 #ifdef _WIN32
 // Forwards to the system's store, without waiting between tries.
 class NoWaitFileStore final : public FileStore {

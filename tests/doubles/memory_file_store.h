@@ -1,6 +1,7 @@
 #pragma once
 // A file store in memory whose changing operations can be made to fail, or to
 // stop the "process" part-way as a crash would.
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -31,7 +32,7 @@ class MemoryFileStore final : public FileStore {
   bool crashed = false;
   bool oneStepReplace = true;     // false: as Windows 95, 98 and ME, two renames
 
-  // A read-only folder: every change fails as access denied.
+  // A read-only folder: every change fails as access denied, and no lock is held.
   bool readOnly = false;
   // Reads of a file that fail as another program holding it, or as access denied.
   struct ReadFault {
@@ -42,6 +43,7 @@ class MemoryFileStore final : public FileStore {
   std::set<std::string> locksHeld;              // lower case; a lock file's entry while it is held
   std::optional<FileFault> lockFails;           // HoldLock throws this fault (the file cannot be created)
   std::vector<int> pauses;                      // every Pause, in milliseconds; nothing waits
+  std::function<void()> onPause;                // what another process does meanwhile
 
   bool Exists(const std::string& path) override {
     Alive();
@@ -110,13 +112,20 @@ class MemoryFileStore final : public FileStore {
     files.erase(ToLowerAscii(path));
   }
 
+  // As the system's stores: a lock is refused in a read-only folder, even
+  // where a lock file left there would still open for writing.
   std::unique_ptr<FileLock> HoldLock(const std::string& path) override {
     Alive();
     if (lockFails) throw Failure("Cannot open the lock file " + path, *lockFails);
-    if (!locksHeld.insert(ToLowerAscii(path)).second) return nullptr;
+    if (locksHeld.count(ToLowerAscii(path))) return nullptr;
+    if (readOnly) throw Failure("Cannot write to the folder of " + path, FileFault::AccessDenied);
+    locksHeld.insert(ToLowerAscii(path));
     return std::make_unique<Lock>(locksHeld, ToLowerAscii(path));
   }
-  void Pause(int milliseconds) override { pauses.push_back(milliseconds); }
+  void Pause(int milliseconds) override {
+    pauses.push_back(milliseconds);
+    if (onPause) onPause();
+  }
 
   std::string& At(const std::string& path) { return files.at(ToLowerAscii(path)); }
 

@@ -281,6 +281,42 @@ long MemoryRegistry::QueryInfoKey(HKey key, RegKeyInfo* info) {
   return kErrorSuccess;
 }
 
+// Flushing asks for the handle's query right, as Windows does, and writes the
+// whole root: Windows writes the key's whole hive.
+long MemoryRegistry::FlushKey(HKey key) {
+  Handle h;
+  if (long error = Resolve(key, kKeyQueryValue, &h)) return error;
+  if (onDisk_) (*onDisk_)[h.root] = Copy({{h.root, roots_.at(h.root)}}).at(h.root);
+  return kErrorSuccess;
+}
+
+MemoryRegistry::Roots MemoryRegistry::Copy(const Roots& roots) {
+  struct Copier {
+    std::shared_ptr<Node> operator()(const Node& node, std::weak_ptr<Node> parent) const {
+      auto copy = std::make_shared<Node>();
+      copy->name = node.name;
+      copy->parent = std::move(parent);
+      copy->values = node.values;
+      for (const auto& [folded, child] : node.subKeys) copy->subKeys.emplace_back(folded, (*this)(*child, copy));
+      return copy;
+    }
+  };
+  Roots copy;
+  for (const auto& [root, node] : roots) copy[root] = Copier{}(*node, {});
+  return copy;
+}
+
+void MemoryRegistry::KeepOnlyWhatIsFlushed() { onDisk_ = Copy(roots_); }
+
+void MemoryRegistry::WriteEverythingToDisk() {
+  if (onDisk_) onDisk_ = Copy(roots_);
+}
+
+void MemoryRegistry::PowerCut() {
+  handles_.clear();
+  if (onDisk_) roots_ = Copy(*onDisk_);
+}
+
 long MemoryRegistry::CloseKey(HKey key) {
   if (IsPredefinedRoot(key)) return kErrorSuccess;
   return handles_.erase(key) ? kErrorSuccess : kErrorInvalidHandle;

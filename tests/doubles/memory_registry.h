@@ -8,8 +8,14 @@
 //
 // Test hooks: stop at the k-th change as a crash would cut the program (a
 // chain of missing keys is made one key at a time, each its own change), or
-// refuse it; and refuse changes under chosen roots as a user without rights
-// sees it.
+// refuse it; refuse changes under chosen roots as a user without rights sees
+// it; and lose, in a power cut, what was not yet written to the disk.
+//
+// The disk: Windows keeps Registry changes in memory and writes a hive to the
+// disk seconds after it changed, or at once when a key of it is flushed
+// (RegFlushKey). A root stands for one hive here. Until KeepOnlyWhatIsFlushed
+// is called every change is on the disk at once, as if the lazy writer were
+// instant; after it, a power cut brings back each root as its last flush left it.
 //
 // Known differences from Wine's Registry, which the contract tests
 // (tests/host/registry_contract_test.cpp) show case by case. In each, this
@@ -25,6 +31,8 @@
 // - RegQueryInfoKey needs KEY_QUERY_VALUE on the handle, as on Windows XP and
 //   2003; Wine (like later Windows for some rights) answers any handle. Code
 //   that passes here works on both.
+// - RegFlushKey needs KEY_QUERY_VALUE on the handle, as Windows documents;
+//   Wine flushes through any handle.
 //
 // Made for the Windows 95 family (95, 98 and ME), it does what those systems
 // do, as Wine does in its win95, win98 and winme modes, where NT differs:
@@ -75,12 +83,21 @@ class MemoryRegistry final : public RegistryApi {
   long EnumValue(HKey key, std::uint32_t index, std::string* name) override;
   long QueryInfoKey(HKey key, RegKeyInfo* info) override;
   long CloseKey(HKey key) override;
+  long FlushKey(HKey key) override;
 
   // Test hooks.
   std::optional<int> crashAtChange;  // the changing call (counted from 1) that throws RegistryCrash
   std::function<void()> onCrash;     // runs first, so a test can stop the rest of the "process" too
   std::optional<int> failAtChange;   // the change (counted from 1) refused with ERROR_ACCESS_DENIED, nothing changed
   int changes = 0;                   // changing calls made so far (each key created, each value set or deleted)
+  // From now on a change reaches the disk only when its root is flushed; what
+  // is there now is on the disk.
+  void KeepOnlyWhatIsFlushed();
+  // Windows' lazy writer: every root is written to the disk.
+  void WriteEverythingToDisk();
+  // The power goes and the machine starts again: every handle is gone, and
+  // each root is what its disk holds.
+  void PowerCut();
   void RefuseChangesUnder(HKey root) { refused_.insert(root); }
   void AllowChangesUnder(HKey root) { refused_.erase(root); }
   std::size_t OpenHandles() const { return handles_.size(); }
@@ -105,8 +122,12 @@ class MemoryRegistry final : public RegistryApi {
   long CountChange();  // counts a change; an error code when it is the one to fail
   HKey NewHandle(std::shared_ptr<Node> node, HKey root, std::uint32_t access);
 
+  using Roots = std::map<HKey, std::shared_ptr<Node>>;
+  static Roots Copy(const Roots& roots);
+
   RegistryFamily family_;
-  std::map<HKey, std::shared_ptr<Node>> roots_;
+  Roots roots_;
+  std::optional<Roots> onDisk_;  // set once only what is flushed is kept
   std::map<HKey, Handle> handles_;
   std::set<HKey> refused_;
   HKey nextHandle_ = 0x1000;

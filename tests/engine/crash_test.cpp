@@ -1,8 +1,11 @@
 // No Registry change is made before the undo actions that describe it are on
-// disk, and no undo action leaves the disk before its change is undone. The
-// power goes at every Registry change and at every file operation of DO IT, of
-// Undo and of Delete Undo data; the disk keeps only what was flushed; the
-// program starts again, and Undo brings the Registry back to where it was.
+// disk, and no undo action leaves the disk before its change is undone and on
+// the disk too. The power goes at every Registry change and at every file
+// operation of DO IT, of Undo and of Delete Undo data; the disk keeps only what
+// was flushed, of the files and, where a case says so, of the Registry (which
+// Windows writes to the disk only seconds after a change, unless it is
+// flushed); the program starts again, and Undo brings the Registry back to
+// where it was.
 #include <gtest/gtest.h>
 
 #include <iostream>
@@ -103,12 +106,19 @@ std::map<std::int32_t, std::vector<std::string>> UndoRowsOfAll(EngineWorld& worl
   return rows;
 }
 
+// What a power cut leaves of the Registry.
+enum class RegistryKeeps {
+  Everything,  // every change: Windows wrote each to the disk at once
+  Flushed,     // what was flushed, and what Windows wrote on its own before the phase began
+};
+
 struct CrashCase {
   const char* name;
   Phase phase;
   Cut cut;
   bool oneStepReplace;  // false: files replaced in two renames, as on Windows 95, 98 and ME
   int fewestPoints;     // fewer crash points than this means the run did not happen as meant
+  RegistryKeeps registryKeeps = RegistryKeeps::Everything;
   friend void PrintTo(const CrashCase& c, std::ostream* out) { *out << c.name; }
 };
 
@@ -120,7 +130,12 @@ class CrashSafety : public ::testing::TestWithParam<CrashCase> {
     world->disk.oneStepReplace = GetParam().oneStepReplace;
     Prepare(*world);
     before_ = world->Snapshot();
-    if (phase != Phase::DoIt) DoItAll(*world);
+    MemoryRegistry& registry = *world->sandbox.Memory();
+    if (GetParam().registryKeeps == RegistryKeeps::Flushed) registry.KeepOnlyWhatIsFlushed();
+    if (phase != Phase::DoIt) {
+      DoItAll(*world);
+      registry.WriteEverythingToDisk();  // seconds pass before the tested phase
+    }
     if (phase == Phase::DeleteUndoData) afterDoIt_ = world->Snapshot();
     if (phase == Phase::StartAfterCrash) world->CrashWithoutRestart();
     return world;
@@ -198,6 +213,10 @@ const CrashCase kCrashCases[] = {
     {"DeleteUndoDataAtFileOperationsInTwoRenames", Phase::DeleteUndoData, Cut::FileOperation, false, 3},
     {"CloseAtFileOperationsInTwoRenames", Phase::Close, Cut::FileOperation, false, 6},
     {"StartAfterCrashAtFileOperationsInTwoRenames", Phase::StartAfterCrash, Cut::FileOperation, false, 6},
+    {"DoItAtRegistryChangesNotYetOnDisk", Phase::DoIt, Cut::RegistryChange, true, 21, RegistryKeeps::Flushed},
+    {"DoItAtFileOperationsNotYetOnDisk", Phase::DoIt, Cut::FileOperation, true, 15, RegistryKeeps::Flushed},
+    {"UndoAtRegistryChangesNotYetOnDisk", Phase::Undo, Cut::RegistryChange, true, 25, RegistryKeeps::Flushed},
+    {"UndoAtFileOperationsNotYetOnDisk", Phase::Undo, Cut::FileOperation, true, 4, RegistryKeeps::Flushed},
 };
 
 INSTANTIATE_TEST_SUITE_P(, CrashSafety, ::testing::ValuesIn(kCrashCases),

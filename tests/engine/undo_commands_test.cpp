@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/undo_recorder.h"
+#include "engine/undo_replay_order.h"
 #include "support/engine_world.h"
 
 namespace cordalis {
@@ -58,7 +59,8 @@ class UndoWithBadActions : public ::testing::Test {
   UndoWithBadActions() {
     world.MakeKey("Z");
     world.AddUndoRows(1, {
-        {"hkcu", "{S}\\X", "", 0, 0},                     // no such root: dropped untouched
+        {"hkcu", "{S}\\X", "", 0, 0},                     // no such root: kept untouched
+        {"HKCU", "{S}\\X", "", 0, 9},                     // no such change type: kept untouched
         {"HKCU", "{S}\\Y", "", 0, 0},                     // Add key
         {"HKCU", "{S}\\Y", "bad", 3, 1, "", "01 02 "},    // three bytes in room for two
         {"HKCU", "{S}\\Y", "v", 1, 1, "", "text"},
@@ -73,12 +75,13 @@ class UndoWithBadActions : public ::testing::Test {
   EngineWorld world{Tweaks{{1, {}}}};
   int refreshed = 0;
   const std::string undone = "{S}\n{S}\\Y\n  [v] 1: 116 101 120 116 0\n  [w] 3: 10 11\n";
-  const std::vector<std::string> badRows = {"1|{S}\\Y|bad|3|01 02 ", "1|{S}\\Y||7|61 00 62 |hex"};
+  const std::vector<std::string> badRows = {"0|{S}\\X||0|", "9|{S}\\X||0|", "1|{S}\\Y|bad|3|01 02 ",
+                                            "1|{S}\\Y||7|61 00 62 |hex"};
 };
 
 TEST_F(UndoWithBadActions, UndoesTheRestKeepsTheBadOnesAndNamesThem) {
   Undo();
-  EXPECT_EQ(world.Snapshot(), undone) << "every good action replayed, in order, past the bad ones";
+  EXPECT_EQ(world.Snapshot(), undone) << "every good action replayed, past the bad ones";
   EXPECT_EQ(world.UndoRows(1), badRows);
   EXPECT_EQ(refreshed, 1);
   ASSERT_EQ(world.boxes.shown.size(), 1u);
@@ -86,8 +89,10 @@ TEST_F(UndoWithBadActions, UndoesTheRestKeepsTheBadOnesAndNamesThem) {
   EXPECT_EQ(world.boxes.shown[0].icon, MsgIcon::Error);
   EXPECT_EQ(world.boxes.shown[0].text,
             "Cordalis could not undo every change of the tweak \"Tweak 1\". The other changes were undone; these "
-            "stay in its Undo data:\r\n\r\n" +
-                Where("Y") + ", value \"bad\": its hex data holds more bytes than its 6 characters allow\r\n" +
+            "stay in its Undo data:\r\n\r\nhkcu\\" +
+                world.sandbox.Path("X") + ": its root code \"hkcu\" names no root of the Registry\r\n" +
+                Where("X") + ": its change type 9 is not one Undo knows\r\n" + Where("Y") +
+                ", value \"bad\": its hex data holds more bytes than its 6 characters allow\r\n" +
                 Where("Y") + ", the default value: its hex data holds more bytes than its 9 characters allow\r\n\r\n"
                              "Click Undo again once the cause is put right, or remove them with Delete Undo data.");
   world.Reopen();
@@ -157,8 +162,126 @@ TEST(Undo, WhatTheRegistryWillNotLetBeUndoneStays) {
 
   world.Undo(1);
   EXPECT_FALSE(world.HasUndoData(1));
-  EXPECT_EQ(world.Snapshot(), "{S}\n{S}\\New\n");
+  // The last recorded first: K\v and K go, then K\a comes back in a new K.
+  EXPECT_EQ(world.Snapshot(), "{S}\n{S}\\K\n  [a] 1: 111 110 101 0\n{S}\\New\n");
 }
+
+// The order of replay: the last action first, the copy of a deleted key as
+// one step replayed in its own order.
+TEST(UndoReplayOrder, LastRecordedFirstWithEachCopyOfADeletedKeyWhole) {
+  struct Row {
+    int changeType;
+    const char* key;
+    const char* value = "";
+    const char* root = "HKCU";
+  };
+  struct Case {
+    const char* name;
+    std::vector<Row> rows;
+    std::vector<std::size_t> order;
+  };
+  const Case cases[] = {
+      {"nothing", {}, {}},
+      {"single actions", {{1, "K", "v"}, {1, "K", "v"}, {3, "K", "w"}, {2, "K\\New"}}, {3, 2, 1, 0}},
+      {"a copy between other actions",
+       {{1, "J", "v"}, {0, "K"}, {1, "K", "a"}, {1, "K", "b"}, {0, "K\\S"}, {1, "K\\S", "c"}, {2, "K"}},
+       {6, 1, 2, 3, 4, 5, 0}},
+      {"two copies", {{0, "A"}, {1, "A", "v"}, {0, "B"}, {0, "B\\C"}}, {2, 3, 0, 1}},
+      {"subkeys at every depth, back up the chain",
+       {{0, "K"}, {0, "K\\A"}, {0, "K\\A\\X"}, {1, "K\\A\\X", "x"}, {0, "K\\B"}, {1, "K\\B", "v"}},
+       {0, 1, 2, 3, 4, 5}},
+      {"a value copied twice: the deletion failed and the value changed after",
+       {{0, "K"}, {1, "K", "v"}, {1, "K", "V"}}, {2, 0, 1}},
+      {"a value of the deleted key after its subkeys", {{0, "K"}, {0, "K\\S"}, {1, "K", "v"}}, {2, 0, 1}},
+      {"a value of another key", {{0, "K"}, {1, "K\\S", "v"}}, {1, 0}},
+      {"a key not below it", {{0, "K"}, {0, "K2"}, {0, "L"}}, {2, 1, 0}},
+      {"a key two levels below it", {{0, "K"}, {0, "K\\A\\B"}}, {1, 0}},
+      {"the same key under another root", {{0, "K"}, {1, "K", "v", "HKLM"}}, {1, 0}},
+      {"a key deleted or a value deleted after it", {{0, "K"}, {2, "K\\S"}, {0, "L"}, {3, "L", "v"}}, {3, 2, 1, 0}},
+  };
+  for (const Case& c : cases) {
+    std::vector<UndoRecord> actions;
+    for (const Row& row : c.rows) actions.push_back({1, row.root, row.key, row.value, 0, row.changeType, "", "", 0});
+    EXPECT_EQ(UndoReplayOrder(actions), c.order) << c.name;
+  }
+}
+
+// A tweak whose actions touch one key or value twice is undone to where it
+// began, every value in its place. The catalogue keeps such tweaks out, but
+// a catalogue grows, and a user's own rows are not checked.
+class UndoOrder : public ::testing::TestWithParam<RegistryKind> {};
+
+TEST_P(UndoOrder, ATweakThatTouchesOneThingTwiceIsUndoneToWhereItBegan) {
+  struct Case {
+    const char* name;
+    std::vector<ActionRow> actions;
+  };
+  const Case cases[] = {
+      {"two changes of one value",
+       {{"HKCU", "{S}\\K", "v", 1, 1, "", "first"}, {"HKCU", "{S}\\K", "v", 1, 1, "", "second"}}},
+      {"a key deleted, then added", {{"HKCU", "{S}\\K", "", 0, 2}, {"HKCU", "{S}\\K", "", 0, 0}}},
+      {"a value added in a new key, then the key deleted",
+       {{"HKCU", "{S}\\New", "v", 1, 1, "", "x"}, {"HKCU", "{S}\\New", "", 0, 2}}},
+      {"a key chain added below a key, then the key deleted",
+       {{"HKCU", "{S}\\K\\Made\\Deeper", "", 0, 0}, {"HKCU", "{S}\\K", "", 0, 2}}},
+      {"a value changed, then its key deleted",
+       {{"HKCU", "{S}\\K", "v", 1, 1, "", "changed"}, {"HKCU", "{S}\\K", "", 0, 2}}},
+      {"a value deleted, then written again",
+       {{"HKCU", "{S}\\K", "v", 0, 3}, {"HKCU", "{S}\\K", "v", 1, 1, "", "again"}}},
+      {"a subkey deleted, then its parent", {{"HKCU", "{S}\\K\\Sub", "", 0, 2}, {"HKCU", "{S}\\K", "", 0, 2}}},
+  };
+  for (const Case& c : cases) {
+    EngineWorld world(Tweaks{{1, c.actions}}, GetParam());
+    // Values made in an order that is not the order of their names; v last,
+    // so that a value written anew comes back where it was.
+    world.PutText("K", "b", "bee");
+    world.Put("K", "a", kRegDword, {1, 0, 0, 0});
+    world.PutText("K", "v", "original");
+    world.PutText("K\\Sub", "z", "zed");
+    world.PutText("K\\Sub", "y", "why");
+    const std::string before = world.Listing();
+    ASSERT_TRUE(world.DoIt(1)) << c.name;
+    ASSERT_TRUE(world.HasUndoData(1)) << c.name;
+    world.Reopen();  // undo data as a later run reads it from the disk
+    world.Undo(1);
+    EXPECT_EQ(world.Listing(), before) << c.name;
+    EXPECT_FALSE(world.HasUndoData(1)) << c.name;
+    EXPECT_TRUE(world.boxes.shown.empty()) << c.name;
+  }
+}
+
+// Undo data as earlier releases recorded it, for tweaks that touch nothing
+// twice: replayed in the new order, it restores what it always restored.
+TEST_P(UndoOrder, UndoDataOfEarlierReleasesRestoresWhatItAlwaysDid) {
+  EngineWorld world(Tweaks{{1, {}}}, GetParam());
+  world.PutText("K", "v", "applied");
+  world.PutText("K", "added", "by the tweak");
+  world.MakeKey("Made\\Below");
+  world.AddUndoRows(1, {{"HKCU", "{S}\\Made", "", 0, 2},
+                        {"HKCU", "{S}\\Old", "", 0, 0},
+                        {"HKCU", "{S}\\Old", "second", 1, 1, "", "two"},
+                        {"HKCU", "{S}\\Old", "first", 4, 1, "", "1"},
+                        {"HKCU", "{S}\\Old\\Inner", "", 0, 0},
+                        {"HKCU", "{S}\\Old\\Inner", "bin", 3, 1, "", "0A 0B"},
+                        {"HKCU", "{S}\\Old\\Inner", "ex", 2, 1, "", "%windir%"},
+                        {"HKCU", "{S}\\K", "v", 1, 1, "", "before"},
+                        {"HKCU", "{S}\\K", "added", 1, 3}});
+  world.Undo(1);
+  EXPECT_FALSE(world.HasUndoData(1));
+  const bool valuesByName = GetParam() == RegistryKind::System;  // Wine lists values by name
+  EXPECT_EQ(world.Listing(), "{S}\n"
+                             "{S}\\K\n"
+                             "  [v] 1: 98 101 102 111 114 101 0\n"
+                             "{S}\\Old\n" +
+                                 std::string(valuesByName ? "  [first] 4: 1 0 0 0\n  [second] 1: 116 119 111 0\n"
+                                                          : "  [second] 1: 116 119 111 0\n  [first] 4: 1 0 0 0\n") +
+                                 "{S}\\Old\\Inner\n"
+                                 "  [bin] 3: 10 11\n"
+                                 "  [ex] 2: 37 119 105 110 100 105 114 37 0\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Registries, UndoOrder, ::testing::ValuesIn(testing::RegistryKindsUnderTest()),
+                         [](const auto& info) { return testing::KindName(info.param); });
 
 TEST(Undo, ViewOnlyOrNothingSelectedDoesNothing) {
   EngineWorld world(Tweaks{{1, {}}});
@@ -248,6 +371,20 @@ TEST(FindTweakWithUndo, SelectsTheNextTweakWithUndoDataInTreeOrder) {
   EXPECT_EQ(world.dm->cdsUndo.RecordCount(), 1);
 }
 
+// The lines of a listing for one key and the keys below it, with their values.
+std::string ListingOf(const std::string& listing, const std::string& key) {
+  std::string out;
+  bool within = false;
+  for (std::size_t at = 0; at < listing.size();) {
+    const std::size_t end = listing.find('\n', at);
+    const std::string line = listing.substr(at, end - at + 1);
+    if (line[0] != ' ') within = line.rfind(key + "\n", 0) == 0 || line.rfind(key + "\\", 0) == 0;
+    if (within) out += line;
+    at = end + 1;
+  }
+  return out;
+}
+
 // DO IT then Undo of every change type restores the Registry exactly, value
 // types included: in memory, and under Wine in a sandbox of the real Registry.
 class RoundTrip : public ::testing::TestWithParam<RegistryKind> {};
@@ -284,6 +421,7 @@ TEST_P(RoundTrip, EveryChangeTypeIsUndoneExactly) {
   world.Put("Tree\\One\\Two", "raw", kRegBinary, {});
   world.Put("Tree\\Other", "odd", 0x1234, {7, 7});
   const std::string before = world.Snapshot();
+  const std::string treeBefore = ListingOf(world.Listing(), "{S}\\Tree");
   for (std::int32_t id = 1; id <= 5; ++id) {
     std::optional<ApplyCounts> counts = world.DoIt(id);
     ASSERT_TRUE(counts) << id;
@@ -293,6 +431,7 @@ TEST_P(RoundTrip, EveryChangeTypeIsUndoneExactly) {
   world.Reopen();
   for (std::int32_t id = 1; id <= 5; ++id) world.Undo(id);
   EXPECT_EQ(world.Snapshot(), before);
+  EXPECT_EQ(ListingOf(world.Listing(), "{S}\\Tree"), treeBefore) << "the deleted key's values in their order";
 }
 
 INSTANTIATE_TEST_SUITE_P(Registries, RoundTrip, ::testing::ValuesIn(testing::RegistryKindsUnderTest()),

@@ -44,12 +44,12 @@ class ControlsPaneGui : public ::testing::Test {
   void Start(ProgramDriver& program) {
     window = program.WaitForWindow("TMainForm").hwnd;
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(program.AnswerBoxes(window).empty());
+    program.ExpectNoBox(window);
   }
-  // Presses a button that opens a modal dialog, and returns the dialog.
-  HWND OpenDialog(ProgramDriver& program, HWND button) {
+  // Presses a button that opens a modal dialog with this title, and returns the dialog.
+  HWND OpenDialog(ProgramDriver& program, HWND button, const std::string& title) {
     PostMessageA(button, BM_CLICK, 0, 0);
-    return program.WaitForWindow("#32770").hwnd;
+    return program.WaitForDialog(title);
   }
   // The edit box of a dialog with this id, also inside a combo box of that id.
   static HWND EditBox(HWND dialog, int id) {
@@ -72,11 +72,11 @@ class ControlsPaneGui : public ::testing::Test {
   }
   // Sets the dialog's edit box of this id and presses OK; waits for it to go.
   static void Answer(ProgramDriver& program, HWND dialog, int editId, const std::string& text) {
+    ASSERT_NE(dialog, nullptr);
     HWND edit = EditBox(dialog, editId);
     ASSERT_NE(edit, nullptr) << editId;
     SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    ProgramDriver::Press(dialog, IDOK);
-    for (int i = 0; i < 400 && IsWindow(dialog); ++i) WaitForSingleObject(program.Process(), 25);
+    program.EndDialog(dialog, IDOK);
   }
   std::string Label(const std::string& name) const { return ProgramDriver::Text(Control(name)); }
   // Types into a box, a character at a time, as the keyboard would.
@@ -103,11 +103,8 @@ TEST_F(ControlsPaneGui, EveryControlIsFilledAppliedAndUndone) {
 
     // Required input is missing: DO IT says so and changes nothing.
     PostMessageA(doIt, BM_CLICK, 0, 0);
-    const auto box = program.WaitForWindow("#32770");
-    ASSERT_NE(box.hwnd, nullptr);
-    EXPECT_EQ(ProgramDriver::MessageBoxText(box.hwnd), kNeedsDataMessage);
-    ProgramDriver::Press(box.hwnd, IDOK);
-    program.AnswerBoxes(window);
+    program.ExpectBox(kNeedsDataMessage);
+    program.ExpectNoBox(window);
     EXPECT_EQ(Value("Drive"), "(none)");
 
     // The drive box admits letters only, as capitals.
@@ -123,25 +120,24 @@ TEST_F(ControlsPaneGui, EveryControlIsFilledAppliedAndUndone) {
 
     // The three browse dialogs, and one of them cancelled.
     const std::string file = folder + "\\cordalis.exe";
-    Answer(program, OpenDialog(program, Control("cButton1")), 1148, file);  // cmb13, the file name
+    Answer(program, OpenDialog(program, Control("cButton1"), "Open"), 1148, file);  // cmb13, the file name
+    program.ExpectNoBox(window);
     EXPECT_EQ(Label("cLabel1"), file);
-    HWND cancelled = OpenDialog(program, Control("cButton1"));
-    ProgramDriver::Press(cancelled, IDCANCEL);
-    program.AnswerBoxes(window);
+    HWND cancelled = OpenDialog(program, Control("cButton1"), "Open");
+    ASSERT_NE(cancelled, nullptr);
+    program.EndDialog(cancelled, IDCANCEL);
+    program.ExpectNoBox(window);
     EXPECT_EQ(Label("cLabel1"), file) << "a cancelled dialog changes nothing";
-    HWND folders = OpenDialog(program, Control("cButton2"));
+    HWND folders = OpenDialog(program, Control("cButton2"), "Browse for Folder");
     ASSERT_NE(folders, nullptr);
     program.SendText(folders, BFFM_SETSELECTIONA, TRUE, folder);
-    ProgramDriver::Press(folders, IDOK);
-    program.AnswerBoxes(window);
+    program.EndDialog(folders, IDOK);
+    program.ExpectNoBox(window);
     EXPECT_EQ(Label("cLabel2"), folder);
 
     PostMessageA(doIt, BM_CLICK, 0, 0);
-    const auto summary = program.WaitForWindow("#32770");
-    ASSERT_NE(summary.hwnd, nullptr);
-    EXPECT_EQ(ProgramDriver::MessageBoxText(summary.hwnd), "This tweak's 8 actions were performed successfully.");
-    ProgramDriver::Press(summary.hwnd, IDOK);
-    program.AnswerBoxes(window);
+    program.ExpectBox("This tweak's 8 actions were performed successfully.");
+    program.ExpectNoBox(window);
     EXPECT_EQ(Value("Drive"), "D");
     EXPECT_EQ(Value("File"), file);
     EXPECT_EQ(Value("Folder"), folder);
@@ -158,6 +154,7 @@ TEST_F(ControlsPaneGui, EveryControlIsFilledAppliedAndUndone) {
   testing::RemoteTree tree(ProgramDriver::DescendantById(window, 300), program.Process());
   ASSERT_EQ(tree.Label(tree.Selected()), "Every control") << "LastTip";
   SendMessageA(window, WM_COMMAND, cmdUndo, 0);  // Undo shows no box: it has run when this returns
+  program.ExpectNoBox(window);
   TRegistry reg(SystemRegistry());
   reg.SetRootKey(kHkeyCurrentUser);
   EXPECT_FALSE(reg.KeyExists(key)) << "Undo removed the key DO IT made";
@@ -166,6 +163,54 @@ TEST_F(ControlsPaneGui, EveryControlIsFilledAppliedAndUndone) {
   tree.Select(tree.Find("Only a view"));
   ProgramDriver::Settle(window);
   EXPECT_FALSE(IsWindowEnabled(ProgramDriver::DescendantWithText(window, CommandOf(cmdApply).caption)));
+
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+// What each control shows is what DO IT writes: current data outside the
+// number boxes' bounds and in lower case, compared box by box with what
+// DO IT then wrote. The arrows of a box with a negative increment step by
+// its size, in its direction.
+TEST_F(ControlsPaneGui, WhatTheControlsShowIsWhatDoItWrites) {
+  testing::WriteTable(SystemFileStore(), dir.File("Twks.xml"), Tdm1::TweakFields(),
+                      {{"1", "FALSE", "Shown", "", "Shown and written", "Every box as it is shown."}});
+  testing::WriteTable(SystemFileStore(), dir.File("Data.xml"), Tdm1::ActionFields(),
+                      {{"1", "HKCU", key, "Drive", "1", "1", "drive", "Drive", "63"},
+                       {"1", "HKCU", key, "Small", "4", "1", "num", "Small|1|16", "63"},
+                       {"1", "HKCU", key, "Wide", "4", "1", "num", "Wide", "63"},
+                       {"1", "HKCU", key, "Down", "4", "1", "num", "Down|0|100|-5|50", "63"}});
+  {
+    TRegistry reg(SystemRegistry());
+    reg.SetRootKey(kHkeyCurrentUser);
+    ASSERT_TRUE(reg.OpenKey(key, true));
+    reg.WriteString("Drive", "c");
+    reg.WriteInteger("Small", 20);
+    reg.WriteInteger("Wide", 40000);
+    reg.WriteInteger("Down", 50);
+  }
+  ProgramDriver program(dir.Str());
+  Start(program);
+  // cLabel0 cEdit0 | cLabel1 cEdit1 cUpDown1 | cLabel2 cEdit2 cUpDown2 | cLabel3 cEdit3 cUpDown3
+  auto box = [&](int id) { return ProgramDriver::DescendantById(window, id); };
+  struct Shown {
+    const char* value;
+    int box;
+    const char* text;
+  };
+  const Shown shown[] = {{"Drive", 1001, "C"}, {"Small", 1003, "16"}, {"Wide", 1006, "0"}, {"Down", 1009, "50"}};
+  for (const Shown& s : shown) EXPECT_EQ(ProgramDriver::Text(box(s.box)), s.text) << s.value;
+  SendMessageA(box(1009), WM_KEYDOWN, VK_UP, 0);  // one step of the up arrow: by -5
+  SendMessageA(box(1009), WM_KEYUP, VK_UP, 0);
+  EXPECT_EQ(ProgramDriver::Text(box(1009)), "45");
+
+  PostMessageA(window, WM_COMMAND, cmdApply, 0);
+  program.ExpectBox("This tweak's 4 actions were performed successfully.");
+  program.ExpectNoBox(window);
+  EXPECT_EQ(Value("Drive"), "C");
+  EXPECT_EQ(Value("Small"), "16");
+  EXPECT_EQ(Value("Wide"), "0");
+  EXPECT_EQ(Value("Down"), "45");
   PostMessageA(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.WaitForExit(), 0);
 }
@@ -188,25 +233,23 @@ class IconPickerGui : public ControlsPaneGui {
     return SendMessageTimeoutA(icons, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, nullptr) == 0;
   }
   void ExpectNoIconChosen(ProgramDriver& program) {
+    program.ExpectNoBox(window);
     EXPECT_NE(ProgramDriver::DescendantWithText(window, "Icon"), nullptr) << "the path label still shows its prompt";
     PostMessageA(window, WM_COMMAND, cmdApply, 0);
-    const auto needs = program.WaitForWindow("#32770");
-    ASSERT_NE(needs.hwnd, nullptr);
-    EXPECT_EQ(ProgramDriver::MessageBoxText(needs.hwnd), kNeedsDataMessage);
-    ProgramDriver::Press(needs.hwnd, IDOK);
-    program.AnswerBoxes(window);
+    program.ExpectBox(kNeedsDataMessage);
+    program.ExpectNoBox(window);
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.WaitForExit(), 0);
   }
+  static constexpr const char* kPickerTitle = "Change Icon";
 };
 
 TEST_F(IconPickerGui, WinesIconPickerThatCannotOpenLeavesThePathAndDoItAsks) {
   ProgramDriver program(dir.Str());
   if (ClickBrowse(program)) {
-    ProgramDriver::Press(program.WaitForWindow("#32770").hwnd, IDCANCEL);
+    program.EndDialog(program.WaitForDialog(kPickerTitle), IDCANCEL);
     GTEST_SKIP() << "the icon picker opened: Wine's can no longer be told from the real one";
   }
-  EXPECT_EQ(program.TopLevelWindows().size(), 1u) << "no picker and no message";
   ExpectNoIconChosen(program);
 }
 
@@ -216,10 +259,7 @@ TEST_F(IconPickerGui, ACancelledIconPickerLeavesThePathAndDoItAsks) {
     ExpectNoIconChosen(program);
     GTEST_SKIP() << "Wine's icon picker cannot make its dialog (shell32 export 62 answers -1): nothing to cancel";
   }
-  const testing::WindowInfo picker = program.WaitForWindow("#32770");
-  ASSERT_NE(picker.hwnd, nullptr);
-  ProgramDriver::Press(picker.hwnd, IDCANCEL);
-  program.AnswerBoxes(window);
+  program.EndDialog(program.WaitForDialog(kPickerTitle), IDCANCEL);
   ExpectNoIconChosen(program);
 }
 

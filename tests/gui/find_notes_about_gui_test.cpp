@@ -11,6 +11,7 @@
 
 #include "app/commands.h"
 #include "db/dm1.h"
+#include "gui/keyboard.h"
 #include "gui/program_driver.h"
 #include "gui/remote_tree.h"
 #include "host/file_store.h"
@@ -39,7 +40,7 @@ class FindNotesAboutGui : public ::testing::Test {
     program = std::make_unique<ProgramDriver>(dir.Str(), arguments);
     window = program->WaitForWindow("TMainForm").hwnd;
     ASSERT_NE(window, nullptr);
-    program->AnswerBoxes(window);
+    program->ExpectNoBox(window);
     tree = std::make_unique<RemoteTree>(ProgramDriver::DescendantById(window, 300), program->Process());
   }
   void Stop() {
@@ -64,10 +65,10 @@ class FindNotesAboutGui : public ::testing::Test {
       if (!(text[i] == '\n' && i > 0 && text[i - 1] == '\r')) plain += text[i];
     return plain.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
   }
-  // Opens a dialog by a command, and returns it.
-  HWND OpenDialog(CommandId id) {
+  // Opens a dialog with this title by a command, and returns it.
+  HWND OpenDialog(CommandId id, const std::string& title) {
     PostMessageA(window, WM_COMMAND, id, 0);
-    return program->WaitForWindow("#32770").hwnd;
+    return program->WaitForDialog(title);
   }
 
   testing::TempDir dir;
@@ -78,10 +79,11 @@ class FindNotesAboutGui : public ::testing::Test {
 
 TEST_F(FindNotesAboutGui, FindMovesToTheNextTweakWithTheTextAndSaysWhenThereIsNoMore) {
   Start();
-  HWND find = OpenDialog(cmdFind);
+  HWND find = OpenDialog(cmdFind, "Find");
   ASSERT_NE(find, nullptr);
   SendMessageA(GetDlgItem(find, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("wallpaper"));  // edt1
   SendMessageA(find, WM_COMMAND, IDOK, 0);  // Find Next
+  program->ExpectNoBox(window);
   const std::string first = Selected();
   EXPECT_EQ(SelectedText(), "wallpaper") << first;
 
@@ -90,15 +92,12 @@ TEST_F(FindNotesAboutGui, FindMovesToTheNextTweakWithTheTextAndSaysWhenThereIsNo
   EXPECT_NE(second, first);
   EXPECT_EQ(SelectedText(), "wallpaper");
 
-  PostMessageA(find, WM_CLOSE, 0, 0);
+  program->CloseDialog(find);
   SendMessageA(window, WM_COMMAND, cmdBottom, 0);
   const std::string last = Selected();
   PostMessageA(window, WM_COMMAND, cmdFindNext, 0);
-  const auto box = program->WaitForWindow("#32770");
-  ASSERT_NE(box.hwnd, nullptr);
-  EXPECT_EQ(ProgramDriver::MessageBoxText(box.hwnd), "\"wallpaper\" not found.");
-  ProgramDriver::Press(box.hwnd, IDOK);
-  program->AnswerBoxes(window);
+  program->ExpectBox("\"wallpaper\" not found.");
+  program->ExpectNoBox(window);
   EXPECT_EQ(Selected(), last) << "the selection stays";
   Stop();
   std::ifstream ini(dir.File("cordalis.INI"));
@@ -106,16 +105,70 @@ TEST_F(FindNotesAboutGui, FindMovesToTheNextTweakWithTheTextAndSaysWhenThereIsNo
   EXPECT_NE(text.find("FindWhat=wallpaper"), std::string::npos) << text;
 }
 
+// While the Find dialog has the keyboard, the tweak it found is plainly
+// selected in the tree: its label is drawn on the shadow colour, not on the
+// button face that Wine makes almost white.
+TEST_F(FindNotesAboutGui, TheFoundTweakIsVisiblySelectedWhileFindHasTheFocus) {
+  Start();
+  HWND find = OpenDialog(cmdFind, "Find");
+  ASSERT_NE(find, nullptr);
+  SendMessageA(GetDlgItem(find, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("wallpaper"));
+  SendMessageA(find, WM_COMMAND, IDOK, 0);
+  program->ExpectNoBox(window);
+  ASSERT_EQ(SelectedText(), "wallpaper");
+  HWND treeWindow = ProgramDriver::DescendantById(window, 300);
+  EXPECT_NE(testing::FocusOf(window), treeWindow);
+  RedrawWindow(treeWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  const RECT label = tree->LabelRect(tree->Selected());
+  RECT client;
+  GetClientRect(treeWindow, &client);
+  ASSERT_TRUE(label.top >= 0 && label.bottom <= client.bottom) << "the found tweak is scrolled into view";
+  // As the screen shows them: inside the label, and on the tree's left edge beside it.
+  POINT inside{label.left + 1, label.top + 1}, around{1, label.top + 1};
+  ClientToScreen(treeWindow, &inside);
+  ClientToScreen(treeWindow, &around);
+  HDC screen = GetDC(nullptr);
+  const COLORREF selected = GetPixel(screen, inside.x, inside.y), background = GetPixel(screen, around.x, around.y);
+  ReleaseDC(nullptr, screen);
+  EXPECT_NE(selected, background) << "the label is drawn on the tree's background: not visibly selected";
+  EXPECT_EQ(selected, GetSysColor(COLOR_BTNSHADOW)) << std::hex << selected;
+  program->CloseDialog(find);
+  Stop();
+}
+
+// Find opened again while it is open comes back to its remembered place with
+// the remembered text, as when it is first opened.
+TEST_F(FindNotesAboutGui, FindOpenedAgainComesBackToItsPlaceAndText) {
+  std::ofstream(dir.File("cordalis.INI"), std::ios::binary)
+      << "[Settings]\r\nVeryFirst=0\r\nFindX=40\r\nFindY=50\r\nFindWhat=wallpaper\r\n";
+  Start();
+  HWND find = OpenDialog(cmdFind, "Find");
+  ASSERT_NE(find, nullptr);
+  SetWindowPos(find, nullptr, 300, 280, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SendMessageA(GetDlgItem(find, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("something else"));
+  SendMessageA(window, WM_COMMAND, cmdFind, 0);
+  program->ExpectNoBox(window);
+  int finds = 0;
+  for (const testing::WindowInfo& w : program->TopLevelWindows()) finds += w.title == "Find" ? 1 : 0;
+  EXPECT_EQ(finds, 1) << "the same dialog, not a second one";
+  RECT r;
+  GetWindowRect(find, &r);
+  EXPECT_EQ(r.left, 40);
+  EXPECT_EQ(r.top, 50);
+  EXPECT_EQ(ProgramDriver::Text(GetDlgItem(find, 0x480)), "wallpaper");
+  program->CloseDialog(find);
+  Stop();
+}
+
 TEST_F(FindNotesAboutGui, ANoteShowsUnderMyNotesAndSurvivesARestart) {
   Start();
   const std::string title = Selected();
-  HWND note = OpenDialog(cmdNote);
+  HWND note = OpenDialog(cmdNote, "Add/edit note");
   ASSERT_NE(note, nullptr);
-  EXPECT_EQ(ProgramDriver::Text(note), "Add/edit note");
   HWND memo = ProgramDriver::Descendant(note, "Edit");
   for (char c : std::string("Tried this; worked.")) SendMessageA(memo, WM_CHAR, static_cast<unsigned char>(c), 0);
-  SendMessageA(note, WM_COMMAND, IDOK, 0);
-  program->AnswerBoxes(window);
+  program->EndDialog(note, IDOK);
+  program->ExpectNoBox(window);
   EXPECT_NE(ProgramDriver::Text(Description()).find("My notes: Tried this; worked."), std::string::npos);
   Stop();
   Start();
@@ -140,14 +193,13 @@ TEST_F(FindNotesAboutGui, AHiddenTweakIsGoneAfterARestartUntilRevealAll) {
 
 TEST_F(FindNotesAboutGui, TheAboutBoxShowsTheProgramsOwnVersionAndThePlatform) {
   Start();
-  HWND about = OpenDialog(cmdAbout);
+  HWND about = OpenDialog(cmdAbout, "About Cordalis");
   ASSERT_NE(about, nullptr);
-  EXPECT_EQ(ProgramDriver::Text(about), "About Cordalis");
   EXPECT_NE(ProgramDriver::DescendantWithText(about, "Cordalis - version " CORDALIS_VERSION), nullptr);
   EXPECT_NE(ProgramDriver::DescendantWithText(about, CORDALIS_PUBLICATION_DATE), nullptr) << "from the resource";
   const std::string platform = "Platform: " + ComputeCurrentPlatform(SystemHostQueries(), SystemRegistry()).text;
   EXPECT_NE(ProgramDriver::DescendantWithText(about, platform), nullptr) << platform;
-  SendMessageA(about, WM_COMMAND, IDOK, 0);
+  program->EndDialog(about, IDOK);
   Stop();
 }
 

@@ -4,11 +4,18 @@
 // settings across a restart, a second copy, view-only mode, and older Windows.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
 #include "app/commands.h"
+#include "app/main_form.h"
 #include "app/description_text.h"
 #include "app/tweak_tree.h"
 #include "db/dm1.h"
@@ -17,6 +24,7 @@
 #include "doubles/recording_message_boxes.h"
 #include "doubles/recording_rich_text.h"
 #include "engine/detail_text.h"
+#include "gui/keyboard.h"
 #include "gui/program_driver.h"
 #include "gui/remote_tree.h"
 #include "host/file_store.h"
@@ -61,22 +69,30 @@ class Installation {
 };
 
 struct MainWindow {
-  explicit MainWindow(ProgramDriver& program) : program(program) {
+  // The main window, once the boxes its start shows (named, in order) are answered.
+  explicit MainWindow(ProgramDriver& program, const std::vector<std::string>& startBoxes = {}) : program(program) {
     hwnd = program.WaitForWindow("TMainForm").hwnd;
     if (hwnd == nullptr) throw std::runtime_error("no main window");
-    boxes = program.AnswerBoxes(hwnd);
+    for (const std::string& box : startBoxes) program.ExpectBox(box);
+    program.ExpectNoBox(hwnd);
   }
   // The window's control ids: tv1 300, reDesc 301, reDetail 302.
   HWND Tree() const { return ProgramDriver::DescendantById(hwnd, 300); }
   std::string Description() const { return ProgramDriver::Text(ProgramDriver::DescendantById(hwnd, 301)); }
   std::string Detail() const { return ProgramDriver::Text(ProgramDriver::DescendantById(hwnd, 302)); }
   HWND Button(CommandId id) const { return ProgramDriver::DescendantWithText(hwnd, CommandOf(id).caption); }
+  HWND TreeGroup() const { return GetParent(Tree()); }
+  int TreeGroupWidth() const {
+    RECT r;
+    GetWindowRect(TreeGroup(), &r);
+    return r.right - r.left;
+  }
+  HWND StatusBar() const { return ProgramDriver::Descendant(hwnd, "msctls_statusbar32"); }
   // A command that shows no box: it has run when this returns.
   void Command(CommandId id) const { SendMessageA(hwnd, WM_COMMAND, id, 0); }
   void Close() const { PostMessageA(hwnd, WM_CLOSE, 0, 0); }
   ProgramDriver& program;
   HWND hwnd = nullptr;
-  std::vector<std::string> boxes;
 };
 
 // The tree the shipped catalogue gives on this system, as the model builds it.
@@ -98,9 +114,7 @@ TEST(MainWindowGui, TheFirstStartOpensCentredAtItsSizeAndGivesTheNoticeOnce) {
   Installation install(true, true);
   {
     ProgramDriver program(install.dir.Str());
-    MainWindow window(program);
-    ASSERT_EQ(window.boxes.size(), 1u);
-    EXPECT_EQ(window.boxes[0].substr(0, 41), "Please bear in mind that many of Cordalis");
+    MainWindow window(program, {kFirstRunNotice});
     RECT r, work;
     GetWindowRect(window.hwnd, &r);
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
@@ -115,8 +129,7 @@ TEST(MainWindowGui, TheFirstStartOpensCentredAtItsSizeAndGivesTheNoticeOnce) {
   }
   EXPECT_NE(install.Ini().find("VeryFirst=0"), std::string::npos);
   ProgramDriver again(install.dir.Str());
-  MainWindow window(again);
-  EXPECT_TRUE(window.boxes.empty()) << "the notice is shown once";
+  MainWindow window(again);  // the notice is shown once: no box
   window.Close();
   EXPECT_EQ(again.WaitForExit(), 0);
 }
@@ -174,13 +187,13 @@ TEST(MainWindowGui, DoItAndUndoChangeAndRestoreTheRegistry) {
   MainWindow window(program);
   TRegistry reg(SystemRegistry());
   reg.SetRootKey(kHkeyCurrentUser);
+  // What the Detail pane promises is what DO IT writes.
+  EXPECT_NE(window.Detail().find("named Setting, changing its current data of (none) to 42."), std::string::npos)
+      << window.Detail();
 
   PostMessageA(window.Button(cmdApply), BM_CLICK, 0, 0);
-  auto box = program.WaitForWindow("#32770");
-  ASSERT_NE(box.hwnd, nullptr);
-  EXPECT_EQ(ProgramDriver::MessageBoxText(box.hwnd), "This tweak's 1 action was performed successfully.");
-  ProgramDriver::Press(box.hwnd, IDOK);
-  program.AnswerBoxes(window.hwnd);
+  program.ExpectBox("This tweak's 1 action was performed successfully.");
+  program.ExpectNoBox(window.hwnd);
   ASSERT_TRUE(reg.OpenKey(sandbox.Path("Tweak"), false));
   EXPECT_EQ(reg.ReadInteger("Setting"), 42);
   reg.CloseKey();
@@ -188,6 +201,7 @@ TEST(MainWindowGui, DoItAndUndoChangeAndRestoreTheRegistry) {
   EXPECT_FALSE(IsWindowEnabled(window.Button(cmdApply)));
 
   window.Command(cmdUndo);
+  program.ExpectNoBox(window.hwnd);
   EXPECT_FALSE(reg.KeyExists(sandbox.Path("Tweak"))) << "the key DO IT made is gone again";
   EXPECT_EQ(window.Detail().substr(0, 13), "DO IT action:");
   window.Close();
@@ -288,21 +302,181 @@ class ReportedWindowsVersion {
   TRegistry reg_;
 };
 
-// Windows 95, 98 and NT 4.0, as Wine reports them to the program.
+// The title of a shipped tweak for this system and not for the one Wine
+// reports to other programs, so that it shows only when the version took.
+std::string OnlyOn(const std::string& folder, std::uint16_t system) {
+  testing::RecordingMessageBoxes boxes;
+  XmlPacketEngine engine(SystemFileStore());
+  Tdm1 dm(engine, SystemFileStore(), boxes, folder);
+  const std::uint16_t usual = ComputeCurrentPlatform(SystemHostQueries(), SystemRegistry()).mask & 0x00FF;
+  for (const TreeTweak& t : TreeTweaksOf(dm.cdsTwks, dm.cdsData))
+    if (!t.hide && (t.mask & system) != 0 && (t.mask & usual) == 0) return std::string(t.title);
+  return {};
+}
+
+// Windows 95, 98 and NT 4.0, as Wine reports them to the program: the About
+// box names the system, and a tweak only that system has is in the tree.
 TEST(MainWindowGui, TheProgramStartsOnOlderWindows) {
   ReportedWindowsVersion reported;
   ASSERT_TRUE(reported.Absent());
-  for (const char* version : {"win95", "win98", "nt40"}) {
-    ASSERT_TRUE(reported.Set(version));
+  struct Case {
+    const char* version;
+    const char* platformLine;  // the start of the About box's platform line
+    std::uint16_t bit;
+  };
+  for (const Case& c : {Case{"win95", "Platform: 95", 0x0001}, Case{"win98", "Platform: 98", 0x0002},
+                        Case{"nt40", "Platform: NT", 0x0008}}) {
+    ASSERT_TRUE(reported.Set(c.version));
     Installation install;
+    const std::string only = OnlyOn(install.dir.Str(), c.bit);
+    ASSERT_FALSE(only.empty()) << "the catalogue has a tweak only for " << c.version;
     ProgramDriver program(install.dir.Str());
     MainWindow window(program);
     RemoteTree tree(window.Tree(), program.Process());
-    EXPECT_EQ(tree.Label(tree.Root()), "Categories") << version;
-    EXPECT_GT(tree.Children(tree.Root()).size(), 3u) << version;
+    EXPECT_NE(tree.Find(only), nullptr) << c.version << ": " << only;
+    PostMessageA(window.hwnd, WM_COMMAND, cmdAbout, 0);
+    HWND about = program.WaitForDialog("About Cordalis");
+    ASSERT_NE(about, nullptr) << c.version;
+    bool named = false;
+    for (int n = 0; HWND label = ProgramDriver::Descendant(about, "Static", n); ++n)
+      named = named || ProgramDriver::Text(label).rfind(c.platformLine, 0) == 0;
+    EXPECT_TRUE(named) << c.version << " is not named in the About box";
+    program.EndDialog(about, IDOK);
     window.Close();
-    EXPECT_EQ(program.WaitForExit(), 0) << version;
+    EXPECT_EQ(program.WaitForExit(), 0) << c.version;
   }
+}
+
+// The tree control moves its selection to a node that closes over it, and
+// tells nobody: the panes show the category all the same. By the keyboard
+// (Num -, Shift+Num -) and by the menu.
+TEST(MainWindowGui, CollapsingOverTheSelectedTweakShowsTheCategory) {
+  Installation install;
+  ProgramDriver program(install.dir.Str());
+  MainWindow window(program);
+  RemoteTree tree(window.Tree(), program.Process());
+  struct Case {
+    const char* how;
+    std::function<void()> collapse;
+  };
+  const Case cases[] = {
+      {"Num -", [] { testing::PressKey(VK_SUBTRACT); }},
+      {"Shift+Num -", [] { testing::PressKey(VK_SUBTRACT, {true, false}); }},
+      {"Collapse all", [&] { window.Command(cmdCollapseAll); }},
+      {"Collapse category", [&] { window.Command(cmdCollapseCategory); }},
+  };
+  for (const Case& c : cases) {
+    HTREEITEM item = tree.Find("Show the Windows version on the desktop");
+    ASSERT_NE(item, nullptr);
+    tree.Select(item);
+    SetForegroundWindow(window.hwnd);
+    ASSERT_EQ(window.Description().substr(0, 39), "Show the Windows version on the desktop") << c.how;
+    c.collapse();
+    ASSERT_TRUE(testing::Eventually(program.Process(), [&] { return tree.Selected() != item; })) << c.how;
+    const std::string category = tree.Label(tree.Selected());
+    EXPECT_EQ(category, "Desktop") << c.how;
+    EXPECT_EQ(window.Description(), "") << c.how << ": the panes of a category";
+    EXPECT_EQ(window.Detail(), "") << c.how;
+    EXPECT_FALSE(IsWindowEnabled(window.Button(cmdNote))) << c.how;
+  }
+  // Num + opens the selected category again.
+  HTREEITEM category = tree.Selected();
+  testing::PressKey(VK_ADD);
+  EXPECT_TRUE(testing::Eventually(program.Process(), [&] {
+    return (SendMessageA(window.Tree(), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(category), TVIS_EXPANDED) &
+            TVIS_EXPANDED) != 0;
+  }));
+  window.Close();
+  EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+// Minimised, the window has no client area; the tree keeps its width for
+// the restore and for the settings, also when the program starts minimised.
+// (280 and the column's 310 fit the window's smallest width.)
+TEST(MainWindowGui, MinimisingKeepsTheTreeWidth) {
+  Installation install;
+  install.WriteIni("[Settings]\r\nVeryFirst=0\r\nSplit1=280\r\n");
+  for (int start : {SW_SHOWNORMAL, SW_SHOWMINNOACTIVE}) {
+    ProgramDriver program(install.dir.Str(), "", start);
+    MainWindow window(program);
+    if (start == SW_SHOWNORMAL) {
+      EXPECT_EQ(window.TreeGroupWidth(), 280);
+      ShowWindow(window.hwnd, SW_MINIMIZE);
+    }
+    ASSERT_TRUE(IsIconic(window.hwnd)) << start;
+    ShowWindow(window.hwnd, SW_RESTORE);
+    ProgramDriver::Settle(window.hwnd);
+    EXPECT_EQ(window.TreeGroupWidth(), 280) << start;
+    window.Close();
+    EXPECT_EQ(program.WaitForExit(), 0);
+    EXPECT_NE(install.Ini().find("Split1=280"), std::string::npos) << install.Ini();
+  }
+}
+
+// Until the help file is installed, F1 says where it is expected instead of
+// WinHelp's offer to look for it.
+TEST(MainWindowGui, HelpWithoutItsFileSaysWhereItIsExpected) {
+  Installation install;
+  ProgramDriver program(install.dir.Str());
+  MainWindow window(program);
+  SetForegroundWindow(window.hwnd);
+  testing::PressKey(VK_F1);
+  program.ExpectBox("Cordalis's help is not installed. Cordalis looks for it in the file " + install.dir.Str() +
+                    "\\cordalis.HLP.");
+  program.ExpectNoBox(window.hwnd);
+  window.Close();
+  EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+// The buttons' hints: a tool tip for each, the long hint in the status bar
+// also over a disabled button, and nothing there once the mouse has left.
+TEST(MainWindowGui, TheCommandButtonsHintsFollowTheMouse) {
+  Installation install;
+  ProgramDriver program(install.dir.Str());
+  MainWindow window(program);
+  HWND undo = window.Button(cmdUndo);
+  ASSERT_FALSE(IsWindowEnabled(undo));
+  RECT r;
+  GetWindowRect(undo, &r);
+  SetForegroundWindow(window.hwnd);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  POINT inPanel{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ScreenToClient(GetParent(undo), &inPanel);
+  PostMessageA(GetParent(undo), WM_MOUSEMOVE, 0, MAKELPARAM(inPanel.x, inPanel.y));
+  ASSERT_TRUE(testing::Eventually(program.Process(), [&] {
+    return program.StatusText(window.StatusBar()) == "Undo the current tweak";
+  })) << program.StatusText(window.StatusBar());
+  // A disabled tool bar button gives its hint too: Find next, with nothing to find yet.
+  HWND toolBar = ProgramDriver::Descendant(window.hwnd, TOOLBARCLASSNAMEA);
+  ASSERT_FALSE(SendMessageA(toolBar, TB_ISBUTTONENABLED, cmdFindNext, 0));
+  const LRESULT size = SendMessageA(toolBar, TB_GETBUTTONSIZE, 0, 0);  // Find, then Find next
+  POINT onFindNext{LOWORD(size) * 3 / 2, HIWORD(size) / 2};
+  ClientToScreen(toolBar, &onFindNext);
+  SetCursorPos(onFindNext.x, onFindNext.y);
+  ScreenToClient(toolBar, &onFindNext);
+  PostMessageA(toolBar, WM_MOUSEMOVE, 0, MAKELPARAM(onFindNext.x, onFindNext.y));
+  EXPECT_TRUE(testing::Eventually(program.Process(), [&] {
+    return program.StatusText(window.StatusBar()) == "Repeat the last find operation";
+  })) << program.StatusText(window.StatusBar());
+
+  // The tips are hidden windows the main window owns: the tool bar's, with a
+  // tool for each of its 9 buttons, and the command panel's (the tree's has none).
+  std::vector<int> tools;
+  for (HWND tips = nullptr; (tips = FindWindowExA(nullptr, tips, TOOLTIPS_CLASSA, nullptr)) != nullptr;) {
+    if (GetWindow(tips, GW_OWNER) != window.hwnd) continue;
+    const int count = static_cast<int>(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0));
+    if (count > 0) tools.push_back(count);
+  }
+  std::sort(tools.begin(), tools.end());
+  EXPECT_EQ(tools, (std::vector<int>{3, 9})) << "DO IT, Undo and Note have tips";
+
+  RECT outside;
+  GetWindowRect(window.hwnd, &outside);
+  SetCursorPos(outside.right + 40, outside.bottom + 40);
+  EXPECT_TRUE(testing::Eventually(program.Process(), [&] { return program.StatusText(window.StatusBar()).empty(); }))
+      << program.StatusText(window.StatusBar());
+  window.Close();
+  EXPECT_EQ(program.WaitForExit(), 0);
 }
 
 }  // namespace

@@ -9,10 +9,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/commands.h"
 #include "db/dm1.h"
+#include "db/user_table_messages.h"
 #include "gui/control_catalogue.h"
 #include "gui/program_driver.h"
 #include "gui/remote_tree.h"
@@ -71,9 +74,11 @@ struct Session;
 void SaveWindow(Session& session, const std::string& path);
 
 struct Session {
-  Session(const std::string& folder, const std::string& arguments = "") : program(folder, arguments) {
+  Session(const std::string& folder, const std::string& arguments = "", const std::vector<std::string>& startBoxes = {})
+      : program(folder, arguments) {
+    for (const std::string& box : startBoxes) program.ExpectBox(box);  // shown before the window
     window = program.WaitForWindow("TMainForm").hwnd;
-    program.AnswerBoxes(window);
+    program.ExpectNoBox(window);
   }
   RemoteTree Tree() { return RemoteTree(ProgramDriver::DescendantById(window, 300), program.Process()); }
   void Select(const std::string& label) {
@@ -95,16 +100,16 @@ void SaveWindow(Session& session, const std::string& path) {
 }
 
 // Opens a dialog by a command; the picture is taken with it open, then it is cancelled.
-void SaveDialog(Session& session, CommandId id, const std::string& path,
+void SaveDialog(Session& session, CommandId id, const std::string& title, const std::string& path,
                 const std::function<void(HWND)>& fill = nullptr) {
   PostMessageA(session.window, WM_COMMAND, id, 0);
-  HWND dialog = session.program.WaitForWindow("#32770").hwnd;
+  HWND dialog = session.program.WaitForDialog(title);
   if (dialog == nullptr) return;
   if (fill) fill(dialog);
   Settle(session.program, dialog);
   SaveWindows(session.program, path);
-  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-  session.program.AnswerBoxes(session.window);
+  session.program.EndDialog(dialog, IDCANCEL);
+  session.program.ExpectNoBox(session.window);
 }
 
 void Install(const testing::TempDir& dir) {
@@ -126,25 +131,32 @@ int Run(const std::string& output) {
     SaveWindow(session, output + "\\main-category.bmp");
     session.Select("Show a legal notice before logon");
     SaveWindow(session, output + "\\controls-shipped.bmp");
-    SaveDialog(session, cmdNote, output + "\\note-dialog.bmp", [](HWND dialog) {
+    SaveDialog(session, cmdNote, "Add/edit note", output + "\\note-dialog.bmp", [](HWND dialog) {
       HWND memo = ProgramDriver::Descendant(dialog, "Edit");
       for (char c : std::string("Shown on the computers in the library."))
         SendMessageA(memo, WM_CHAR, static_cast<unsigned char>(c), 0);
     });
-    SaveDialog(session, cmdAbout, output + "\\about.bmp");
+    SaveDialog(session, cmdAbout, "About Cordalis", output + "\\about.bmp");
     SendMessageA(session.window, WM_COMMAND, cmdTop, 0);  // a search from the top finds the text
     PostMessageA(session.window, WM_COMMAND, cmdFind, 0);
-    if (HWND find = session.program.WaitForWindow("#32770").hwnd) {
+    if (HWND find = session.program.WaitForDialog("Find")) {
       SendMessageA(GetDlgItem(find, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("wallpaper"));
       SendMessageA(find, WM_COMMAND, IDOK, 0);
       SaveWindow(session, output + "\\find.bmp");
-      PostMessageA(find, WM_CLOSE, 0, 0);
+      session.program.CloseDialog(find);
     }
     session.Close();
   }
   {
     Session session(dir.Str(), "-viewonly");
     SaveWindow(session, output + "\\view-only.bmp");
+    session.Close();
+  }
+  {
+    // Another copy holds the tables: the run refuses to write, and says why.
+    std::unique_ptr<FileLock> otherCopy = SystemFileStore().HoldLock(dir.File(kTableLockFile));
+    Session session(dir.Str(), "", {OtherCopyMessage(dir.Str())});
+    SaveWindow(session, output + "\\read-only.bmp");
     session.Close();
   }
   {
@@ -157,6 +169,30 @@ int Run(const std::string& output) {
     session.Select("Every control");
     SaveWindow(session, output + "\\controls-every-kind.bmp");
     session.Close();
+  }
+  {
+    // Current data outside a number box's bounds and a drive in lower case:
+    // the boxes show what DO IT would write.
+    testing::TempDir shown;
+    const std::string key = "Software\\CordalisPictures";
+    testing::WriteTable(SystemFileStore(), shown.File("Twks.xml"), Tdm1::TweakFields(),
+                        {{"1", "FALSE", "Shown", "", "Shown and written", "Every box as DO IT writes it."}});
+    testing::WriteTable(SystemFileStore(), shown.File("Data.xml"), Tdm1::ActionFields(),
+                        {{"1", "HKCU", key, "Drive", "1", "1", "drive", "Drive", "63"},
+                         {"1", "HKCU", key, "Small", "4", "1", "num", "From 1 to 16 (now 20)|1|16", "63"}});
+    testing::WriteTable(SystemFileStore(), shown.File("Undo.xml"), Tdm1::UndoFields(), {});
+    testing::WriteTable(SystemFileStore(), shown.File("Note.xml"), Tdm1::NoteFields(), {});
+    std::ofstream(shown.File("cordalis.INI"), std::ios::binary) << "[Settings]\r\nVeryFirst=0\r\n";
+    HKEY values = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &values, nullptr);
+    const DWORD twenty = 20;
+    RegSetValueExA(values, "Drive", 0, REG_SZ, reinterpret_cast<const BYTE*>("c"), 2);
+    RegSetValueExA(values, "Small", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&twenty), sizeof twenty);
+    RegCloseKey(values);
+    Session session(shown.Str());
+    SaveWindow(session, output + "\\controls-shown-as-written.bmp");
+    session.Close();
+    RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
   }
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "db/dm1.h"
 #include "db/user_table_messages.h"
 #include "gui/program_driver.h"
+#include "gui/remote_tree.h"
 #include "host/file_store.h"
 #include "support/table_files.h"
 #include "support/temp_dir.h"
@@ -43,12 +44,10 @@ TEST(Startup, MissingShippedFileEndsTheProgramBeforeAnyWindow) {
   ASSERT_NE(box.hwnd, nullptr);
   EXPECT_EQ(box.title, "Cordalis");
   EXPECT_EQ(box.owner, nullptr);
-  EXPECT_EQ(ProgramDriver::MessageBoxText(box.hwnd),
-            "Cordalis's essential data.xml database is not present in the program's folder (" + dir.Str() +
-                ").\r\n\r\nWithout the database files, it is impossible for Cordalis to function. You will need to "
-                "reinstall the program.\r\n\r\nClick OK to terminate");
   for (const auto& w : program.TopLevelWindows()) EXPECT_NE(w.className, "TMainForm");
-  ProgramDriver::Press(box.hwnd, IDOK);
+  program.ExpectBox("Cordalis's essential data.xml database is not present in the program's folder (" + dir.Str() +
+                    ").\r\n\r\nWithout the database files, it is impossible for Cordalis to function. You will "
+                    "need to reinstall the program.\r\n\r\nClick OK to terminate");
   EXPECT_EQ(program.WaitForExit(), 0);
   EXPECT_EQ(FileNames(dir), (std::vector<std::string>{"Twks.xml", "cordalis.exe"})) << "nothing is written";
 }
@@ -65,7 +64,7 @@ TEST(Startup, ARunWithoutChangesWritesNoTable) {
   ASSERT_NE(window.hwnd, nullptr);
   auto before = FileNames(dir);  // with the lock file, made before the window
   EXPECT_EQ(window.title, "Cordalis");
-  EXPECT_TRUE(program.AnswerBoxes(window.hwnd).empty());
+  program.ExpectNoBox(window.hwnd);
   PostMessageA(window.hwnd, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.WaitForExit(), 0);
   EXPECT_EQ(FileNames(dir), before);
@@ -81,8 +80,7 @@ TEST(Startup, DamagedTweakFileIsReportedByTheMainWindow) {
   auto box = program.WaitForWindow("#32770");
   ASSERT_NE(box.hwnd, nullptr);
   EXPECT_EQ(box.owner, main.hwnd);
-  EXPECT_NE(ProgramDriver::MessageBoxText(box.hwnd).find("database file Twks.xml is present"), std::string::npos);
-  ProgramDriver::Press(box.hwnd, IDOK);
+  program.ExpectBox(LoadFailureMessage(lsTweaksFailed));
   EXPECT_EQ(program.WaitForExit(), 0);
 }
 
@@ -94,8 +92,8 @@ TEST(Startup, MissingUndoFileIsToldAndCreated) {
   auto box = program.WaitForWindow("#32770");
   ASSERT_NE(box.hwnd, nullptr);
   EXPECT_EQ(box.owner, nullptr);
-  EXPECT_NE(ProgramDriver::MessageBoxText(box.hwnd).find("(undo.xml) is missing"), std::string::npos);
-  ProgramDriver::Press(box.hwnd, IDOK);
+  program.ExpectBox(MissingTableMessage({"stored undo actions", "undo.xml",
+                                         " You will not be able to undo tweaks that were used previously."}));
   auto window = program.WaitForWindow("TMainForm");
   ASSERT_NE(window.hwnd, nullptr);
   EXPECT_TRUE(std::filesystem::exists(dir.File("Undo.xml")));
@@ -104,8 +102,9 @@ TEST(Startup, MissingUndoFileIsToldAndCreated) {
 }
 
 // Another copy (another user, another session) holds the tables: this one
-// says so, runs for viewing only, and leaves every file as it was.
-TEST(Startup, AnotherCopyHoldingTheTablesGivesAViewOnlyRun) {
+// says so, refuses to write, tells why in its caption and status bar, shows
+// the tree and panes of an ordinary run, and leaves every file as it was.
+TEST(Startup, AnotherCopyHoldingTheTablesGivesAReadOnlyRun) {
   TempDir dir;
   WriteAllTables(dir);
   std::ofstream(dir.File("cordalis.INI"), std::ios::binary) << "[Settings]\r\nVeryFirst=0\r\n";
@@ -119,11 +118,23 @@ TEST(Startup, AnotherCopyHoldingTheTablesGivesAViewOnlyRun) {
   ASSERT_NE(box.hwnd, nullptr);
   EXPECT_EQ(box.title, "Cordalis");
   EXPECT_EQ(box.owner, nullptr);
-  EXPECT_EQ(ProgramDriver::MessageBoxText(box.hwnd), OtherCopyMessage(dir.Str()));
-  ProgramDriver::Press(box.hwnd, IDOK);
+  program.ExpectBox(OtherCopyMessage(dir.Str()));
   auto window = program.WaitForWindow("TMainForm");
   ASSERT_NE(window.hwnd, nullptr);
-  EXPECT_EQ(ProgramDriver::Text(window.hwnd), "Cordalis (view only)");
+  program.ExpectNoBox(window.hwnd);
+  EXPECT_EQ(ProgramDriver::Text(window.hwnd), "Cordalis (read only: another copy holds the tables)");
+  EXPECT_EQ(program.StatusText(ProgramDriver::Descendant(window.hwnd, "msctls_statusbar32")),
+            "Changes are off: another copy of Cordalis holds the tables. Close it and start Cordalis again.");
+  testing::RemoteTree tree(ProgramDriver::DescendantById(window.hwnd, 300), program.Process());
+  EXPECT_EQ(tree.Find("Second"), nullptr) << "a hidden tweak stays hidden: the display of an ordinary run";
+  HTREEITEM first = tree.Find("First");
+  ASSERT_NE(first, nullptr);
+  tree.Select(first);
+  EXPECT_EQ(ProgramDriver::Text(ProgramDriver::DescendantById(window.hwnd, 302)).find(" Platforms: "),
+            std::string::npos)
+      << "the detail of an ordinary run";
+  for (const char* button : {"&DO  IT", "&Undo", "&Note"})
+    EXPECT_FALSE(IsWindowEnabled(ProgramDriver::DescendantWithText(window.hwnd, button))) << button;
   PostMessageA(window.hwnd, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.WaitForExit(), 0);
   for (const auto& [table, time] : times) EXPECT_EQ(std::filesystem::last_write_time(dir.File(table)), time) << table;

@@ -8,6 +8,12 @@
 #include "host/win32/system_error_text.h"
 #endif
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -169,6 +175,7 @@ TEST(FileStore, ALockHoldsAgainstEveryOtherOpenerUntilReleased) {
   std::unique_ptr<FileLock> first = files.HoldLock(path);
   ASSERT_NE(first, nullptr);
   EXPECT_TRUE(files.Exists(path)) << "the lock file is made";
+  EXPECT_FALSE(files.Exists(path + ".probe")) << "the folder is tried with a file that is removed at once";
   EXPECT_EQ(files.HoldLock(path), nullptr);
   EXPECT_EQ(files.HoldLock(dir.File("CORDALIS.LCK")), nullptr);
   first.reset();
@@ -187,6 +194,39 @@ TEST(FileStore, ALockFileThatCannotBeMadeIsAnError) {
         << "the system's reason ends the message";
   }
 }
+
+#ifndef _WIN32
+// A folder the account may not write, holding a lock file an earlier run left
+// that the account may still open for writing: no lock is held, so the copy
+// knows from the start that it cannot save anything there.
+TEST(FileStore, NoLockInAFolderThatTakesNoNewFileThoughItsLockFileOpens) {
+  testing::TempDir dir;
+  const std::string path = dir.File("Cordalis.lck");
+  SystemFileStore().WriteDurably(path, "");
+  ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+  ASSERT_EQ(::chmod(dir.Str().c_str(), 0555), 0);
+  // The folder's mode binds no one running as root: the lock is asked for by
+  // a process that runs as another user.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+    int code = 2;
+    try {
+      code = SystemFileStore().HoldLock(path) ? 1 : 4;
+    } catch (const FileError& e) {
+      code = e.Fault() == FileFault::AccessDenied ? 0 : 5;
+    }
+    ::_exit(code);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_EQ(::chmod(dir.Str().c_str(), 0755), 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: locked; 3: cannot become another user; 4: held; 5: another failure";
+  EXPECT_FALSE(SystemFileStore().Exists(path + ".probe"));
+  EXPECT_EQ(SystemFileStore().Read(path, 10), "") << "the lock file is left as it was";
+}
+#endif
 
 #ifdef _WIN32
 // A file another program holds without sharing it (a virus scanner, an editor):

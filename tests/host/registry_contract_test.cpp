@@ -1,4 +1,4 @@
-// The Registry contract: how the ten Registry calls behave, as the program
+// The Registry contract: how the Registry calls behave, as the program
 // relies on them. Every case runs against the in-memory Registry, made for
 // each family of Windows, and, in Windows builds, against the machine's own
 // Registry (Wine's, under the test scripts, in each Windows mode), so that
@@ -842,6 +842,25 @@ TEST_P(RegistryContract, AHandleAllowsOnlyWhatItWasOpenedFor) {
   EXPECT_EQ(Query(key, "v").bytes, std::string("x\0", 2)) << "refused calls changed nothing";
 }
 
+// What a flush puts on the disk cannot be seen from here; that it takes the
+// handles the program gives it can.
+TEST_P(RegistryContract, FlushingTakesAKeyOpenedForQueryingOrARoot) {
+  HKey key = Create("K");
+  Set(key, "v", kRegSz, std::string("x\0", 2));
+  EXPECT_EQ(reg_->FlushKey(key), kErrorSuccess);
+  EXPECT_EQ(reg_->FlushKey(kHkeyCurrentUser), kErrorSuccess) << "a root";
+  HKey querying = Open("K", 0, kKeyQueryValue);
+  EXPECT_EQ(reg_->FlushKey(querying), kErrorSuccess);
+  // Known difference: Windows NT wants KEY_QUERY_VALUE on the handle; Wine
+  // wants nothing, and the Windows 95 family gives every handle every right.
+  HKey setting = Open("K", 0, kKeySetValue);
+  EXPECT_EQ(reg_->FlushKey(setting), OnWine() || Windows95() ? kErrorSuccess : kErrorAccessDenied);
+  ASSERT_EQ(Close(querying), kErrorSuccess);
+  EXPECT_EQ(reg_->FlushKey(querying), kErrorInvalidHandle);
+  ASSERT_EQ(reg_->DeleteKey(box_, "K"), kErrorSuccess);
+  EXPECT_EQ(reg_->FlushKey(key), kErrorKeyDeleted);
+}
+
 // NT does; the Windows 95 family does not.
 TEST_P(RegistryContract, ClassesRootTakesALeadingBackslashWhenOpening) {
   // Reading only: HKCR is outside the sandbox.
@@ -1050,6 +1069,54 @@ TEST(MemoryRegistryHooks, OpenHandlesCountsWhatIsNotYetClosed) {
   reg.CloseKey(b);
   reg.CloseKey(c);
   EXPECT_EQ(reg.OpenHandles(), 0u);
+}
+
+// Each root stands for a hive: a flush of any of its keys puts the whole root
+// on the disk, and a power cut brings back each root as its last flush left it.
+TEST(MemoryRegistryHooks, APowerCutKeepsOnlyWhatWasFlushedOnceAskedTo) {
+  MemoryRegistry reg;
+  SetText(reg, MustCreate(reg, kHkeyCurrentUser, "Software\\A"), "v", "start");
+  const auto change = [&reg](const std::string& text) {
+    SetText(reg, MustCreate(reg, kHkeyCurrentUser, "Software\\A"), "v", text);
+    MustCreate(reg, kHkeyCurrentUser, "Software\\" + text);
+    return MustCreate(reg, kHkeyLocalMachine, "Software\\" + text);
+  };
+  const auto rootOf = [&reg](const std::string& name) {  // the root's lines of the dump
+    std::string lines;
+    const std::string dump = reg.Dump();
+    for (std::size_t at = 0, end; at < dump.size(); at = end + 1) {
+      end = dump.find('\n', at);
+      const std::string line = dump.substr(at, end - at + 1);
+      if (line.rfind(name + "\n", 0) == 0 || line.rfind(name + "\\", 0) == 0) lines += line;
+    }
+    return lines;
+  };
+
+  change("kept");
+  reg.PowerCut();
+  EXPECT_NE(reg.Dump().find("Software\\kept"), std::string::npos) << "until asked, every change is on the disk";
+  EXPECT_EQ(reg.OpenHandles(), 0u) << "the handles went with the program";
+
+  reg.KeepOnlyWhatIsFlushed();
+  const std::string start = reg.Dump();
+  const std::string userAtStart = rootOf("HKCU");
+  change("lost");
+  reg.PowerCut();
+  EXPECT_EQ(reg.Dump(), start) << "nothing flushed, nothing kept";
+
+  const HKey machine = change("flushed");
+  EXPECT_EQ(reg.FlushKey(machine), kErrorSuccess);
+  change("after");
+  reg.PowerCut();
+  EXPECT_NE(rootOf("HKLM").find("HKLM\\Software\\flushed\n"), std::string::npos) << "the root that was flushed";
+  EXPECT_EQ(rootOf("HKLM").find("after"), std::string::npos) << "not what came after the flush";
+  EXPECT_EQ(rootOf("HKCU"), userAtStart) << "another root, not flushed";
+
+  change("written");
+  reg.WriteEverythingToDisk();
+  reg.PowerCut();
+  EXPECT_NE(reg.Dump().find("HKCU\\Software\\written"), std::string::npos) << "the lazy writer's work is kept";
+  EXPECT_NE(reg.Dump().find("HKLM\\Software\\written"), std::string::npos);
 }
 
 TEST(MemoryRegistryHooks, DumpShowsEveryKeyAndValueInListingOrder) {

@@ -11,6 +11,9 @@
 #include <string>
 
 #include "host/text.h"
+#include "host/win32/system_library_path.h"
+#include "support/build_path.h"
+#include "support/temp_dir.h"
 
 namespace cordalis {
 namespace {
@@ -30,6 +33,12 @@ class OlderSystem final : public SystemLibraries {
     return missingFunctions.count(name) ? nullptr : SystemLibraries::Find(module, name);
   }
 };
+
+std::string SystemFolder() {
+  char folder[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+  return std::string(folder, length);
+}
 
 bool CanCreate(const char* className) {
   HWND window = CreateWindowExA(0, className, "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
@@ -65,7 +74,31 @@ TEST(SystemLibraries, RichEditFallsBackToVersionOne) {
 
   OlderSystem none;
   none.missingLibraries = {"riched20.dll", "riched32.dll"};
-  EXPECT_EQ(LoadRichEdit(none).className, nullptr);
+  const RichEditClass missing = LoadRichEdit(none);
+  EXPECT_EQ(missing.className, nullptr);
+  EXPECT_EQ(missing.missing, "neither " + SystemFolder() + "\\riched20.dll nor " + SystemFolder() +
+                                 "\\riched32.dll can be loaded")
+      << "the paths tried";
+}
+
+// A library of a name the program loads, planted in the current folder (beside
+// a document the user opened from there) is not the one loaded.
+TEST(SystemLibraries, ALibraryIsLoadedFromTheSystemFolderNeverFromTheCurrentOne) {
+  testing::TempDir dir;
+  constexpr char kName[] = "cordalisplanted.dll";
+  ASSERT_TRUE(CopyFileA(testing::BuildPath(CORDALIS_PLANTED_LIBRARY).c_str(), dir.File(kName).c_str(), TRUE));
+  char before[MAX_PATH] = {};
+  ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, before), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryA(dir.Str().c_str()));
+  HMODULE byName = LoadLibraryA(kName);
+  HMODULE byPath = LoadSystemLibrary(kName);
+  HMODULE byPort = SystemLibraries().Load(kName);  // as the rich edit is loaded
+  SetCurrentDirectoryA(before);
+  ASSERT_NE(byName, nullptr) << "the plant is found by a bare name";
+  FreeLibrary(byName);
+  EXPECT_EQ(byPath, nullptr) << "loaded from the current folder";
+  EXPECT_EQ(byPort, nullptr) << "loaded from the current folder";
+  EXPECT_EQ(SystemLibraryPath(kName), SystemFolder() + "\\" + kName);
 }
 
 }  // namespace

@@ -132,14 +132,17 @@ class EngineWorld {
     files.Crash();
     dm.reset();
     files.Restart();
+    if (MemoryRegistry* memory = sandbox.Memory()) memory->PowerCut();
   }
 
   // The power went (now, unless a crash point already cut it): the disk keeps
-  // what was flushed, then the program starts again.
+  // what was flushed, of the files and of the Registry, then the program
+  // starts again.
   void RestartAfterCrash() {
     if (!files.Crashed()) files.Crash();
     dm.reset();
     files.Restart();
+    if (MemoryRegistry* memory = sandbox.Memory()) memory->PowerCut();
     Start();
   }
 
@@ -212,7 +215,16 @@ class EngineWorld {
     std::string out;
     TRegistry reg(sandbox.Api());
     reg.SetRootKey(kHkeyCurrentUser);
-    SnapshotKey(reg, sandbox.Path(), out);
+    SnapshotKey(reg, sandbox.Path(), out, false);
+    return out;
+  }
+  // The same, with keys and values in the order the Registry lists them
+  // (Windows NT lists values in the order they were made; Wine by name).
+  std::string Listing() {
+    std::string out;
+    TRegistry reg(sandbox.Api());
+    reg.SetRootKey(kHkeyCurrentUser);
+    SnapshotKey(reg, sandbox.Path(), out, true);
     return out;
   }
 
@@ -250,11 +262,11 @@ class EngineWorld {
   bool viewOnly = false;
 
  private:
-  void SnapshotKey(TRegistry& reg, const std::string& path, std::string& out) {
+  void SnapshotKey(TRegistry& reg, const std::string& path, std::string& out, bool listingOrder) {
     if (!reg.OpenKey("\\" + path, false)) return;
     out += ReplaceAll(path, sandbox.Path(), "{S}") + "\n";
     std::vector<std::string> values = reg.GetValueNames();
-    std::sort(values.begin(), values.end());
+    if (!listingOrder) std::sort(values.begin(), values.end());
     for (const std::string& name : values) {
       std::uint32_t type = 0;
       std::vector<std::uint8_t> bytes;
@@ -264,10 +276,11 @@ class EngineWorld {
       out += "\n";
     }
     std::vector<std::string> names = reg.GetKeyNames();
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-      return ToLowerAscii(a) < ToLowerAscii(b);  // one order whatever the Registry lists
-    });
-    for (const std::string& name : names) SnapshotKey(reg, path + "\\" + name, out);
+    if (!listingOrder)
+      std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return ToLowerAscii(a) < ToLowerAscii(b);  // one order whatever the Registry lists
+      });
+    for (const std::string& name : names) SnapshotKey(reg, path + "\\" + name, out, listingOrder);
   }
 
   Tweaks tweaks_;

@@ -15,6 +15,7 @@
 #include "doubles/memory_registry.h"
 #include "doubles/recording_message_boxes.h"
 #include "doubles/recording_rich_text.h"
+#include "doubles/recording_tree_control.h"
 #include "doubles/scripted_host_queries.h"
 #include "host/ini_settings_store.h"
 #include "host/platform.h"
@@ -26,8 +27,11 @@ namespace cordalis::testing {
 
 class RecordingView final : public MainFormView {
  public:
+  RecordingView() {
+    tree.onSelectionChanged = [this](int node) { model->SelectionChanged(node); };
+  }
   MainFormModel* model = nullptr;
-  int controlSelection = -1;  // what the tree control shows selected
+  RecordingTreeControl tree;  // the tree control: its selection and its selection changes
   int treeBuilds = 0;
   std::optional<bool> tweakPaneState;
   int controlsShown = 0;
@@ -40,17 +44,15 @@ class RecordingView final : public MainFormView {
   std::string aboutPlatform;
   int findDialogs = 0;
   std::string helpPath;
+  std::optional<std::string> rollbackAnswer;  // what the save dialog returns; nothing is Cancel
+  int rollbackDialogs = 0;
+  std::optional<HelpTopic> helpTopic;
 
-  void ShowTree(const TweakTree&) override {
+  void ShowTree(const TweakTree& shown) override {
     ++treeBuilds;
-    controlSelection = -1;
+    tree.Show(shown);
   }
-  void ApplyTreeUpdate(const TweakTree&, const TreeUpdate& update) override {
-    if (update.select && *update.select != controlSelection) {
-      controlSelection = *update.select;
-      model->SelectionChanged(controlSelection);
-    }
-  }
+  void ApplyTreeUpdate(const TweakTree& shown, const TreeUpdate& update) override { tree.Apply(shown, update); }
   void ShowTweakPaneState(bool tweakSelected) override { tweakPaneState = tweakSelected; }
   void ShowControls(const ControlsPaneModel&, const ControlsGroupSize&) override { ++controlsShown; }
   void ShowLayout(int width, const ColumnSizes& column) override {
@@ -66,7 +68,14 @@ class RecordingView final : public MainFormView {
   }
   void ShowAbout(const std::string& platformText) override { aboutPlatform = platformText; }
   void ShowFindDialog(const FindState&) override { ++findDialogs; }
-  void ShowHelp(const std::string& path) override { helpPath = path; }
+  void ShowHelp(const std::string& path, HelpTopic topic) override {
+    helpPath = path;
+    helpTopic = topic;
+  }
+  std::optional<std::string> AskRollbackFile() override {
+    ++rollbackDialogs;
+    return rollbackAnswer;
+  }
   void CopyFocused() override {}
   void SelectAllFocused() override {}
   void Close() override { closed = true; }
@@ -98,12 +107,13 @@ class MainFormWorld {
     Stop();
     settings = std::make_unique<IniSettingsStore>(PathInFolder(kFolder, "cordalis.INI"), files);
     environment = std::make_unique<HostEnvironment>(host);
-    const MainFormPorts ports{registry, host,   environment->Facts(), boxes,       *settings,
-                              collation, measure, search,              description, detail};
+    const MainFormPorts ports{registry,  files,   host,   environment->Facts(), boxes,
+                              *settings, collation, measure, search,         description, detail};
     view = std::make_unique<RecordingView>();
     model = std::make_unique<MainFormModel>(ports, *view, arguments, kExe, MainFormMetrics{});
     view->model = model.get();
-    dm = std::make_unique<Tdm1>(engine, files, boxes, kFolder);
+    dm = std::make_unique<Tdm1>(engine, files, boxes, kFolder,
+                                model->ViewOnly() ? TableAccess::ViewOnly : TableAccess::ReadWrite);
     model->Attach(*dm);
     model->ColumnResized(400, 800);
     model->Activated();

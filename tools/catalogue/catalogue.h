@@ -41,6 +41,9 @@ struct Tweak {
   std::string description;
   // Where the facts come from; kept in the text form only, never in the tables.
   std::string source;
+  // Other tweaks that knowingly write some of the same values: a user picks
+  // one of them. Kept in the text form only.
+  std::vector<std::int32_t> alternatives;
   std::vector<Action> actions;  // in the order written
   Origin origin;
   FieldLines lines;
@@ -48,6 +51,9 @@ struct Tweak {
 
 struct Catalogue {
   std::vector<Tweak> tweaks;  // in the order read
+  // True when read from the text form, the only form that keeps each tweak's
+  // Source: and Alternatives:.
+  bool fromTextForm = false;
   // The next number a new tweak gets, when the catalogue records it.
   std::optional<std::int32_t> nextNumber;
   Origin nextOrigin;

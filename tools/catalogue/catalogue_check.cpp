@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "catalogue/catalogue_overlaps.h"
 #include "controls/control_groups.h"
 #include "db/action_data.h"
 #include "db/dm1.h"
@@ -35,6 +36,11 @@ class Checker {
         CheckAction(tweak, static_cast<int>(i) + 1, tweak.actions[i]);
       CheckOverlaps(tweak);
     }
+    // Only the text form says where the facts come from and which tweaks a
+    // user chooses between.
+    if (!catalogue_.fromTextForm) return;
+    CheckSharedWrites();
+    for (const Tweak& tweak : catalogue_.tweaks) CheckAlternatives(tweak);
   }
 
  private:
@@ -74,6 +80,10 @@ class Checker {
     Width(t, "Title", t.title);
     Width(t, "Description", t.description);
     if (t.actions.empty()) TweakFault(t, "", "no actions");
+    if (catalogue_.fromTextForm && t.source.empty())
+      TweakFault(t, "Source",
+                 "none given: say where the facts come from (a KB article, a Registry reference entry, a policy "
+                 "template and policy name, an MSDN page)");
   }
 
   void CheckAction(const Tweak& t, int p, const Action& a) {
@@ -181,43 +191,85 @@ class Checker {
     }
   }
 
-  // Undo replays a tweak's undo actions first recorded first. Two actions that
-  // change the same value, or that delete a key and change something inside
-  // it, would be undone wrongly: after "delete key K, then add key K", Undo
-  // puts K back and then deletes it. (Adding a key and setting values inside
-  // it is undone rightly: the key goes, and its values with it.) Such a pair
-  // may only share a tweak when no platform runs both.
+  // Two actions that change the same place, or that delete a key and change
+  // something inside it, make the Detail pane promise two things of which
+  // only the last holds, and undo data that older copies of the program
+  // (which replayed first recorded first) would take back wrongly. Such a
+  // pair may only share a tweak when no system runs both. A policy is the user's or the machine's: one tweak
+  // that sets it in both places on one system says neither clearly.
   void CheckOverlaps(const Tweak& t) {
+    tweak_ = &t;
     for (std::size_t i = 0; i < t.actions.size(); ++i)
       for (std::size_t j = i + 1; j < t.actions.size(); ++j) {
         const Action& a = t.actions[i];
         const Action& b = t.actions[j];
-        if ((a.verMask & b.verMask) == 0 || !Overlap(a, b)) continue;
-        tweak_ = &t;
+        if (!SomeSystemRunsBoth(static_cast<std::uint16_t>(a.verMask), static_cast<std::uint16_t>(b.verMask)))
+          continue;
         action_ = &b;
-        ActionFault(static_cast<int>(j) + 1, "Key",
-                    "changes what action " + std::to_string(i + 1) + " changes (" + a.root + "\\" +
-                        (IsKeyAction(a) ? a.key : a.key + " " + Quoted(a.value)) +
-                        ") on a platform both apply to, so Undo would restore it wrongly");
+        const int position = static_cast<int>(j) + 1;
+        if (ChangeSamePlace(a, b)) {
+          ActionFault(position, "Key",
+                      "changes what action " + std::to_string(i + 1) + " changes (" + PlaceText(a) +
+                          ") on a system that runs both, so Undo would restore it wrongly");
+        } else if (UnderBothPolicyRoots(a, b)) {
+          ActionFault(position, "Root",
+                      "sets the policy " + PlaceText(b) + " that action " + std::to_string(i + 1) + " sets under " +
+                          a.root +
+                          ", on a system that runs both; a policy is the user's or the machine's: make two tweaks");
+        }
       }
   }
-  static bool IsKeyAction(const Action& a) { return a.changeType == ctAddKey || a.changeType == ctDeleteKey; }
-  static bool Changes(const Action& a) { return a.changeType >= ctAddKey && a.changeType <= ctDeleteValue; }
-  static std::string KeyPath(const std::string& key) {
-    std::string path = ToLowerAscii(key);
-    while (!path.empty() && path.front() == '\\') path.erase(0, 1);
-    while (!path.empty() && path.back() == '\\') path.pop_back();
-    return path;
+  static bool UnderBothPolicyRoots(const Action& a, const Action& b) {
+    if (!IsPolicyAction(a) || !IsPolicyAction(b)) return false;
+    if (!((a.root == "HKCU" && b.root == "HKLM") || (a.root == "HKLM" && b.root == "HKCU"))) return false;
+    Action moved = b;
+    moved.root = a.root;
+    return ChangeSamePlace(a, moved);
   }
-  static bool AtOrBelow(const std::string& path, const std::string& key) {
-    return path == key || (path.size() > key.size() && path.compare(0, key.size(), key) == 0 && path[key.size()] == '\\');
+
+  // Two tweaks that change one place on a system that runs both undo each
+  // other's work, unless the user is meant to apply only one of them.
+  void CheckSharedWrites() {
+    for (const SharedWrite& shared : SharedWrites(catalogue_)) {
+      const Tweak& first = catalogue_.tweaks[shared.firstTweak];
+      const Tweak& second = catalogue_.tweaks[shared.secondTweak];
+      if (NameEachOther(first, second)) continue;
+      tweak_ = &second;
+      action_ = &second.actions[shared.secondAction];
+      ActionFault(static_cast<int>(shared.secondAction) + 1, "Key",
+                  "changes what " + TweakNumberText(first.twkId) + " action " + std::to_string(shared.firstAction + 1) +
+                      " changes (" + PlaceText(first.actions[shared.firstAction]) +
+                      ") on a system that runs both; allowed only when the two tweaks name each other in "
+                      "Alternatives:");
+    }
   }
-  static bool Overlap(const Action& a, const Action& b) {
-    if (!Changes(a) || !Changes(b) || a.root != b.root || !IsValidRootCode(a.root)) return false;
-    const std::string ka = KeyPath(a.key), kb = KeyPath(b.key);
-    if (a.changeType == ctDeleteKey && AtOrBelow(kb, ka)) return true;
-    if (b.changeType == ctDeleteKey && AtOrBelow(ka, kb)) return true;
-    return !IsKeyAction(a) && !IsKeyAction(b) && ka == kb && EqualsIgnoreCase(a.value, b.value);
+
+  void CheckAlternatives(const Tweak& t) {
+    for (std::int32_t other : t.alternatives) {
+      const std::string named = "names " + std::to_string(other);
+      if (other == t.twkId) {
+        TweakFault(t, "Alternatives", "names the tweak itself");
+        continue;
+      }
+      const Tweak* alternative = FindTweak(other);
+      if (alternative == nullptr)
+        TweakFault(t, "Alternatives", named + ", which is not a tweak");
+      else if (!SharePlace(t, *alternative))
+        TweakFault(t, "Alternatives", named + ", but the two change no place in common on a system that runs both");
+    }
+  }
+  const Tweak* FindTweak(std::int32_t id) const {
+    for (const Tweak& t : catalogue_.tweaks)
+      if (t.twkId == id) return &t;
+    return nullptr;
+  }
+  static bool SharePlace(const Tweak& a, const Tweak& b) {
+    for (const Action& x : a.actions)
+      for (const Action& y : b.actions)
+        if (ChangeSamePlace(x, y) &&
+            SomeSystemRunsBoth(static_cast<std::uint16_t>(x.verMask), static_cast<std::uint16_t>(y.verMask)))
+          return true;
+    return false;
   }
 
   const Catalogue& catalogue_;

@@ -1,6 +1,7 @@
 #pragma once
-// What the catalogue covers: tweaks per category and subcategory, and which
-// tweaks use each control kind, root code, change type and data type.
+// What the catalogue covers: tweaks per category and subcategory and per
+// platform, which tweaks use each control kind, root code, change type and
+// data type, and which tweaks change the same place.
 #include <string>
 
 #include "catalogue/catalogue.h"

@@ -21,12 +21,13 @@ struct FieldName {
   const char* field;         // the table field it sets
   bool ofAction;
 };
-constexpr std::array<FieldName, 13> kFieldNames = {{
+constexpr std::array<FieldName, 14> kFieldNames = {{
     {"Category", "Category", false},
     {"SubCat", "SubCat", false},
     {"Title", "Title", false},
     {"Description", "Description", false},
     {"Source", "Source", false},
+    {"Alternatives", "Alternatives", false},
     {"Root", "Root", true},
     {"Key", "Key", true},
     {"Value", "Value", true},
@@ -200,11 +201,26 @@ class Parser {
     if (field == "SubCat") tweak_->subCat = value;
     if (field == "Title") tweak_->title = value;
     if (field == "Source") tweak_->source = value;
+    if (field == "Alternatives") SetAlternatives(value);
     if (field == "Description") {
       if (!value.empty()) Fault("the description goes on the lines below \"Description:\", each starting with \"| \"");
       inDescription_ = true;
       paragraphs_.clear();
       paragraph_.clear();
+    }
+  }
+
+  void SetAlternatives(std::string_view value) {
+    for (std::size_t i = 0; i < value.size();) {
+      std::size_t end = value.find_first_of(" ,", i);
+      if (end == std::string_view::npos) end = value.size();
+      if (end > i) {
+        std::string_view word = value.substr(i, end - i);
+        std::optional<std::int32_t> number = ParseIntegerText(word);
+        if (!number || *number <= 0) return Fault("\"" + std::string(word) + "\" in Alternatives: is not a tweak number");
+        tweak_->alternatives.push_back(*number);
+      }
+      i = end + 1;
     }
   }
 
@@ -279,6 +295,7 @@ class Parser {
 
 void ParseTextForm(const std::string& fileName, std::string_view text, Catalogue& catalogue,
                    std::vector<Problem>& problems) {
+  catalogue.fromTextForm = true;
   Parser parser(fileName, catalogue, problems);
   int number = 0;
   while (!text.empty()) {
@@ -301,6 +318,7 @@ Catalogue ReadTweaksFolder(FileStore& files, const std::string& folder, std::vec
   if (error) throw FileError("cannot list the folder " + folder + ": " + error.message());
   std::sort(names.begin(), names.end());
   Catalogue catalogue;
+  catalogue.fromTextForm = true;
   if (names.empty()) problems.push_back({{folder, 0}, std::nullopt, 0, "", "the folder holds no .twk files"});
   for (const std::string& name : names) {
     const std::string path = PathInFolder(folder, name);

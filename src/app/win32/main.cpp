@@ -1,5 +1,6 @@
-// Program entry: the database pre-check, the single-instance test, the main
-// window, the data module and the message loop, in that order.
+// Program entry: a run without the window when the command line asks for one;
+// else the database pre-check, the single-instance test, the main window, the
+// data module and the message loop, in that order.
 #include <windows.h>
 
 #include <string>
@@ -9,6 +10,7 @@
 #include "app/program_files.h"
 #include "app/win32/main_window.h"
 #include "app/win32/single_instance.h"
+#include "app/win32/unattended_entry.h"
 #include "db/dm1.h"
 #include "db/packet_engine.h"
 #include "host/file_store.h"
@@ -39,7 +41,7 @@ int RunMessageLoop(TMainForm& form) {
     if (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) form.Idle();
     const BOOL got = GetMessageA(&message, nullptr, 0, 0);
     if (got <= 0) return got == 0 ? static_cast<int>(message.wParam) : 1;
-    if (message.message == WM_MOUSEMOVE) form.MouseMoved(message.hwnd, message.pt);
+    form.Mouse(message);
     if (form.FindDialog() != nullptr && IsDialogMessageA(form.FindDialog(), &message)) continue;
     if (form.Handle() != nullptr && TranslateAcceleratorA(form.Handle(), form.Accelerators(), &message)) continue;
     const bool menuKey = message.message == WM_SYSCHAR && IsMenuAccessKey(static_cast<char>(message.wParam));
@@ -50,6 +52,7 @@ int RunMessageLoop(TMainForm& form) {
 }
 
 int Run(HINSTANCE instance, int show, Win32MessageBoxes& boxes) {
+  if (const std::optional<int> exitCode = RunWithoutWindowIfAsked(boxes)) return *exitCode;
   HostQueries& host = SystemHostQueries();
   const std::string programPath = host.ProgramPath();
   const std::string folder = FolderOf(programPath);
@@ -70,7 +73,8 @@ int Run(HINSTANCE instance, int show, Win32MessageBoxes& boxes) {
   boxes.SetMainWindow(form.Handle());
 
   XmlPacketEngine engine(SystemFileStore());
-  Tdm1 dm(engine, SystemFileStore(), boxes, folder);
+  Tdm1 dm(engine, SystemFileStore(), boxes, folder,
+          form.Model().ViewOnly() ? TableAccess::ViewOnly : TableAccess::ReadWrite);
   form.Model().Attach(dm);
   SetWindowTextA(form.Handle(), form.Model().Caption().c_str());  // view-only when the tables are not ours to write
   record.Store(form.Handle(), form.Handle());  // the main window is also the one on the taskbar

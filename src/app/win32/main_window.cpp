@@ -1,5 +1,6 @@
 #include "app/win32/main_window.h"
 
+#include <dlgs.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "app/win32/rich_edit_search.h"
 #include "controls/browse_logic.h"
 #include "controls/win32/browse_dialogs.h"
+#include "host/file_store.h"
 #include "host/message_boxes.h"
 #include "host/platform.h"
 #include "host/win32/system_libraries.h"
@@ -104,8 +106,8 @@ TMainForm::TMainForm(const MainWindowSetup& setup) : instance_(setup.instance), 
   metrics.pane.upDownWidth = GetSystemMetrics(SM_CXVSCROLL);
   metrics.descriptionOverhead = gbDesc_->Overhead();
   metrics.detailOverhead = gbDetail_->Overhead();
-  const MainFormPorts ports{setup.registry, setup.host,  setup.facts, setup.boxes,  setup.settings,
-                            setup.collation, measure_,   *search_,    *reDesc_,     *reDetail_};
+  const MainFormPorts ports{setup.registry, SystemFileStore(), setup.host, setup.facts, setup.boxes, setup.settings,
+                            setup.collation, measure_,         *search_,   *reDesc_,    *reDetail_};
   MainFormView& view = *this;
   model_ = std::make_unique<MainFormModel>(ports, view, setup.arguments, setup.programPath, metrics);
   SetWindowTextA(Handle(), model_->Caption().c_str());
@@ -224,6 +226,7 @@ void TMainForm::CreateChildren() {
   btnApply_ = Button(pnlAct_->Handle(), instance_, cmdApply);
   btnUndo_ = Button(pnlAct_->Handle(), instance_, cmdUndo);
   btnNote_ = Button(pnlAct_->Handle(), instance_, cmdNote);
+  CreateButtonTips();
   reHiddenForFind_ = std::make_unique<RichEditPane>(Handle(), instance_, richEdit, kHiddenId);
   ShowWindow(reHiddenForFind_->Handle(), SW_HIDE);
   search_ = std::make_unique<RichEditSearch>(reHiddenForFind_->Handle(), richEdit.version >= 2);
@@ -335,6 +338,7 @@ void TMainForm::ShowLayout(int treeWidth, const ColumnSizes& column) {
     place(button, left, Scale(9), Scale(75), Scale(25));
     left += Scale(80);
   }
+  PlaceButtonTips();
   if (!moved) return;
   for (HWND area : {gbTweaks_->Handle(), vSplit_->Handle(), pnlDesc_->Handle()})
     RedrawWindow(area, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
@@ -375,27 +379,87 @@ void TMainForm::Idle() {
   model_->UpdateCommandStates();
 }
 
+// Without a hint, the status bar tells why the run cannot write, if it cannot.
 void TMainForm::SetHint(const std::string& hint) {
-  if (hint == hint_) return;
-  hint_ = hint;
+  const std::string shown = hint.empty() && model_ ? model_->IdleStatusText() : hint;
+  if (shown == hint_) return;
+  hint_ = shown;
   SendMessageA(statusBar_, SB_SETTEXTA, 255, reinterpret_cast<LPARAM>(hint_.c_str()));
 }
 
-void TMainForm::MouseMoved(HWND over, POINT screen) {
-  if (inMenu_ || over == toolBar_) return;
-  if (over == pnlAct_->Handle() || over == btnApply_ || over == btnUndo_ || over == btnNote_) {
+// The status bar shows the long hint of the button under the mouse, enabled
+// or not, and nothing once the mouse has left it or the window.
+void TMainForm::Mouse(const MSG& message) {
+  if (inMenu_) return;
+  if (message.message == WM_MOUSELEAVE) {
+    POINT at;
+    GetCursorPos(&at);
+    HintAt(WindowFromPoint(at), at);
+  } else if (message.message == WM_MOUSEMOVE) {
+    HintAt(message.hwnd, message.pt);
+  }
+}
+
+void TMainForm::HintAt(HWND over, POINT screen) {
+  if (over == toolBar_) {
+    POINT at = screen;
+    ScreenToClient(toolBar_, &at);
+    const int index = static_cast<int>(SendMessageA(toolBar_, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&at)));
+    TBBUTTON button{};
+    const bool onButton = index >= 0 &&
+                          SendMessageA(toolBar_, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button)) &&
+                          !(button.fsStyle & TBSTYLE_SEP);
+    SetHint(onButton ? std::string(LongHint(CommandOf(static_cast<CommandId>(button.idCommand)).hint)) : std::string());
+  } else if (over == pnlAct_->Handle() || over == btnApply_ || over == btnUndo_ || over == btnNote_) {
     // A disabled button does not see the mouse, so the panel carries its hint.
     POINT at = screen;
     ScreenToClient(pnlAct_->Handle(), &at);
     std::vector<MainFormModel::ButtonPlace> places;
-    for (auto [button, id] : {std::pair{btnApply_, cmdApply}, std::pair{btnUndo_, cmdUndo}, std::pair{btnNote_, cmdNote}}) {
+    for (auto [button, id] : CommandButtons()) {
       const RECT r = RectIn(button, pnlAct_->Handle());
       places.push_back({id, r.left, r.top, r.right - r.left, r.bottom - r.top});
     }
     SetHint(MainFormModel::CommandPanelHint(places, at.x, at.y));
+    // The buttons' tips answer the panel's mouse, so that a disabled one shows its tip too.
+    MSG relayed{pnlAct_->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y), 0, screen};
+    SendMessageA(buttonTips_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+  } else {
+    SetHint("");
     return;
   }
-  SetHint("");
+  TrackMouseLeave(RealSystemLibraries(), over);
+}
+
+std::vector<std::pair<HWND, CommandId>> TMainForm::CommandButtons() const {
+  return {{btnApply_, cmdApply}, {btnUndo_, cmdUndo}, {btnNote_, cmdNote}};
+}
+
+// Tips over the DO IT, Undo and Note buttons, the short hints of their
+// commands, found by place on the command panel.
+void TMainForm::CreateButtonTips() {
+  buttonTips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, instance_, nullptr);
+  for (auto [button, id] : CommandButtons()) {
+    std::string tip(ShortHint(CommandOf(id).hint));  // the control keeps a copy
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.hwnd = pnlAct_->Handle();
+    tool.uId = static_cast<UINT_PTR>(id);
+    tool.lpszText = tip.data();
+    SendMessageA(buttonTips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+// The tips' places follow the buttons'.
+void TMainForm::PlaceButtonTips() {
+  for (auto [button, id] : CommandButtons()) {
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.hwnd = pnlAct_->Handle();
+    tool.uId = static_cast<UINT_PTR>(id);
+    tool.rect = RectIn(button, pnlAct_->Handle());
+    SendMessageA(buttonTips_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
 }
 
 void TMainForm::InitMenu(HMENU menu) {
@@ -439,7 +503,12 @@ void TMainForm::ShowAbout(const std::string& platformText) {
 // The standard Find dialog, modeless, at its remembered place with the
 // remembered text and options.
 void TMainForm::ShowFindDialog(const FindState& find) {
-  if (findDialog_ != nullptr) {
+  if (findDialog_ != nullptr) {  // opened again: as a first open would show it
+    SetDlgItemTextA(findDialog_, edt1, find.findText.c_str());
+    CheckDlgButton(findDialog_, chx1, find.options.wholeWord ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(findDialog_, chx2, find.options.matchCase ? BST_CHECKED : BST_UNCHECKED);
+    CheckRadioButton(findDialog_, rad1, rad2, find.options.down ? rad2 : rad1);
+    SetWindowPos(findDialog_, HWND_TOP, find.dialogX, find.dialogY, 0, 0, SWP_NOSIZE);
     SetActiveWindow(findDialog_);
     return;
   }
@@ -458,7 +527,27 @@ void TMainForm::ShowFindDialog(const FindState& find) {
     SetWindowPos(findDialog_, nullptr, find.dialogX, find.dialogY, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-void TMainForm::ShowHelp(const std::string& helpPath) { WinHelpA(Handle(), helpPath.c_str(), HELP_FINDER, 0); }
+// The Find dialog's topic is the second of the help file's contexts.
+void TMainForm::ShowHelp(const std::string& helpPath, HelpTopic topic) {
+  if (topic == HelpTopic::Find) WinHelpA(Handle(), helpPath.c_str(), HELP_CONTEXT, 2);
+  else WinHelpA(Handle(), helpPath.c_str(), HELP_FINDER, 0);
+}
+
+std::optional<std::string> TMainForm::AskRollbackFile() {
+  char file[MAX_PATH] = "Cordalis rollback.reg";
+  static const char kFilter[] = "Registration files (*.reg)\0*.reg\0All files (*.*)\0*.*\0";
+  OPENFILENAMEA dialog{};
+  dialog.lStructSize = sizeof dialog;  // the size Windows 95 and NT 4.0 know, with _WIN32_WINNT at 0x0400
+  dialog.hwndOwner = Handle();
+  dialog.lpstrFilter = kFilter;
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = sizeof file;
+  dialog.lpstrTitle = "Export undo data";
+  dialog.lpstrDefExt = "reg";
+  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetSaveFileNameA(&dialog)) return std::nullopt;
+  return std::string(file);
+}
 
 void TMainForm::CopyFocused() {
   HWND focus = GetFocus();
@@ -533,11 +622,6 @@ LRESULT TMainForm::Notify(const NMHDR& header) {
     info.lpszText = tip.data();
     return 0;
   }
-  if (header.hwndFrom == toolBar_ && header.code == TBN_HOTITEMCHANGE) {
-    const auto& hot = reinterpret_cast<const NMTBHOTITEM&>(header);
-    SetHint(hot.dwFlags & HICF_LEAVING ? std::string()
-                                       : std::string(LongHint(CommandOf(static_cast<CommandId>(hot.idNew)).hint)));
-  }
   return 0;
 }
 
@@ -549,8 +633,9 @@ void TMainForm::RememberFocus() {
 }
 
 void TMainForm::RestoreFocus() {
-  // The controls pane is rebuilt on every selection; a control may be gone.
-  if (focus_ == nullptr || !IsWindow(focus_) || !IsChild(Handle(), focus_) || !IsWindowEnabled(focus_))
+  // The controls pane is rebuilt on every selection; a control may be gone or hidden.
+  if (focus_ == nullptr || !IsWindow(focus_) || !IsChild(Handle(), focus_) || !IsWindowEnabled(focus_) ||
+      !IsWindowVisible(focus_))
     focus_ = tv1_->Handle();
   SetFocus(focus_);
 }
@@ -558,7 +643,7 @@ void TMainForm::RestoreFocus() {
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
-      LayoutWindow();
+      if (wParam != SIZE_MINIMIZED) LayoutWindow();
       return 0;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
@@ -571,6 +656,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
       }
       if (model_) model_->Activated();
+      if (hint_.empty()) SetHint("");  // the run's own state, once the tables are open
       if (HIWORD(wParam) == 0) RestoreFocus();  // not while minimised
       return 0;
     case WM_SETFOCUS:
@@ -614,7 +700,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(Handle());
       return 0;
     case WM_DESTROY:
-      SavePlacement();
+      if (!model_ || !model_->ViewOnly()) SavePlacement();  // a view-only run changes no file
       if (model_) FindDialogGoes();  // an open dialog's place is kept as when it closes
       if (model_) model_->Destroying();
       PostQuitMessage(0);
@@ -625,7 +711,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   if (message == helpMessage_) {  // the Find dialog's Help button
-    WinHelpA(Handle(), model_->HelpPath().c_str(), HELP_CONTEXT, 2);
+    model_->HelpRequested(HelpTopic::Find);
     return 0;
   }
   return Default(message, wParam, lParam);

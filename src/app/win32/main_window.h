@@ -48,7 +48,7 @@ class TMainForm final : public Window, private MainFormView {
   HACCEL Accelerators() const { return accelerators_; }
   // The message loop's share of the window: the status-bar hint follows the
   // mouse, and the command states are brought up to date when it is idle.
-  void MouseMoved(HWND over, POINT screen);
+  void Mouse(const MSG& message);
   void Idle();
   // The modeless Find dialog, while open, for the message loop.
   HWND FindDialog() const { return findDialog_; }
@@ -68,7 +68,8 @@ class TMainForm final : public Window, private MainFormView {
   std::optional<std::string> EditNote(const std::string& title, const std::string& note) override;
   void ShowAbout(const std::string& platformText) override;
   void ShowFindDialog(const FindState& find) override;
-  void ShowHelp(const std::string& helpPath) override;
+  void ShowHelp(const std::string& helpPath, HelpTopic topic) override;
+  std::optional<std::string> AskRollbackFile() override;
   void CopyFocused() override;
   void SelectAllFocused() override;
   void Close() override;
@@ -84,6 +85,10 @@ class TMainForm final : public Window, private MainFormView {
   void RememberFocus();
   void RestoreFocus();
   void SetHint(const std::string& hint);
+  void HintAt(HWND over, POINT screen);
+  std::vector<std::pair<HWND, CommandId>> CommandButtons() const;
+  void CreateButtonTips();
+  void PlaceButtonTips();
   LRESULT Notify(const NMHDR& header);
   void InitMenu(HMENU menu);
   void RichEditMenu(HWND richEdit, LPARAM at);
@@ -102,6 +107,7 @@ class TMainForm final : public Window, private MainFormView {
   HACCEL accelerators_ = nullptr;
   HWND toolBar_ = nullptr, statusBar_ = nullptr, bevel_ = nullptr, bvBtns_ = nullptr;
   HWND btnApply_ = nullptr, btnUndo_ = nullptr, btnNote_ = nullptr;
+  HWND buttonTips_ = nullptr;
   HWND focus_ = nullptr;  // the control that had the keyboard when the window was left
   std::unique_ptr<GroupBox> gbTweaks_, gbDesc_, gbDetail_, gbCtrls_;
   std::unique_ptr<Panel> pnlDesc_, pnlDetCon_, pnlAct_;
@@ -114,7 +120,7 @@ class TMainForm final : public Window, private MainFormView {
   std::unique_ptr<ControlsPaneView> sbCtrls_;
   ColumnSizes dragStart_;
   int dragTreeWidth_ = 0;
-  std::string hint_;
+  std::string hint_;  // what the status bar shows
   bool inMenu_ = false;
   HWND findDialog_ = nullptr;
   UINT findMessage_ = 0;

@@ -43,6 +43,18 @@ std::string WithCrLf(const std::string& text) {
   return out;
 }
 
+// A pane is read, not typed into: Tab, Enter and Escape belong to the window
+// (Tab goes on to the next control instead of staying in the pane), the
+// arrows scroll, and reaching the pane by Tab leaves a found text selected
+// instead of selecting everything.
+LRESULT CALLBACK ReadOnlyPaneProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return SubclassMessage(hwnd, message, wParam, lParam, [&](const auto& callOn) {
+    const LRESULT answer = callOn();
+    if (message != WM_GETDLGCODE) return answer;
+    return answer & ~static_cast<LRESULT>(DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_HASSETSEL);
+  });
+}
+
 }  // namespace
 
 void StreamRtfInto(HWND richEdit, const std::string& rtf) {
@@ -55,14 +67,16 @@ void StreamRtfInto(HWND richEdit, const std::string& rtf) {
 
 RichEditPane::RichEditPane(HWND parent, HINSTANCE instance, const RichEditClass& richEdit, int id)
     : breakIsOneCharacter_(richEdit.version >= 2) {
-  if (richEdit.className == nullptr) throw std::runtime_error("Cordalis cannot find a rich edit control (riched32.dll)");
+  if (richEdit.className == nullptr)
+    throw std::runtime_error("Cordalis cannot find a rich edit control: " + richEdit.missing);
   hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, richEdit.className, "",
                           WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
-                              ES_AUTOVSCROLL | ES_NOHIDESEL,
+                              ES_AUTOVSCROLL | ES_NOHIDESEL | ES_DISABLENOSCROLL,
                           0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   if (hwnd_ == nullptr) throw std::runtime_error("Cordalis cannot create a rich edit control");
   SendMessageA(hwnd_, EM_SETEVENTMASK, 0, ENM_REQUESTRESIZE);
   SetPropA(hwnd_, kPaneProperty, reinterpret_cast<HANDLE>(this));
+  Subclass(hwnd_, ReadOnlyPaneProcedure);
 }
 
 RichEditPane::~RichEditPane() {

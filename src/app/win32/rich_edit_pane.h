@@ -20,6 +20,9 @@ class RichEditPane final : public RichTextPane {
  public:
   // A read-only rich edit with a vertical scroll bar that keeps showing its
   // selection without the focus and reports the size its content asks for.
+  // The scroll bar stays, greyed while the text fits: a bar that came and
+  // went would change the width and make the control wrap its text anew
+  // whenever the layout changes the pane's height.
   RichEditPane(HWND parent, HINSTANCE instance, const RichEditClass& richEdit, int id);
   ~RichEditPane() override;
   RichEditPane(const RichEditPane&) = delete;

@@ -73,8 +73,11 @@ int TreeView::NodeOf(HTREEITEM item) const {
   return static_cast<int>(tv.lParam);
 }
 
-HTREEITEM TreeView::Insert(int node, HTREEITEM parentItem) {
+// An item in the state the model holds: open where the model has it open
+// (unless told to wait), with its state image.
+HTREEITEM TreeView::Insert(int node, HTREEITEM parentItem, bool mayOpen) {
   const TreeNode& n = tree_->Node(node);
+  const bool open = mayOpen && n.expanded && n.firstChild >= 0;
   TVINSERTSTRUCTA insert{};
   insert.hParent = parentItem;
   insert.hInsertAfter = TVI_LAST;
@@ -82,19 +85,23 @@ HTREEITEM TreeView::Insert(int node, HTREEITEM parentItem) {
   insert.item.pszText = const_cast<char*>(tree_->LabelText(node));
   insert.item.lParam = node;
   insert.item.cChildren = n.firstChild >= 0 ? 1 : 0;
-  insert.item.stateMask = TVIS_STATEIMAGEMASK;
-  insert.item.state = INDEXTOSTATEIMAGEMASK(n.stateImage);
+  insert.item.stateMask = TVIS_STATEIMAGEMASK | TVIS_EXPANDED;
+  insert.item.state = INDEXTOSTATEIMAGEMASK(n.stateImage) | (open ? TVIS_EXPANDED : 0);
   HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageA(hwnd_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
   items_[static_cast<std::size_t>(node)] = item;
+  if (open) InsertChildren(node);
   return item;
 }
 
+// A node's children go in while the node is closed in the control, with
+// theirs where the model holds them open: the control lays out the items
+// that come into view once, when the node opens, not once per item.
 void TreeView::InsertChildren(int node) {
   if (childrenIn_[static_cast<std::size_t>(node)]) return;
   childrenIn_[static_cast<std::size_t>(node)] = true;
   HTREEITEM parentItem = items_[static_cast<std::size_t>(node)];
   for (int child = tree_->Node(node).firstChild; child >= 0; child = tree_->Node(child).nextSibling)
-    Insert(child, parentItem);
+    Insert(child, parentItem, true);
 }
 
 HTREEITEM TreeView::EnsureInserted(int node) {
@@ -105,11 +112,16 @@ HTREEITEM TreeView::EnsureInserted(int node) {
   return items_[static_cast<std::size_t>(node)];
 }
 
+bool TreeView::OpenInControl(HTREEITEM item) const {
+  return (SendMessageA(hwnd_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+}
+
 void TreeView::SetState(int node) {
   const TreeNode& n = tree_->Node(node);
   HTREEITEM item = EnsureInserted(node);
   if (n.expanded) InsertChildren(node);
-  SendMessageA(hwnd_, TVM_EXPAND, n.expanded ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
+  if (OpenInControl(item) != n.expanded)
+    SendMessageA(hwnd_, TVM_EXPAND, n.expanded ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
   TVITEMA tv{};
   tv.mask = TVIF_STATE | TVIF_HANDLE;
   tv.hItem = item;
@@ -118,33 +130,49 @@ void TreeView::SetState(int node) {
   SendMessageA(hwnd_, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
-// What the model holds open, parents first, in tree order. Only what is open
-// is visited: a closed category's titles are not even put in order.
-void TreeView::OpenAsTheModelHolds(int node) {
-  if (!tree_->Node(node).expanded) return;
-  SetState(node);
-  for (int child = tree_->Node(node).firstChild; child >= 0; child = tree_->Node(child).nextSibling)
-    if (!tree_->IsTweak(child)) OpenAsTheModelHolds(child);
+// Every item anew, as the model holds them: the root goes in closed, all that
+// is open below it goes in open, and the root opens last, so that the control
+// lays out what comes into view once.
+void TreeView::Rebuild() {
+  SendMessageA(hwnd_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  items_.assign(static_cast<std::size_t>(tree_->NodeCount()), nullptr);
+  childrenIn_.assign(static_cast<std::size_t>(tree_->NodeCount()), false);
+  if (tree_->NodeCount() == 0) return;
+  HTREEITEM root = Insert(0, TVI_ROOT, false);
+  if (!tree_->Node(0).expanded) return;
+  InsertChildren(0);
+  SendMessageA(hwnd_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
 }
 
 void TreeView::Show(const TweakTree& tree) {
   Quiet quiet(quiet_);
   UpdatesSuspended suspended(hwnd_);
-  SendMessageA(hwnd_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   tree_ = &tree;
-  items_.assign(static_cast<std::size_t>(tree.NodeCount()), nullptr);
-  childrenIn_.assign(static_cast<std::size_t>(tree.NodeCount()), false);
-  if (tree.NodeCount() > 0) {
-    Insert(0, TVI_ROOT);
-    OpenAsTheModelHolds(0);
-  }
+  Rebuild();
 }
 
+// Opening or closing a node that is in view makes the control lay out every
+// item in view again; past a few such nodes (Expand all, Collapse all) the
+// items are made anew instead. Either way, the selection moves as the
+// control's own would: to a node that closes over it, without a change.
 void TreeView::Apply(const TweakTree& tree, const TreeUpdate& update) {
   tree_ = &tree;
   if (update.expansionChanged.empty() && !update.select) return;
   UpdatesSuspended suspended(hwnd_);
-  {
+  if (update.expansionChanged.size() > kNodesOpenedOneByOne) {
+    Quiet quiet(quiet_);
+    int selected = NodeOf(reinterpret_cast<HTREEITEM>(SendMessageA(hwnd_, TVM_GETNEXTITEM, TVGN_CARET, 0)));
+    for (int node : update.expansionChanged)
+      if (!tree.Node(node).expanded && selected > node && selected < tree.Node(node).subtreeEnd) selected = node;
+    Rebuild();
+    HTREEITEM item = selected >= 0 ? EnsureInserted(selected) : nullptr;
+    if (item) SendMessageA(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    if (!update.select || *update.select == selected) {
+      if (item) SendMessageA(hwnd_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+      SendMessageA(hwnd_, WM_HSCROLL, kShowLeftEdge, 0);
+      return;
+    }
+  } else {
     Quiet quiet(quiet_);
     for (int node : update.expansionChanged) SetState(node);
   }
@@ -182,6 +210,23 @@ bool TreeView::Notify(const NMHDR& header, LRESULT& result) {
       // The control scrolls a long label into view after this.
       PostMessageA(hwnd_, WM_HSCROLL, kShowLeftEdge, 0);
       if (onSelectionChanged) onSelectionChanged(change.itemNew.hItem ? static_cast<int>(change.itemNew.lParam) : -1);
+      return true;
+    }
+    case NM_CUSTOMDRAW: {
+      // The selection stays plain to see while another window has the
+      // keyboard (the Find dialog after a search): the control's own colour
+      // for it is the button face, which some systems make almost white.
+      auto& draw = const_cast<NMTVCUSTOMDRAW&>(reinterpret_cast<const NMTVCUSTOMDRAW&>(header));
+      if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) {
+        result = CDRF_NOTIFYITEMDRAW;
+      } else if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && (draw.nmcd.uItemState & CDIS_SELECTED) &&
+                 GetFocus() != hwnd_) {
+        draw.clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        draw.clrTextBk = GetSysColor(COLOR_BTNSHADOW);
+        result = CDRF_NEWFONT;
+      } else {
+        result = CDRF_DODEFAULT;
+      }
       return true;
     }
     case NM_RCLICK: {

@@ -40,11 +40,15 @@ class TreeView {
   HTREEITEM ItemOf(int node) const { return node >= 0 && node < static_cast<int>(items_.size()) ? items_[node] : nullptr; }
 
  private:
-  HTREEITEM Insert(int node, HTREEITEM parentItem);
+  // Past this many nodes opened or closed at once, the items are made anew.
+  static constexpr std::size_t kNodesOpenedOneByOne = 16;
+
+  HTREEITEM Insert(int node, HTREEITEM parentItem, bool mayOpen);
   void InsertChildren(int node);
   HTREEITEM EnsureInserted(int node);
+  bool OpenInControl(HTREEITEM item) const;
   void SetState(int node);
-  void OpenAsTheModelHolds(int node);
+  void Rebuild();
 
   HWND hwnd_ = nullptr;
   const TweakTree* tree_ = nullptr;

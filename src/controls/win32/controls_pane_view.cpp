@@ -13,12 +13,15 @@ namespace {
 
 constexpr int kFirstId = 1000;
 
-// The "drive" box admits letters only: a typed character that AlphaKeyPress
-// refuses never reaches the edit box.
+// The "drive" box admits letters only, as capitals: a typed character reaches
+// the edit box as the model's key rule has it, or not at all. The box has no
+// case style of its own, which would turn more than the rule does.
 LRESULT CALLBACK DriveBoxProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return SubclassMessage(hwnd, message, wParam, lParam, [&](const auto& callOn) {
-    if (message == WM_CHAR && !AlphaKeyPress(static_cast<unsigned>(wParam))) return LRESULT{0};
-    return callOn();
+    if (message != WM_CHAR) return callOn();
+    const unsigned key = DriveKeyPress(static_cast<unsigned>(wParam));
+    if (key == 0) return LRESULT{0};
+    return CallWindowProcA(OwnProcedure(hwnd), hwnd, message, key, lParam);
   });
 }
 
@@ -49,77 +52,123 @@ ControlsPaneView::ControlsPaneView(HWND parent, HINSTANCE instance, ControlsPane
 ControlsPaneView::~ControlsPaneView() { DestroyControls(); }
 
 void ControlsPaneView::DestroyControls() {
-  for (auto it = created_.rbegin(); it != created_.rend(); ++it) DestroyWindow(it->hwnd);  // the last first
+  for (auto it = kept_.rbegin(); it != kept_.rend(); ++it) DestroyWindow(it->hwnd);  // the last first
+  kept_.clear();
   created_.clear();
 }
 
-HWND ControlsPaneView::CreateControl(const PaneControl& c, int id) {
-  const char* className = WC_EDITA;
-  DWORD style = WS_CHILD | WS_VISIBLE;
-  DWORD exStyle = 0;
-  std::string text = c.text;
+// The window a control needs: the class and styles it is created with, which
+// decide whether a window kept from an earlier pane can serve for it.
+ControlsPaneView::Recipe ControlsPaneView::RecipeOf(const PaneControl& c) {
+  Recipe r{WC_EDITA, WS_CHILD, 0, Has(c, PaneHandler::AlphaKeyPress)};
   switch (c.kind) {
     case PaneControlKind::Label:
-      className = WC_STATICA;
-      style |= SS_NOPREFIX | (c.rightAligned ? SS_RIGHT : SS_LEFT);
+      r.className = WC_STATICA;
+      r.style |= SS_NOPREFIX | (c.rightAligned ? SS_RIGHT : SS_LEFT);
       break;
     case PaneControlKind::Edit:
     case PaneControlKind::View:
-      style |= WS_TABSTOP | ES_AUTOHSCROLL | (c.upperCase ? ES_UPPERCASE : 0) | (c.readOnly ? ES_READONLY : 0);
-      exStyle = WS_EX_CLIENTEDGE;
+      r.style |= WS_TABSTOP | ES_AUTOHSCROLL | (c.readOnly ? ES_READONLY : 0);
+      r.exStyle = WS_EX_CLIENTEDGE;
       break;
     case PaneControlKind::Memo:
-      style |= WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | (c.verticalScrollBar ? WS_VSCROLL : 0) |
-               (c.wordWrap ? 0 : ES_AUTOHSCROLL);
-      exStyle = WS_EX_CLIENTEDGE;
+      r.style |= WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | (c.verticalScrollBar ? WS_VSCROLL : 0) |
+                 (c.wordWrap ? 0 : ES_AUTOHSCROLL);
+      r.exStyle = WS_EX_CLIENTEDGE;
       break;
     case PaneControlKind::UpDown:
-      className = UPDOWN_CLASSA;
-      style |= UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
-      text.clear();
+      r.className = UPDOWN_CLASSA;
+      r.style |= UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
       break;
     case PaneControlKind::Button:
-      className = WC_BUTTONA;
-      style |= WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
+      r.className = WC_BUTTONA;
+      r.style |= WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
       break;
     case PaneControlKind::CheckBox:
-      className = WC_BUTTONA;
-      style |= WS_TABSTOP | BS_AUTOCHECKBOX | BS_NOTIFY;
+      r.className = WC_BUTTONA;
+      r.style |= WS_TABSTOP | BS_AUTOCHECKBOX | BS_NOTIFY;
       break;
   }
-  HWND hwnd = CreateWindowExA(exStyle, className, text.c_str(), style, c.bounds.left - scrollX_, c.bounds.top - scrollY_,
-                              c.bounds.width, c.bounds.height, Handle(),
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-  if (hwnd == nullptr) throw std::runtime_error("Cordalis cannot create the control " + c.name);
+  return r;
+}
+
+// A window of the recipe that no control of this pane uses yet: one kept
+// hidden from an earlier pane, or a new one.
+HWND ControlsPaneView::WindowFor(const Recipe& recipe, const std::string& name) {
+  for (Kept& k : kept_)
+    if (!k.inUse && k.recipe == recipe) {
+      k.inUse = true;
+      return k.hwnd;
+    }
+  HWND hwnd = CreateWindowExA(recipe.exStyle, recipe.className, "", recipe.style, 0, 0, 0, 0, Handle(), nullptr,
+                              instance_, nullptr);
+  if (hwnd == nullptr) throw std::runtime_error("Cordalis cannot create the control " + name);
   SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  if (c.maxLength > 0) SendMessageA(hwnd, EM_LIMITTEXT, static_cast<WPARAM>(c.maxLength), 0);
+  if (recipe.driveBox) Subclass(hwnd, DriveBoxProcedure);
+  kept_.push_back({hwnd, recipe, true});
+  return hwnd;
+}
+
+// Fills a window for a control: its id, place (after the previous control,
+// which is the tab order), text and state.
+HWND ControlsPaneView::ShowControl(const PaneControl& c, int id, HWND after) {
+  HWND hwnd = WindowFor(RecipeOf(c), c.name);
+  SetWindowLongPtrA(hwnd, GWLP_ID, id);
+  SetWindowPos(hwnd, after ? after : HWND_TOP, c.bounds.left - scrollX_, c.bounds.top - scrollY_, c.bounds.width,
+               c.bounds.height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  if (c.kind != PaneControlKind::UpDown && WindowText(hwnd) != c.text) SetWindowTextA(hwnd, c.text.c_str());
+  if (c.kind == PaneControlKind::Edit || c.kind == PaneControlKind::View || c.kind == PaneControlKind::Memo) {
+    SendMessageA(hwnd, EM_LIMITTEXT, static_cast<WPARAM>(c.maxLength), 0);  // 0: the most the box takes
+    SendMessageA(hwnd, EM_SETSEL, 0, 0);
+    SendMessageA(hwnd, EM_EMPTYUNDOBUFFER, 0, 0);
+  }
   if (c.kind == PaneControlKind::CheckBox) SendMessageA(hwnd, BM_SETCHECK, c.ticked ? BST_CHECKED : BST_UNCHECKED, 0);
   if (c.kind == PaneControlKind::UpDown) {
     SendMessageA(hwnd, UDM_SETBUDDY, reinterpret_cast<WPARAM>(ControlWindow(c.buddy)), 0);
     SendMessageA(hwnd, UDM_SETRANGE, 0, MAKELPARAM(static_cast<short>(c.maximum), static_cast<short>(c.minimum)));
-    UDACCEL step{0, static_cast<UINT>(c.increment > 0 ? c.increment : 1)};
+    // The arrows tell only the direction; the model steps (UDN_DELTAPOS).
+    UDACCEL step{0, 1};
     SendMessageA(hwnd, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&step));
     SendMessageA(hwnd, UDM_SETPOS, 0, MAKELPARAM(static_cast<short>(c.position), 0));
-  }
-  if (Has(c, PaneHandler::AlphaKeyPress)) {
-    Subclass(hwnd, DriveBoxProcedure);
   }
   return hwnd;
 }
 
+// The windows of the model's controls, in their order. Windows are kept from
+// one pane to the next and only hidden, since making a window costs many
+// times what filling one does; the focus does not stay on a hidden one.
 void ControlsPaneView::Show() {
   showing_ = true;
   SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
-  DestroyControls();
+  created_.clear();
+  for (Kept& k : kept_) k.inUse = false;
   ScrollTo(0, 0);
   const std::vector<PaneControl>& controls = model_.Controls();
   created_.reserve(controls.size());
-  for (std::size_t i = 0; i < controls.size(); ++i)
-    created_.push_back({CreateControl(controls[i], kFirstId + static_cast<int>(i)), &controls[i]});
+  HWND after = nullptr;
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    after = ShowControl(controls[i], kFirstId + static_cast<int>(i), after);
+    created_.push_back({after, &controls[i]});
+  }
+  const HWND focus = GetFocus();
+  bool focusHidden = false;
+  for (Kept& k : kept_) {
+    if (k.inUse) continue;
+    if (k.hwnd == focus) focusHidden = true;
+    // Hidden arrows let go of their box, which may serve another control now.
+    if (std::string_view(k.recipe.className) == UPDOWN_CLASSA) SendMessageA(k.hwnd, UDM_SETBUDDY, 0, 0);
+    SetWindowLongPtrA(k.hwnd, GWLP_ID, 0);
+    ShowWindow(k.hwnd, SW_HIDE);
+  }
   SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
   showing_ = false;
   UpdateScrollBars();
   InvalidateRect(Handle(), nullptr, TRUE);
+  if (focusHidden) {  // the window gives the keyboard where it belongs
+    HWND top = Handle();
+    while (GetWindowLongA(top, GWL_STYLE) & WS_CHILD) top = GetParent(top);
+    SetFocus(top);
+  }
 }
 
 HWND ControlsPaneView::ControlWindow(const std::string& name) const {
@@ -245,12 +294,10 @@ void ControlsPaneView::Command(int id, int code, HWND from) {
   switch (control.kind) {
     case PaneControlKind::Edit:
     case PaneControlKind::Memo:
+      if (code == EN_KILLFOCUS) ShowModelText(from, model_.SettledText(control.name));
       if (code != EN_CHANGE) return;
       model_.TextChanged(control.name, WindowText(from));
-      if (HWND arrows = ControlWindow("cUpDown" + std::to_string(control.number))) {
-        const LRESULT pos = SendMessageA(arrows, UDM_GETPOS, 0, 0);
-        model_.PositionChanged("cUpDown" + std::to_string(control.number), static_cast<short>(LOWORD(pos)));
-      }
+      if (control.upperCase) ShowModelText(from, control.text);  // a pasted text, as DO IT reads it
       return;
     case PaneControlKind::CheckBox:
       if (code == BN_CLICKED) model_.TickChanged(control.name, SendMessageA(from, BM_GETCHECK, 0, 0) == BST_CHECKED);
@@ -262,6 +309,27 @@ void ControlsPaneView::Command(int id, int code, HWND from) {
     default:
       return;
   }
+}
+
+// The box shows what the model holds, changed only where it differs, so
+// that the change it raises finds nothing more to change.
+void ControlsPaneView::ShowModelText(HWND box, const std::string& text) {
+  if (WindowText(box) != text) SetWindowTextA(box, text.c_str());
+}
+
+// An arrow pressed, or an arrow key in the box: the model steps, the arrows
+// show its position (and their box with them), and the control's own step is
+// refused.
+bool ControlsPaneView::ArrowPressed(const NMHDR& header) {
+  if (header.code != UDN_DELTAPOS) return false;
+  for (const Created& c : created_) {
+    if (c.hwnd != header.hwndFrom || c.control->kind != PaneControlKind::UpDown) continue;
+    const auto& change = reinterpret_cast<const NMUPDOWN&>(header);
+    if (const std::optional<int> position = model_.Step(c.control->name, change.iDelta))
+      SendMessageA(c.hwnd, UDM_SETPOS, 0, MAKELPARAM(static_cast<short>(*position), 0));
+    return true;
+  }
+  return true;  // arrows of no control of this pane step nothing
 }
 
 LRESULT ControlsPaneView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -280,6 +348,8 @@ LRESULT ControlsPaneView::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       UpdateScrollBars();
       return 0;
     case WM_NOTIFY:
+      if (ArrowPressed(*reinterpret_cast<const NMHDR*>(lParam))) return TRUE;
+      return SendMessageA(GetParent(Handle()), message, wParam, lParam);
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:

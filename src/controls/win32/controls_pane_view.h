@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "controls/controls_pane.h"
@@ -43,9 +44,28 @@ class ControlsPaneView final : public Window {
     HWND hwnd;
     const PaneControl* control;  // valid until the next Show
   };
+  struct Recipe {
+    const char* className;
+    DWORD style;
+    DWORD exStyle;
+    bool driveBox;  // letters only, as capitals
+    friend bool operator==(const Recipe& a, const Recipe& b) {
+      return std::string_view(a.className) == b.className && a.style == b.style && a.exStyle == b.exStyle &&
+             a.driveBox == b.driveBox;
+    }
+  };
+  struct Kept {
+    HWND hwnd;
+    Recipe recipe;
+    bool inUse;
+  };
   void DestroyControls();
-  HWND CreateControl(const PaneControl& control, int id);
+  static Recipe RecipeOf(const PaneControl& control);
+  HWND WindowFor(const Recipe& recipe, const std::string& name);
+  HWND ShowControl(const PaneControl& control, int id, HWND after);
   void Command(int id, int code, HWND from);
+  void ShowModelText(HWND box, const std::string& text);
+  bool ArrowPressed(const NMHDR& header);
   void UpdateScrollBars();
   void ScrollTo(int x, int y);
   void ScrollBy(int bar, int action, int thumb);
@@ -57,7 +77,8 @@ class ControlsPaneView final : public Window {
   ControlsPaneModel& model_;
   const TextMeasure& measure_;
   HFONT font_ = nullptr;
-  std::vector<Created> created_;
+  std::vector<Created> created_;  // the windows of the model's controls, in its order
+  std::vector<Kept> kept_;        // every window made, in use or hidden
   int scrollX_ = 0;
   int scrollY_ = 0;
   bool showing_ = false;  // while controls are being filled by program

@@ -15,6 +15,8 @@
 namespace cordalis {
 namespace {
 
+constexpr int kLockTries = 100;
+
 FileFault FaultOf(int error) {
   return error == EACCES || error == EPERM || error == EROFS ? FileFault::AccessDenied : FileFault::Other;
 }
@@ -77,14 +79,44 @@ std::string Resolve(const std::string& path) {
 }
 
 // flock, not fcntl: its hold belongs to the open file, so a second opener in
-// the same process is refused as one in another process is.
+// the same process is refused as one in another process is. The folder is held
+// too: a lock file can be deleted while held, and a copy that then made a new
+// one at the path would hold that one, while the folder stays the same.
 class PosixFileLock final : public FileLock {
  public:
-  explicit PosixFileLock(int fd) : file_(fd) {}
+  PosixFileLock(int folder, int file) : folder_(folder), file_(file) {}
 
  private:
+  Descriptor folder_;
   Descriptor file_;
 };
+
+// An exclusive flock without waiting; false when another opener holds it.
+bool LockExclusively(int fd, const std::string& path) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+  if (errno == EWOULDBLOCK) return false;
+  throw Reason("Cannot lock", path);
+}
+
+// Whether the open file is the one the path names now: one deleted, or
+// replaced, after it was opened holds nothing for the path.
+bool IsAtPath(int fd, const std::string& path) {
+  struct stat held, named;
+  return ::fstat(fd, &held) == 0 && ::stat(Resolve(path).c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+         held.st_ino == named.st_ino;
+}
+
+// A folder may take no new file while a lock file left in it still opens for
+// writing; only a file made and removed there shows that the tables can be
+// replaced in it.
+void ProbeFolder(const std::string& lockPath) {
+  const std::string probe = lockPath + ".probe";
+  if (::unlink(probe.c_str()) != 0 && errno != ENOENT) throw Reason("Cannot write to the folder of", lockPath);
+  Descriptor made(::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+  if (made.get() < 0) throw Reason("Cannot write to the folder of", lockPath);
+  made.Close();
+  if (::unlink(probe.c_str()) != 0) throw Reason("Cannot write to the folder of", lockPath);
+}
 
 // A rename or removal is durable only once its folder is flushed. True when
 // it is, or when the file system cannot flush a folder at all (EINVAL).
@@ -184,13 +216,21 @@ class PosixFileStore final : public FileStore {
   }
 
   std::unique_ptr<FileLock> HoldLock(const std::string& path) override {
-    Descriptor file(::open(Resolve(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-    if (file.get() < 0) throw Reason("Cannot open the lock file", path);
-    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
-      if (errno == EWOULDBLOCK) return nullptr;
-      throw Reason("Cannot lock", path);
+    Descriptor folder(::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0) throw Reason("Cannot open the folder of the lock file", path);
+    if (!LockExclusively(folder.get(), path)) return nullptr;
+    // A copy that locks the file alone (an earlier release) may delete and
+    // make it between another's open and lock: the lock taken must be on the
+    // file at the path.
+    for (int tries = 0; tries < kLockTries; ++tries) {
+      Descriptor file(::open(Resolve(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+      if (file.get() < 0) throw Reason("Cannot open the lock file", path);
+      if (!LockExclusively(file.get(), path)) return nullptr;
+      if (!IsAtPath(file.get(), path)) continue;
+      ProbeFolder(path);
+      return std::make_unique<PosixFileLock>(folder.Release(), file.Release());
     }
-    return std::make_unique<PosixFileLock>(file.Release());
+    throw FileError("Cannot lock " + path + ": it is replaced each time it is locked");
   }
 
   void Pause(int milliseconds) override {

@@ -77,6 +77,20 @@ UniqueFile OpenToRead(const std::string& path) {
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// A folder may take no new file while a lock file left in it still opens for
+// writing; only a file made and removed there shows that the tables can be
+// replaced in it.
+void ProbeFolder(const std::string& lockPath) {
+  const std::string probe = lockPath + ".probe";
+  if (!DeleteFileA(probe.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+    Fail("Cannot write to the folder of", lockPath);
+  UniqueFile made(
+      CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!made) Fail("Cannot write to the folder of", lockPath);
+  if (!CloseHandle(made.Release())) Fail("Cannot write to the folder of", lockPath);
+  if (!DeleteFileA(probe.c_str())) Fail("Cannot write to the folder of", lockPath);
+}
+
 class Win32FileStore final : public FileStore {
  public:
   explicit Win32FileStore(bool oneStepReplace) : oneStepReplace_(oneStepReplace) {}
@@ -159,13 +173,17 @@ class Win32FileStore final : public FileStore {
     if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) Fail("Cannot delete", path, code);
   }
 
+  // Opened without sharing, the lock file cannot be deleted while it is held.
   std::unique_ptr<FileLock> HoldLock(const std::string& path) override {
     UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file) return std::make_unique<Win32FileLock>(std::move(file));
-    const DWORD code = GetLastError();
-    if (code == ERROR_SHARING_VIOLATION) return nullptr;
-    Fail("Cannot open the lock file", path, code);
+    if (!file) {
+      const DWORD code = GetLastError();
+      if (code == ERROR_SHARING_VIOLATION) return nullptr;
+      Fail("Cannot open the lock file", path, code);
+    }
+    ProbeFolder(path);
+    return std::make_unique<Win32FileLock>(std::move(file));
   }
 
   void Pause(int milliseconds) override { Sleep(static_cast<DWORD>(milliseconds)); }

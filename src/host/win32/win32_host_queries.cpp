@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "host/host_queries.h"
+#include "host/win32/system_library_path.h"
 #include "host/win32/unique_handle.h"
 
 namespace cordalis {
@@ -27,7 +28,7 @@ class Win32HostQueries final : public HostQueries {
 
   std::optional<DllVersionAnswer> ShellDllVersion() override {
     // A failed LoadLibrary is NULL on Win32 (the "32 or less" rule was Win16's).
-    UniqueModule shell(LoadLibraryA("Shell32.dll"));
+    UniqueModule shell(LoadSystemLibrary("shell32.dll"));
     if (!shell) return std::nullopt;
     auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
         reinterpret_cast<void*>(GetProcAddress(shell.get(), "DllGetVersion")));

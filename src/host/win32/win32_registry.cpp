@@ -130,6 +130,8 @@ class Win32Registry final : public RegistryApi {
 
   long CloseKey(HKey key) override { return RegCloseKey(Key(key)); }
 
+  long FlushKey(HKey key) override { return RegFlushKey(Key(key)); }
+
  private:
   bool ntFamily_;
 };
