@@ -230,7 +230,7 @@ TEST_F(UnattendedGui, AWindowHoldingTheTablesEndsARunWithThree) {
   ProgramDriver window(dir.Str());
   const testing::WindowInfo main = window.WaitForWindow("TMainForm");
   ASSERT_NE(main.hwnd, nullptr);
-  window.AnswerBoxes(main.hwnd);
+  window.ExpectNoBox(main.hwnd);
   const std::string before = Dump();
   const Ran ran = RunProgram(dir.Str(), "/apply 1 /quiet");
   EXPECT_EQ(ran.exitCode, kExitTablesBusy) << ran.output;
@@ -247,24 +247,21 @@ TEST_F(UnattendedGui, TheWindowExportsTheSameRollbackFile) {
   ProgramDriver program(dir.Str());
   const HWND main = program.WaitForWindow("TMainForm").hwnd;
   ASSERT_NE(main, nullptr);
-  program.AnswerBoxes(main);
+  program.ExpectNoBox(main);
   PostMessageA(main, WM_COMMAND, cmdExportUndo, 0);
-  const testing::WindowInfo dialog = program.WaitForWindow("#32770");
-  ASSERT_NE(dialog.hwnd, nullptr);
-  EXPECT_EQ(dialog.title, "Export undo data");
+  const HWND dialog = program.WaitForDialog("Export undo data");
+  ASSERT_NE(dialog, nullptr);
   HWND name = nullptr;
   for (int id : {1148, 1152})  // the file name: cmb13 in the Explorer-style dialog, edt1 in the old one
-    if (!name) name = GetDlgItem(dialog.hwnd, id);
+    if (!name) name = GetDlgItem(dialog, id);
   ASSERT_NE(name, nullptr);
   const std::string file = dir.File("window.reg");
   HWND edit = FindWindowExA(name, nullptr, "Edit", nullptr);
   SendMessageA(edit ? edit : name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
-  ProgramDriver::Press(dialog.hwnd, IDOK);
-  for (int i = 0; i < 400 && IsWindow(dialog.hwnd); ++i) WaitForSingleObject(program.Process(), 25);
-  const testing::WindowInfo box = program.WaitForWindow("#32770");
-  ASSERT_NE(box.hwnd, nullptr);
-  EXPECT_EQ(ProgramDriver::MessageBoxText(box.hwnd).find("The undo data of 5 tweaks is in " + file + "."), 0u);
-  ProgramDriver::Press(box.hwnd, IDOK);
+  program.EndDialog(dialog, IDOK);
+  program.ExpectBox("The undo data of 5 tweaks is in " + file + ".\r\n\r\nImported with the Registry editor (a double "
+                    "click on the file, or regedit /s and the file), it puts back what Undo would, without Cordalis. The "
+                    "comment at its top says what each Windows can and cannot do with it.");
 
   auto body = [](const std::string& text) { return text.substr(text.find("\r\n", 14)); };
   EXPECT_EQ(body(ReadFileText(file)), body(ReadFileText(dir.File("command-line.reg"))));
