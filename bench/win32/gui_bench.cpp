@@ -242,7 +242,7 @@ void BM_ShippedProgramSlowestSelection(benchmark::State& state) {
   if (window != nullptr)
     EnumChildWindows(
         window,
-        [](HWND child, LPARAM found) -> BOOL {
+        [](HWND child, LPARAM found) CALLBACK -> BOOL {
           if (GetDlgCtrlID(child) != 300) return TRUE;
           *reinterpret_cast<HWND*>(found) = child;
           return FALSE;

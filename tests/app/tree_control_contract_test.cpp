@@ -43,7 +43,7 @@ struct Recording final : Control {
 struct Real final : Control {
   Real() {
     WNDCLASSA holder{};
-    holder.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    holder.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) CALLBACK -> LRESULT {
       auto* self = reinterpret_cast<Real*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
       LRESULT result = 0;
       if (message == WM_NOTIFY && self && self->view &&

@@ -174,7 +174,7 @@ bool IsMessageBox(HWND dialog) {
   bool onlyTextsAndButtons = true;
   EnumChildWindows(
       dialog,
-      [](HWND child, LPARAM result) -> BOOL {
+      [](HWND child, LPARAM result) CALLBACK -> BOOL {
         char name[64] = {};
         GetClassNameA(child, name, sizeof name);
         if (lstrcmpiA(name, "Static") == 0 || lstrcmpiA(name, "Button") == 0) return TRUE;

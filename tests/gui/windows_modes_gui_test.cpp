@@ -10,17 +10,21 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/commands.h"
+#include "app/main_form.h"
 #include "app/tweak_tree.h"
 #include "db/data_packet.h"
 #include "db/dm1.h"
 #include "db/packet_engine.h"
 #include "db/records.h"
+#include "db/user_table_messages.h"
 #include "doubles/recording_message_boxes.h"
 #include "gui/program_driver.h"
 #include "gui/remote_tree.h"
@@ -130,29 +134,12 @@ class WindowsModes : public ::testing::Test {
     AppendRows(dir.File("Data.xml"), actions);
   }
 
-  // The program's first window, answering as a user would the boxes it shows
-  // before it (about the user tables it makes); returns their texts.
-  std::vector<std::string> WaitForMainWindow(ProgramDriver& program) {
-    std::vector<std::string> texts;
-    for (int i = 0; i < 800; ++i) {
-      HWND box = nullptr;
-      for (const testing::WindowInfo& w : program.TopLevelWindows()) {
-        if (w.className == "TMainForm") {
-          window = w.hwnd;
-          return texts;
-        }
-        if (w.className == "#32770") box = w.hwnd;
-      }
-      if (box != nullptr) {
-        texts.push_back(ProgramDriver::MessageBoxText(box));
-        ProgramDriver::Press(box, IDOK);
-        for (int j = 0; j < 400 && IsWindow(box); ++j) WaitForSingleObject(program.Process(), 25);
-      } else if (WaitForSingleObject(program.Process(), 25) == WAIT_OBJECT_0) {
-        break;
-      }
-    }
-    ADD_FAILURE() << "no main window";
-    return texts;
+  // The main window, once the boxes its start shows (named, in order) are answered.
+  void WaitForMainWindow(ProgramDriver& program, const std::vector<std::string>& startBoxes = {}) {
+    window = program.WaitForWindow("TMainForm").hwnd;
+    if (window == nullptr) throw std::runtime_error("no main window");
+    for (const std::string& box : startBoxes) program.ExpectBox(box);
+    program.ExpectNoBox(window);
   }
   HWND Tree() const { return ProgramDriver::DescendantById(window, 300); }
   // The test tweaks the tree shows, by title: one walk, not a search for each.
@@ -164,9 +151,9 @@ class WindowsModes : public ::testing::Test {
   }
   std::string Description() const { return ProgramDriver::Text(ProgramDriver::DescendantById(window, 301)); }
   HWND Button(CommandId id) const { return ProgramDriver::DescendantWithText(window, CommandOf(id).caption); }
-  HWND OpenDialog(ProgramDriver& program, CommandId id) {
+  HWND OpenDialog(ProgramDriver& program, CommandId id, const std::string& title) {
     PostMessageA(window, WM_COMMAND, id, 0);
-    return program.WaitForWindow("#32770").hwnd;
+    return program.WaitForDialog(title);
   }
   void Close(ProgramDriver& program) {
     PostMessageA(window, WM_CLOSE, 0, 0);
@@ -206,13 +193,11 @@ class WindowsModes : public ::testing::Test {
 
 TEST_F(WindowsModes, AFirstStartOffersThisSystemsTweaksAndAppliesAndUndoesOne) {
   ProgramDriver program(dir.Str());
-  std::vector<std::string> boxes = WaitForMainWindow(program);
-  ASSERT_NE(window, nullptr);
-  for (const std::string& text : program.AnswerBoxes(window)) boxes.push_back(text);
-  ASSERT_EQ(boxes.size(), 3u) << mode->wine;
-  EXPECT_NE(boxes[0].find("(undo.xml) is missing"), std::string::npos) << boxes[0];
-  EXPECT_NE(boxes[1].find("(note.xml) is missing"), std::string::npos) << boxes[1];
-  EXPECT_EQ(boxes[2].substr(0, 41), "Please bear in mind that many of Cordalis") << "the first-run notice";
+  // Before the window, the user tables it makes; with it, the first-run notice.
+  program.ExpectBox(MissingTableMessage({"stored undo actions", "undo.xml",
+                                         " You will not be able to undo tweaks that were used previously."}));
+  program.ExpectBox(MissingTableMessage({"your notes", "note.xml", ""}));
+  WaitForMainWindow(program, {kFirstRunNotice});
   EXPECT_TRUE(std::filesystem::exists(dir.File("Undo.xml")));
   EXPECT_TRUE(std::filesystem::exists(dir.File("Note.xml")));
 
@@ -228,56 +213,53 @@ TEST_F(WindowsModes, AFirstStartOffersThisSystemsTweaksAndAppliesAndUndoesOne) {
   // DO IT and Undo of that tweak, seen in the Registry.
   tree.Select(offered.begin()->second);
   PostMessageA(Button(cmdApply), BM_CLICK, 0, 0);
-  const testing::WindowInfo summary = program.WaitForWindow("#32770");
-  ASSERT_NE(summary.hwnd, nullptr);
-  EXPECT_EQ(ProgramDriver::MessageBoxText(summary.hwnd), "This tweak's 1 action was performed successfully.");
-  ProgramDriver::Press(summary.hwnd, IDOK);
-  program.AnswerBoxes(window);
+  program.ExpectBox("This tweak's 1 action was performed successfully.");
+  program.ExpectNoBox(window);
   EXPECT_EQ(SandboxValue(*mode), "1");
   SendMessageA(window, WM_COMMAND, cmdUndo, 0);  // Undo shows no box: it has run when this returns
+  program.ExpectNoBox(window);
   EXPECT_EQ(SandboxValue(*mode), "(no key)") << "Undo removed the key DO IT made";
 
   // Find from the top reaches the one test tweak in the tree.
   SendMessageA(window, WM_COMMAND, cmdTop, 0);
-  HWND find = OpenDialog(program, cmdFind);
+  HWND find = OpenDialog(program, cmdFind, "Find");
   ASSERT_NE(find, nullptr);
   SendMessageA(GetDlgItem(find, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Marker of"));  // edt1
   SendMessageA(find, WM_COMMAND, IDOK, 0);  // Find Next
+  program.ExpectNoBox(window);
   EXPECT_EQ(tree.Label(tree.Selected()), mode->title);
-  PostMessageA(find, WM_CLOSE, 0, 0);
-  program.AnswerBoxes(window);
+  program.CloseDialog(find);
 
   // The About box names this system.
-  HWND about = OpenDialog(program, cmdAbout);
+  HWND about = OpenDialog(program, cmdAbout, "About Cordalis");
   ASSERT_NE(about, nullptr);
-  EXPECT_EQ(ProgramDriver::Text(about), "About Cordalis");
   EXPECT_NE(ProgramDriver::DescendantWithText(about, "Platform: " + expected.text), nullptr)
       << "Platform: " << expected.text;
-  SendMessageA(about, WM_COMMAND, IDOK, 0);
+  program.EndDialog(about, IDOK);
   Close(program);
 }
 
 TEST_F(WindowsModes, ANoteSurvivesARestartAndASecondCopyHandsOverToTheFirst) {
   {
     ProgramDriver program(dir.Str());
-    WaitForMainWindow(program);
-    ASSERT_NE(window, nullptr);
-    program.AnswerBoxes(window);
+    program.ExpectBox(MissingTableMessage({"stored undo actions", "undo.xml",
+                                           " You will not be able to undo tweaks that were used previously."}));
+    program.ExpectBox(MissingTableMessage({"your notes", "note.xml", ""}));
+    WaitForMainWindow(program, {kFirstRunNotice});
     RemoteTree tree(Tree(), program.Process());
     tree.Select(TestTweaks(tree).at(mode->title));
-    HWND note = OpenDialog(program, cmdNote);
+    HWND note = OpenDialog(program, cmdNote, "Add/edit note");
     ASSERT_NE(note, nullptr);
     HWND memo = ProgramDriver::Descendant(note, "Edit");
     for (char c : std::string("Tried it here.")) SendMessageA(memo, WM_CHAR, static_cast<unsigned char>(c), 0);
-    SendMessageA(note, WM_COMMAND, IDOK, 0);
-    program.AnswerBoxes(window);
+    program.EndDialog(note, IDOK);
+    program.ExpectNoBox(window);
     EXPECT_NE(Description().find("My notes: Tried it here."), std::string::npos) << Description();
     Close(program);
   }
+  // No box this time: the user tables are there, and the notice is shown once.
   ProgramDriver first(dir.Str());
-  EXPECT_TRUE(WaitForMainWindow(first).empty()) << "the user tables were made by the first start";
-  ASSERT_NE(window, nullptr);
-  EXPECT_TRUE(first.AnswerBoxes(window).empty()) << "the first-run notice is shown once";
+  WaitForMainWindow(first);
   RemoteTree tree(Tree(), first.Process());
   EXPECT_EQ(tree.Label(tree.Selected()), mode->title) << "the tweak selected when the program closed";
   EXPECT_NE(Description().find("My notes: Tried it here."), std::string::npos) << Description();
@@ -294,10 +276,11 @@ TEST_F(WindowsModes, ANoteSurvivesARestartAndASecondCopyHandsOverToTheFirst) {
 }
 
 TEST_F(WindowsModes, AViewOnlyRunShowsEveryTweakAndMarksThoseOfOtherSystems) {
+  testing::WriteTable(SystemFileStore(), dir.File("Undo.xml"), Tdm1::UndoFields(), {});
+  testing::WriteTable(SystemFileStore(), dir.File("Note.xml"), Tdm1::NoteFields(), {});
+  std::ofstream(dir.File("cordalis.INI"), std::ios::binary) << "[Settings]\r\nVeryFirst=0\r\n";
   ProgramDriver program(dir.Str(), "/viewonly");
   WaitForMainWindow(program);
-  ASSERT_NE(window, nullptr);
-  program.AnswerBoxes(window);
   EXPECT_EQ(ProgramDriver::Text(window), "Cordalis (view only)");
   RemoteTree tree(Tree(), program.Process());
   std::map<std::string, HTREEITEM> shown = TestTweaks(tree);
