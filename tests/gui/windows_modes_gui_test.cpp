@@ -141,6 +141,14 @@ class WindowsModes : public ::testing::Test {
     for (const std::string& box : startBoxes) program.ExpectBox(box);
     program.ExpectNoBox(window);
   }
+  // The first start: before the window, a box about each user table it makes;
+  // with it, the first-run notice.
+  void WaitForFirstStart(ProgramDriver& program) {
+    program.ExpectBox(MissingTableMessage({"stored undo actions", "undo.xml",
+                                           " You will not be able to undo tweaks that were used previously."}));
+    program.ExpectBox(MissingTableMessage({"your notes", "note.xml", ""}));
+    WaitForMainWindow(program, {kFirstRunNotice});
+  }
   HWND Tree() const { return ProgramDriver::DescendantById(window, 300); }
   // The test tweaks the tree shows, by title: one walk, not a search for each.
   static std::map<std::string, HTREEITEM> TestTweaks(const RemoteTree& tree) {
@@ -193,11 +201,7 @@ class WindowsModes : public ::testing::Test {
 
 TEST_F(WindowsModes, AFirstStartOffersThisSystemsTweaksAndAppliesAndUndoesOne) {
   ProgramDriver program(dir.Str());
-  // Before the window, the user tables it makes; with it, the first-run notice.
-  program.ExpectBox(MissingTableMessage({"stored undo actions", "undo.xml",
-                                         " You will not be able to undo tweaks that were used previously."}));
-  program.ExpectBox(MissingTableMessage({"your notes", "note.xml", ""}));
-  WaitForMainWindow(program, {kFirstRunNotice});
+  WaitForFirstStart(program);
   EXPECT_TRUE(std::filesystem::exists(dir.File("Undo.xml")));
   EXPECT_TRUE(std::filesystem::exists(dir.File("Note.xml")));
 
@@ -242,10 +246,7 @@ TEST_F(WindowsModes, AFirstStartOffersThisSystemsTweaksAndAppliesAndUndoesOne) {
 TEST_F(WindowsModes, ANoteSurvivesARestartAndASecondCopyHandsOverToTheFirst) {
   {
     ProgramDriver program(dir.Str());
-    program.ExpectBox(MissingTableMessage({"stored undo actions", "undo.xml",
-                                           " You will not be able to undo tweaks that were used previously."}));
-    program.ExpectBox(MissingTableMessage({"your notes", "note.xml", ""}));
-    WaitForMainWindow(program, {kFirstRunNotice});
+    WaitForFirstStart(program);
     RemoteTree tree(Tree(), program.Process());
     tree.Select(TestTweaks(tree).at(mode->title));
     HWND note = OpenDialog(program, cmdNote, "Add/edit note");
