@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "app/help_topics.h"
 #include "db/dm1.h"
 #include "db/user_table_messages.h"
 #include "gui/control_catalogue.h"
+#include "gui/help_viewer.h"
 #include "gui/program_driver.h"
 #include "gui/remote_tree.h"
 #include "host/file_store.h"
@@ -29,16 +31,8 @@ namespace {
 using testing::ProgramDriver;
 using testing::RemoteTree;
 
-// The screen under the program's windows (the main window and what is open
-// over it), as a 24-bit BMP file.
-void SaveWindows(ProgramDriver& program, const std::string& path) {
-  RECT r{};
-  for (const auto& w : program.TopLevelWindows()) {
-    RedrawWindow(w.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    RECT one;
-    GetWindowRect(w.hwnd, &one);
-    UnionRect(&r, &r, &one);
-  }
+// The screen under a rectangle, as a 24-bit BMP file.
+void SaveScreen(const RECT& r, const std::string& path) {
   const int width = r.right - r.left, height = r.bottom - r.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -61,6 +55,48 @@ void SaveWindows(ProgramDriver& program, const std::string& path) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   std::printf("%s\n", path.c_str());
+}
+
+// The screen under windows, repainted first.
+void SaveWindows(const std::vector<HWND>& windows, const std::string& path) {
+  RECT r{};
+  for (HWND w : windows) {
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT one;
+    GetWindowRect(w, &one);
+    UnionRect(&r, &r, &one);
+  }
+  SaveScreen(r, path);
+}
+
+// The program's windows: the main window and what is open over it.
+void SaveWindows(ProgramDriver& program, const std::string& path) {
+  std::vector<HWND> windows;
+  for (const auto& w : program.TopLevelWindows()) windows.push_back(w.hwnd);
+  SaveWindows(windows, path);
+}
+
+// The help viewer's windows (its topic and its Help Topics box, if open).
+void SaveHelpViewer(HWND viewer, const std::string& path) {
+  struct Viewer {
+    DWORD process = 0;
+    std::vector<HWND> windows;
+  } found;
+  GetWindowThreadProcessId(viewer, &found.process);
+  EnumWindows(
+      [](HWND window, LPARAM context) CALLBACK -> BOOL {
+        auto* viewer = reinterpret_cast<Viewer*>(context);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == viewer->process && IsWindowVisible(window)) viewer->windows.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, found.process)) {
+    WaitForInputIdle(process, 5000);  // the viewer has drawn its topic
+    CloseHandle(process);
+  }
+  SaveWindows(found.windows, path);
 }
 
 // Lets the program paint what it was told to show.
@@ -146,6 +182,24 @@ int Run(const std::string& output) {
       session.program.CloseDialog(find);
     }
     session.Close();
+  }
+  {
+    // F1 opens the help on its contents; the Find dialog's Help names the
+    // Find topic, which Wine's viewer cannot be asked for: it is opened by
+    // that name as the WinHelp command line does.
+    testing::InstallHelp(dir.Str());
+    Session session(dir.Str());
+    SetForegroundWindow(session.window);
+    PostMessageA(session.window, WM_COMMAND, cmdHelp, 0);
+    if (HWND viewer = testing::WaitForHelpViewer(session.program.Process())) {
+      SaveHelpViewer(viewer, output + "\\help-contents.bmp");
+      testing::CloseHelpViewer(viewer);
+    }
+    session.Close();
+    if (HWND viewer = testing::OpenHelpTopic(dir.File("cordalis.HLP"), kHelpTopicFind)) {
+      SaveHelpViewer(viewer, output + "\\help-find.bmp");
+      testing::CloseHelpViewer(viewer);
+    }
   }
   {
     Session session(dir.Str(), "-viewonly");

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "app/commands.h"
+#include "app/help_topics.h"
 #include "app/window_font.h"
 #include "app/window_placement.h"
 #include "app/win32/about_form.h"
@@ -527,10 +528,16 @@ void TMainForm::ShowFindDialog(const FindState& find) {
     SetWindowPos(findDialog_, nullptr, find.dialogX, find.dialogY, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-// The Find dialog's topic is the second of the help file's contexts.
+// The Find dialog's topic is opened by its name: the help file maps no
+// context numbers.
 void TMainForm::ShowHelp(const std::string& helpPath, HelpTopic topic) {
-  if (topic == HelpTopic::Find) WinHelpA(Handle(), helpPath.c_str(), HELP_CONTEXT, 2);
-  else WinHelpA(Handle(), helpPath.c_str(), HELP_FINDER, 0);
+  if (topic == HelpTopic::Find) {
+    const std::string macro = JumpToTopicMacro(kHelpTopicFind);
+    WinHelpA(Handle(), helpPath.c_str(), HELP_COMMAND, reinterpret_cast<ULONG_PTR>(macro.c_str()));
+  } else {
+    WinHelpA(Handle(), helpPath.c_str(), HELP_FINDER, 0);
+  }
+  helpShown_ = helpPath;
 }
 
 std::optional<std::string> TMainForm::AskRollbackFile() {
@@ -703,6 +710,8 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!model_ || !model_->ViewOnly()) SavePlacement();  // a view-only run changes no file
       if (model_) FindDialogGoes();  // an open dialog's place is kept as when it closes
       if (model_) model_->Destroying();
+      // WinHelp keeps a viewer for each window that asked it; it closes with the window.
+      if (!helpShown_.empty()) WinHelpA(Handle(), helpShown_.c_str(), HELP_QUIT, 0);
       PostQuitMessage(0);
       return 0;
   }

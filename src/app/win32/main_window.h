@@ -125,6 +125,7 @@ class TMainForm final : public Window, private MainFormView {
   HWND findDialog_ = nullptr;
   UINT findMessage_ = 0;
   UINT helpMessage_ = 0;
+  std::string helpShown_;  // the help file WinHelp was asked to show, if any
   std::vector<char> findBuffer_;
   std::unique_ptr<FINDREPLACEA> findRequest_;
 };
