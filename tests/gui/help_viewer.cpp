@@ -57,25 +57,50 @@ HWND WaitForHelpViewer(HANDLE watched, DWORD timeoutMs) {
   return viewer;
 }
 
+// WM_GETTEXT, not GetWindowText: for another process's window that gives the
+// caption alone, never a rich edit's text.
+std::string WindowText(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                           5000, &copied))
+    return {};
+  text.resize(static_cast<std::size_t>(copied));
+  return text;
+}
+
+// The viewer's windows are its main window, the topic's panes below it and,
+// for the contents, a Help Topics box of its own.
 std::string HelpViewerText(HWND viewer) {
-  std::string text;
-  auto add = [&text](HWND window) {
-    char buffer[1024] = "";
-    GetWindowTextA(window, buffer, sizeof buffer);
-    text += buffer;
-    text += "\n";
-  };
-  add(viewer);
-  EnumChildWindows(
-      viewer,
-      [](HWND child, LPARAM context) CALLBACK -> BOOL {
-        char buffer[1024] = "";
-        GetWindowTextA(child, buffer, sizeof buffer);
-        *reinterpret_cast<std::string*>(context) += std::string(buffer) + "\n";
+  struct Viewer {
+    DWORD process = 0;
+    std::string text;
+  } found;
+  GetWindowThreadProcessId(viewer, &found.process);
+  EnumWindows(
+      [](HWND window, LPARAM context) CALLBACK -> BOOL {
+        auto* viewer = reinterpret_cast<Viewer*>(context);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process != viewer->process || !IsWindowVisible(window)) return TRUE;
+        viewer->text += WindowText(window) + "\n";
+        EnumChildWindows(
+            window,
+            [](HWND child, LPARAM context) CALLBACK -> BOOL {
+              *reinterpret_cast<std::string*>(context) += WindowText(child) + "\n";
+              return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&viewer->text));
         return TRUE;
       },
-      reinterpret_cast<LPARAM>(&text));
-  return text;
+      reinterpret_cast<LPARAM>(&found));
+  return found.text;
+}
+
+bool HelpViewerShows(HWND viewer, const std::string& text, HANDLE watched, DWORD timeoutMs) {
+  return Eventually(watched, [&] { return HelpViewerText(viewer).find(text) != std::string::npos; }, timeoutMs);
 }
 
 void CloseHelpViewer(HWND viewer) {
@@ -89,7 +114,7 @@ void CloseHelpViewer(HWND viewer) {
   }
 }
 
-HWND OpenHelpTopic(const std::string& helpFile, const std::string& topic) {
+HWND OpenHelpTopic(const std::string& helpFile, const std::string& topic, const std::string& shown) {
   std::string command = "winhlp32.exe -i " + topic + " \"" + helpFile + "\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -98,6 +123,7 @@ HWND OpenHelpTopic(const std::string& helpFile, const std::string& topic) {
     throw std::runtime_error("cannot start " + command);
   CloseHandle(process.hThread);
   HWND viewer = WaitForHelpViewer(process.hProcess);
+  if (viewer != nullptr && !HelpViewerShows(viewer, shown, process.hProcess)) viewer = nullptr;
   CloseHandle(process.hProcess);
   return viewer;
 }

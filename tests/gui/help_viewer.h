@@ -13,14 +13,19 @@ void InstallHelp(const std::string& folder);
 // The viewer's main window, once it is shown; nullptr after the timeout or
 // when the process watched ends first.
 HWND WaitForHelpViewer(HANDLE watched, DWORD timeoutMs = 20000);
-// Every visible window of the viewer's process, with its text: the topic's
-// title and text are drawn in child windows of the viewer's own.
+// The viewer's caption and the text of its child windows, where the topic's
+// title and text are.
 std::string HelpViewerText(HWND viewer);
+// Whether the viewer comes to show this text (it loads the file and the topic
+// after its window is up); false after the timeout or when the process
+// watched ends first.
+bool HelpViewerShows(HWND viewer, const std::string& text, HANDLE watched, DWORD timeoutMs = 20000);
 // Ends the viewer and waits until its process is gone.
 void CloseHelpViewer(HWND viewer);
 // Opens a topic of a help file by its name in a viewer of its own, as the
-// WinHelp command line does (winhlp32 -i NAME FILE).
-HWND OpenHelpTopic(const std::string& helpFile, const std::string& topic);
+// WinHelp command line does (winhlp32 -i NAME FILE); the viewer's window once
+// it shows text.
+HWND OpenHelpTopic(const std::string& helpFile, const std::string& topic, const std::string& shown);
 
 // Stands in for the viewer: a window of WinHelp's class in the test's own
 // process, which WinHelp calls of the program reach instead of the real one.

@@ -191,12 +191,13 @@ int Run(const std::string& output) {
     Session session(dir.Str());
     SetForegroundWindow(session.window);
     PostMessageA(session.window, WM_COMMAND, cmdHelp, 0);
-    if (HWND viewer = testing::WaitForHelpViewer(session.program.Process())) {
+    HWND viewer = testing::WaitForHelpViewer(session.program.Process());
+    if (viewer != nullptr && testing::HelpViewerShows(viewer, "Cordalis Help", session.program.Process())) {
       SaveHelpViewer(viewer, output + "\\help-contents.bmp");
       testing::CloseHelpViewer(viewer);
     }
     session.Close();
-    if (HWND viewer = testing::OpenHelpTopic(dir.File("cordalis.HLP"), kHelpTopicFind)) {
+    if (HWND viewer = testing::OpenHelpTopic(dir.File("cordalis.HLP"), kHelpTopicFind, "Finding a tweak")) {
       SaveHelpViewer(viewer, output + "\\help-find.bmp");
       testing::CloseHelpViewer(viewer);
     }
