@@ -15,6 +15,11 @@ class RowReader {
     int f = Column(field);
     return std::string(data_.Text(row, static_cast<std::size_t>(f)));
   }
+  // A field that older tables lack reads as empty.
+  std::string OptionalText(RowId row, const char* field) const {
+    int f = data_.FieldIndex(field);
+    return f < 0 ? std::string() : std::string(data_.Text(row, static_cast<std::size_t>(f)));
+  }
   std::int32_t Number(RowId row, const char* field) const {
     return data_.Number(row, static_cast<std::size_t>(Column(field)));
   }
@@ -28,7 +33,8 @@ class RowReader {
     using namespace schema;
     return {Number(row, kTwkID),     Text(row, kRoot),     Text(row, kKey),  Text(row, kValue),
             Number(row, kDataType),  Number(row, kChangeType), Text(row, kSpecial), Text(row, kData),
-            static_cast<std::uint16_t>(Number(row, kVerMask))};
+            static_cast<std::uint16_t>(Number(row, kVerMask)), OptionalText(row, kWritten),
+            OptionalText(row, kAppliedOn)};
   }
   NoteRecord Note(RowId row) const { return {Number(row, schema::kTwkID), Text(row, schema::kNote)}; }
 

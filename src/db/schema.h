@@ -21,6 +21,9 @@ inline constexpr const char* kSpecial = "Special";
 inline constexpr const char* kData = "Data";
 inline constexpr const char* kVerMask = "VerMask";
 inline constexpr const char* kNote = "Note";
+// Undo actions only: what DO IT left in the Registry, and the day it ran.
+inline constexpr const char* kWritten = "Written";
+inline constexpr const char* kAppliedOn = "AppliedOn";
 
 // The field lists, in stored order.
 const FieldDefs& TweakFields();

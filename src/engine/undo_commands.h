@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "db/records.h"
+#include "engine/undo_drift.h"
 #include "host/registry_api.h"
 
 namespace cordalis {
@@ -26,6 +27,9 @@ struct UndoInputs {
   RegistryApi& registry;
   MessageBoxes& boxes;
   bool viewOnly = false;
+  // Asked, with every value changed since DO IT, before Undo puts anything
+  // back over such a change; empty puts everything back.
+  std::function<DriftChoice(const std::vector<DriftRow>&)> askDrift;
 };
 
 // Replays the selected tweak's undo actions, the last recorded first (the
