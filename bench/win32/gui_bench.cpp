@@ -156,7 +156,8 @@ void BM_OpenCategoryOf100Tweaks(benchmark::State& state) {
     tweaks.push_back({n, "FALSE", "Bench", "", "Tweak " + n, "About it."});
     actions.push_back({n, "HKCU", key, "V" + n + "a", "4", "1", "", "1", "63"});
     actions.push_back({n, "HKCU", key, "V" + n + "b", "4", "1", "", "1", "63"});
-    if (id % 2 == 0) RegSetValueExA(values, ("V" + n + "a").c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+    if (id % 2 == 0)
+      RegSetValueExA(values, ("V" + n + "a").c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
   }
   RegCloseKey(values);
   {
@@ -169,7 +170,8 @@ void BM_OpenCategoryOf100Tweaks(benchmark::State& state) {
                                 GetModuleHandleA(nullptr), nullptr);
     TreeView view(host, GetModuleHandleA(nullptr), 1);
     MoveWindow(view.Handle(), 0, 0, 400, 800, TRUE);
-    if (state.range(0) != 0) view.imagesOf = [&model](const std::vector<int>& nodes) { return model.TreeImages(nodes); };
+    if (state.range(0) != 0)
+      view.imagesOf = [&model](const std::vector<int>& nodes) { return model.TreeImages(nodes); };
     for (auto _ : state) {
       state.PauseTiming();
       model.Execute(cmdRefresh);  // every state forgotten

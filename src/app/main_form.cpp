@@ -130,12 +130,19 @@ void MainFormModel::ActivatedFromElsewhere() {
 }
 
 void MainFormModel::CountChangedSince() {
-  const std::size_t count = TweaksChangedSince(ports_.registry, dm_->cdsUndo).size();
-  if (count == 0) changedSinceText_.clear();
-  else if (count == 1) changedSinceText_ = "A value of 1 tweak that Cordalis applied has been changed since. Tweak, Check applied tweaks names it.";
+  ShowChangedSinceCount(TweaksChangedSince(ports_.registry, dm_->cdsUndo).size());
+}
+
+void MainFormModel::ShowChangedSinceCount(std::size_t count) {
+  if (count == 0)
+    changedSinceText_.clear();
+  else if (count == 1)
+    changedSinceText_ =
+        "A value of 1 tweak that Cordalis applied has been changed since. Tweak, Check applied tweaks names it.";
   else
     changedSinceText_ = "Values of " + std::to_string(count) +
-                        " tweaks that Cordalis applied have been changed since. Tweak, Check applied tweaks names them.";
+                        " tweaks that Cordalis applied have been changed since. Tweak, Check applied tweaks names "
+                        "them.";
 }
 
 std::vector<int> MainFormModel::TreeImages(const std::vector<int>& nodes) {
@@ -147,7 +154,8 @@ std::vector<int> MainFormModel::TreeImages(const std::vector<int>& nodes) {
   images.reserve(nodes.size());
   for (int node : nodes) {
     const TreeNode& n = tree_.Node(node);
-    images.push_back(n.stateImage == kTweakImage ? MarkedTweakImage(n.stateImage, tweakStates_.Get(n.twkId)) : n.stateImage);
+    images.push_back(n.stateImage == kTweakImage ? MarkedTweakImage(n.stateImage, tweakStates_.Get(n.twkId))
+                                                 : n.stateImage);
   }
   return images;
 }
@@ -354,7 +362,7 @@ void MainFormModel::acCheckAppliedExecute() {
   const std::vector<std::int32_t> changed = TweaksChangedSince(ports_.registry, dm_->cdsUndo);
   StatesChanged(std::nullopt);
   ShowStateLine();
-  CountChangedSince();
+  ShowChangedSinceCount(changed.size());
   ports_.boxes.Show(MsgOwner::MainWindow, MsgIcon::Information, ChangedSinceMessage(changed));
 }
 

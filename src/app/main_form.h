@@ -251,7 +251,9 @@ class MainFormModel {
   // anything may have changed: the tree and the description follow.
   void StatesChanged(std::optional<std::int32_t> twkId);
   void ShowStateLine();
+  // The status bar's count of the tweaks whose values changed since DO IT.
   void CountChangedSince();
+  void ShowChangedSinceCount(std::size_t count);
   std::string ChangedSinceMessage(const std::vector<std::int32_t>& changed);
 
   MainFormPorts ports_;

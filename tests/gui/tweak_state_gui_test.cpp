@@ -13,6 +13,7 @@
 
 #include "app/commands.h"
 #include "app/tree_state_marks.h"
+#include "app/tweak_tree.h"
 #include "app/win32/drift_form_ids.h"
 #include "db/dm1.h"
 #include "gui/program_driver.h"

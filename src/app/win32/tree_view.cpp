@@ -111,7 +111,8 @@ void TreeView::InsertChildren(int node) {
   std::vector<int> children;
   for (int child = tree_->Node(node).firstChild; child >= 0; child = tree_->Node(child).nextSibling)
     children.push_back(child);
-  const std::vector<int> images = ImagesOf(children);  // the states of a category's tweaks, worked out together
+  // The states of a category's tweaks are worked out together.
+  const std::vector<int> images = ImagesOf(children);
   for (std::size_t i = 0; i < children.size(); ++i) Insert(children[i], images[i], parentItem, true);
 }
 
