@@ -14,7 +14,7 @@ struct Column {
   int dialogUnits;  // its width
 };
 constexpr Column kColumns[] = {
-    {"Key", 118}, {"Value", 56}, {"Before DO IT", 60}, {"Written by DO IT", 60}, {"Now", 60},
+    {"Key", 92}, {"Value", 50}, {"Before DO IT", 52}, {"Written by DO IT", 64}, {"Now", 40},
 };
 
 // The answer of each button.
