@@ -295,6 +295,20 @@ void ClientDataSet::WidenFields(const FieldDefs& widths) {
   frameBytes_.reset();  // the widths are written in the field list
 }
 
+void ClientDataSet::AddMissingFields(const FieldDefs& fields) {
+  RequireActive();
+  bool added = false;
+  for (const FieldDef& field : fields) {
+    if (data_.FieldIndex(field.name) >= 0) continue;
+    data_.AddField(field);
+    added = true;
+  }
+  if (!added) return;
+  rowBytes_.reset();
+  frameBytes_.reset();
+  journalPlayed_ = changed_ = true;
+}
+
 int ClientDataSet::KeyCount(std::int32_t key) const {
   RequireActive();
   return indexColumn_ < 0 ? 0 : static_cast<int>(order_.UpperBound(key) - order_.LowerBound(key));

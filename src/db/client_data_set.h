@@ -114,6 +114,10 @@ class ClientDataSet {
   const TableData& Data() const { return data_; }
   // Widens the open table's text fields to these widths where they are narrower.
   void WidenFields(const FieldDefs& widths);
+  // Adds each of these fields the table lacks, null in every row. The file is
+  // then written whole at FoldJournal or the next save point: a journal must
+  // follow a file with the same fields.
+  void AddMissingFields(const FieldDefs& fields);
 
  private:
   enum class State { Browse, Edit, Insert };

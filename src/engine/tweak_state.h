@@ -28,6 +28,7 @@ enum class ActionState {
 struct ActionStateResult {
   ActionState state = ActionState::NoState;
   std::string currentData;  // CurrentData only; empty when the value is absent
+  bool holdsValue = false;  // CurrentData only: the value is there
 };
 
 enum class TweakVerdict {
@@ -45,6 +46,7 @@ struct TweakState {
   bool applied = false;   // the tweak has undo data
   std::string appliedOn;  // the date DO IT recorded, "YYYY-MM-DD"; empty when not known
   bool changedSince = false;  // a value DO IT wrote holds other data now
+  int cannotTell = 0;  // actions whose key could not be read (not in stateful)
   friend bool operator==(const TweakState&, const TweakState&) = default;
 };
 
@@ -69,7 +71,7 @@ TweakState EvaluateTweak(const StateInputs& in, std::int32_t twkId);
 std::vector<TweakState> EvaluateTweaks(const StateInputs& in, const std::vector<std::int32_t>& twkIds);
 
 // The description's line for the state, such as "State: In effect"; empty
-// for a tweak with nothing to judge and no undo data.
+// for a tweak with nothing to judge, nothing unreadable and no undo data.
 std::string StateLine(const TweakState& state);
 
 }  // namespace cordalis
