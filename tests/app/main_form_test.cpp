@@ -65,7 +65,8 @@ TEST_F(MainForm, StartUpBuildsTheTreeSelectsTheFirstTweakAndGivesTheFirstRunNoti
                                                    "      Beta", "  Explorer", "    Menus", "      Epsilon"}));
   EXPECT_EQ(world.SelectedTweak(), 1);
   EXPECT_EQ(world.view->tweakPaneState, true);
-  EXPECT_EQ(world.description.Text().substr(0, 33), "Alpha tweak (#T0001)\r\nAbout alpha");
+  EXPECT_EQ(world.description.Text().substr(0, 55), "Alpha tweak (#T0001)\r\nState: Not in effect\r\nAbout alpha")
+      << "the tweak's state under its title";
   EXPECT_EQ(world.detail.Text().substr(0, 13), "DO IT action:");
   EXPECT_EQ(world.model->Caption(), "Cordalis");
   ASSERT_EQ(world.boxes.shown.size(), 3u) << "undo.xml and note.xml missing, then the notice";
