@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "db/record_codes.h"
+#include "engine/apply_engine.h"
 #include "support/reg_file_reader.h"
 #include "support/unattended_world.h"
 
@@ -96,8 +97,9 @@ TEST_F(UnattendedRun, ApplyingASetWritesItsDataAndUndoRestoresEverything) {
   EXPECT_EQ(undo[1].value, "Note");
 
   ASSERT_EQ(world.Run("/list"), kExitDone);
-  EXPECT_TRUE(world.output.Has("4\tNames\tOwner\tundo data\r\n")) << world.output.Text();
-  EXPECT_TRUE(world.output.Has("6\tPlain\tPlain\tno undo data\r\n")) << world.output.Text();
+  EXPECT_TRUE(world.output.Has("4\tNames\tOwner\tApplied with Cordalis on " + TodayText() + "; set by you\r\n"))
+      << world.output.Text();
+  EXPECT_TRUE(world.output.Has("6\tPlain\tPlain\tNot in effect\r\n")) << world.output.Text();
 
   ASSERT_EQ(world.Run("/undo all"), kExitDone) << world.report.Text();
   EXPECT_EQ(Dump(), before);
@@ -179,7 +181,7 @@ TEST_F(UnattendedRun, ATweakWithUndoDataIsSkippedAndTheOthersApplied) {
   EXPECT_EQ(world.Run("/apply 6,2"), kExitSomeNotDone);
   EXPECT_TRUE(world.report.Has("#T0006 Plain: skipped: it has undo data already.")) << world.report.Text();
   EXPECT_EQ(Dword("Software\\Test\\Menus", "Delay"), "400") << "the default of its number box";
-  EXPECT_TRUE(world.report.Has("Exit code 1: some tweaks were refused, skipped or failed."));
+  EXPECT_TRUE(world.report.Has("Exit code 1: some tweaks were refused, skipped, failed or partly undone."));
   EXPECT_EQ(world.Run("/undo 3"), kExitSomeNotDone);
   EXPECT_TRUE(world.report.Has("#T0003 Toggle: skipped: it has no undo data.")) << world.report.Text();
   EXPECT_EQ(world.Run("/undo 99"), kExitBadInput);
@@ -249,12 +251,13 @@ TEST_F(UnattendedRun, ListShowsTheTweaksForThisSystem) {
   ASSERT_EQ(world.Run("/list"), kExitDone);
   const std::string& listing = world.output.said.at(0);
   EXPECT_EQ(listing.substr(0, listing.find("\r\n")), "Number\tCategory\tTitle\tState");
-  EXPECT_NE(listing.find("\r\n1\tDrives\\CD-ROM\tDrive\tno undo data"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("\r\n1\tDrives\\CD-ROM\tDrive\tno state"), std::string::npos) << listing;
   EXPECT_EQ(listing.find("Old system"), std::string::npos) << listing;
   EXPECT_TRUE(world.report.Has("Listed 11 tweaks.")) << world.report.Text();
 
   ASSERT_EQ(world.Run("/list C:\\all.txt -viewonly"), kExitDone);
-  EXPECT_NE(world.File("C:\\all.txt").find("\r\n7\tOld\tOld system\tno undo data\r\n"), std::string::npos);
+  EXPECT_NE(world.File("C:\\all.txt").find("\r\n7\tOld\tOld system\tno state\r\n"), std::string::npos)
+      << world.File("C:\\all.txt");
   EXPECT_TRUE(world.output.said.empty());
 }
 
