@@ -311,6 +311,35 @@ TEST_F(UnattendedRun, UndoAllTakesTheTweakAppliedLastFirst) {
   EXPECT_TRUE(world.report.Has("No tweak has undo data; there is nothing to undo."));
 }
 
+// A value changed since /apply stays, with its undo data, unless the run asks
+// to replace it; either way the log names it with its three states.
+TEST_F(UnattendedRun, UndoKeepsAValueChangedSinceUnlessAskedToReplaceIt) {
+  world.WriteFile("C:\\a.set", "4 Owner=First Comment=Second\r\n");
+  ASSERT_EQ(world.Run("/apply @C:\\a.set"), kExitDone);
+  world.PutText("Software\\Test\\Names", "Owner", "Policy");
+
+  ASSERT_EQ(world.Run("/list"), kExitDone);
+  EXPECT_TRUE(world.output.Has("4\tNames\tOwner\tApplied with Cordalis on " + TodayText() +
+                               "; a value has been changed since\r\n"))
+      << world.output.Text();
+
+  EXPECT_EQ(world.Run("/undo 4"), kExitSomeNotDone);
+  EXPECT_TRUE(world.report.Has("#T0004 Owner: kept a newer change of HKCU\\Software\\Test\\Names, value \"Owner\": "
+                               "before DO IT Previous owner, written by DO IT First, now Policy."))
+      << world.report.Text();
+  EXPECT_TRUE(world.report.Has("#T0004 Owner: partly undone;")) << world.report.Text();
+  EXPECT_EQ(world.Value("Software\\Test\\Names", "Owner"), std::string("Policy\0", 7));
+  EXPECT_EQ(world.Value("Software\\Test\\Names", "Note"), "(none)") << "the value nobody touched is undone";
+  ASSERT_EQ(world.UndoOf(4).size(), 1u);
+
+  EXPECT_EQ(world.Run("/undo 4 /replace-newer"), kExitDone) << world.report.Text();
+  EXPECT_TRUE(world.report.Has("#T0004 Owner: replaced a newer change of")) << world.report.Text();
+  EXPECT_EQ(world.Value("Software\\Test\\Names", "Owner"), std::string("Previous owner\0", 15));
+  EXPECT_TRUE(world.UndoOf(4).empty());
+
+  EXPECT_EQ(world.Run("/list /replace-newer"), kExitBadInput);
+}
+
 // The power goes at each write of an /apply in turn: a tweak the run said it
 // applied keeps its undo data, and Undo after the restart puts it all back.
 TEST_F(UnattendedRun, APowerCutLosesNothingReportedDone) {

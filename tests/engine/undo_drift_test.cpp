@@ -142,6 +142,51 @@ TEST_P(Drift, EachAnswerDoesWhatItSays) {
   }
 }
 
+// Undo data written before what DO IT wrote was kept: it loads as it always
+// did, its rows are never taken for changed, and the file gets the new fields
+// only when it is next written for a change.
+TEST(OldUndoData, LoadsAsBeforeWithNoCheckForChangesSince) {
+  EngineWorld world(kTweaks);
+  FieldDefs oldFields = Tdm1::UndoFields();
+  oldFields.resize(oldFields.size() - schema::FieldsAddedLater(oldFields).size());
+  ASSERT_EQ(schema::FieldsAddedLater(oldFields).size(), 0u);
+  const std::string undoFile = PathInFolder("app", "Undo.xml");
+  testing::WriteTable(world.disk, undoFile, oldFields,
+                      {{"1", "HKCU", world.sandbox.Path("K"), "sz", "1", "1", "", "old", "0"}});
+  world.PutText("K", "sz", "something else entirely");
+  world.Reopen();
+  const std::string onDisk = world.disk.At(undoFile);
+  world.Reopen();
+  EXPECT_EQ(world.disk.At(undoFile), onDisk) << "opening alone writes nothing";
+  EXPECT_TRUE(world.boxes.shown.empty());
+
+  const std::vector<UndoRecord> rows = ActionsWithKey(world.dm->cdsUndo, 1);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].written, "");
+  EXPECT_EQ(rows[0].appliedOn, "");
+  EXPECT_TRUE(FindDrift(world.sandbox.Api(), rows).empty());
+
+  bool asked = false;
+  UndoInputs in{*world.dm, world.sandbox.Api(), world.boxes};
+  in.askDrift = [&](const std::vector<DriftRow>&) {
+    asked = true;
+    return DriftChoice::Cancel;
+  };
+  UndoCommand(in, 1, [] {});
+  EXPECT_FALSE(asked);
+  EXPECT_FALSE(world.HasUndoData(1));
+  EXPECT_NE(world.Snapshot().find("[sz] 1: 111 108 100 0"), std::string::npos) << world.Snapshot();
+
+  // The next DO IT records them, on the disk too.
+  world.BuildPane(1);
+  ASSERT_TRUE(ApplyTweak(world.Inputs(), 1));
+  world.Reopen();
+  const std::vector<UndoRecord> recorded = ActionsWithKey(world.dm->cdsUndo, 1);
+  ASSERT_FALSE(recorded.empty());
+  EXPECT_EQ(recorded[0].written, WrittenForm(kRegSz, {'n', 'e', 'w', 0}));
+  EXPECT_EQ(recorded[0].appliedOn, TodayText());
+}
+
 INSTANTIATE_TEST_SUITE_P(Registries, Drift, ::testing::ValuesIn(testing::RegistryKindsUnderTest()),
                          [](const auto& info) { return info.param == RegistryKind::Memory ? "Memory" : "System"; });
 
