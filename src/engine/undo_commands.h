@@ -29,7 +29,7 @@ struct UndoInputs {
   bool viewOnly = false;
   // Asked, with every value changed since DO IT, before Undo puts anything
   // back over such a change; empty puts everything back.
-  std::function<DriftChoice(const std::vector<DriftRow>&)> askDrift;
+  std::function<DriftChoice(const std::vector<DriftRow>&)> askDrift = nullptr;
 };
 
 // Before anything changes, asks askDrift (when given) about each value
