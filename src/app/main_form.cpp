@@ -351,10 +351,12 @@ void MainFormModel::acDelUndoExecute() {
   });
 }
 
+// The status bar's count too: reading every undo action's value is worth it
+// when the user asks, not on each return to the window.
 void MainFormModel::acRefreshExecute() {
   if (dm_ == nullptr || treePending_) return;
   StatesChanged(std::nullopt);
-  if (!changedSinceText_.empty()) CountChangedSince();
+  CountChangedSince();
   Refresh();
 }
 

@@ -141,9 +141,15 @@ TEST_F(MainForm, TheTreeAndTheDescriptionFollowTheStatesThroughDoItActivationRef
   EXPECT_EQ(image(), kChangedImage);
   EXPECT_EQ(ShownStateLine(world.description), now());
 
+  EXPECT_EQ(world.model->IdleStatusText(), "") << "counted at the start and on Refresh";
+  world.model->Execute(cmdRefresh);
+  EXPECT_EQ(world.model->IdleStatusText(),
+            "A value of 1 tweak that Cordalis applied has been changed since. Tweak, Check applied tweaks names it.");
+
   write("on");
   world.model->Execute(cmdRefresh);
   EXPECT_EQ(image(), kAppliedInEffectImage);
+  EXPECT_EQ(world.model->IdleStatusText(), "");
   EXPECT_EQ(ShownStateLine(world.description), now());
 
   write("off");
