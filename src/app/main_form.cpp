@@ -6,6 +6,7 @@
 #include "app/description_text.h"
 #include "app/note_command.h"
 #include "app/program_files.h"
+#include "app/registry_read_cache.h"
 #include "app/tree_state_marks.h"
 #include "db/dm1.h"
 #include "db/records.h"
@@ -78,7 +79,8 @@ void MainFormModel::Attach(Tdm1& dm) {
 
 TweakStateCache::Evaluator MainFormModel::StateEvaluator() {
   return [this](const std::vector<std::int32_t>& twkIds) {
-    return EvaluateTweaks({dm_->cdsData, dm_->cdsUndo, ports_.registry, ports_.facts, platformMask_}, twkIds);
+    RegistryReadCache reads(ports_.registry);
+    return EvaluateTweaks({dm_->cdsData, dm_->cdsUndo, reads, ports_.facts, platformMask_}, twkIds);
   };
 }
 
@@ -130,7 +132,8 @@ void MainFormModel::ActivatedFromElsewhere() {
 }
 
 void MainFormModel::CountChangedSince() {
-  ShowChangedSinceCount(TweaksChangedSince(ports_.registry, dm_->cdsUndo).size());
+  RegistryReadCache reads(ports_.registry);
+  ShowChangedSinceCount(TweaksChangedSince(reads, dm_->cdsUndo).size());
 }
 
 void MainFormModel::ShowChangedSinceCount(std::size_t count) {
@@ -361,7 +364,8 @@ void MainFormModel::acRefreshExecute() {
 }
 
 void MainFormModel::acCheckAppliedExecute() {
-  const std::vector<std::int32_t> changed = TweaksChangedSince(ports_.registry, dm_->cdsUndo);
+  RegistryReadCache reads(ports_.registry);
+  const std::vector<std::int32_t> changed = TweaksChangedSince(reads, dm_->cdsUndo);
   StatesChanged(std::nullopt);
   ShowStateLine();
   ShowChangedSinceCount(changed.size());
