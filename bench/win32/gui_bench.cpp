@@ -16,6 +16,7 @@
 #include <memory>
 #include <random>
 
+#include "app/tree_state_marks.h"
 #include "app/win32/main_window.h"
 #include "app/win32/tree_view.h"
 #include "host/text_collation.h"
@@ -182,6 +183,10 @@ void BM_OpenCategoryOf100Tweaks(benchmark::State& state) {
       view.Apply(tree, tree.Expand(category));
       UpdateWindow(view.Handle());
     }
+    // The states were worked out: the first tweak has one of its two values.
+    const int first = model.Tree().IndexOfTweak(2);
+    if (state.range(0) != 0 && model.TreeImages({first}).front() != kPartlyImage)
+      state.SkipWithError("the tweaks' states were not worked out");
     DestroyWindow(host);
   }
   RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
