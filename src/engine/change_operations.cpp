@@ -33,8 +33,8 @@ std::string FromRoot(const std::string& path) { return "\\" + WithoutLeadingBack
 }  // namespace
 
 bool ValueAsAsked(TSuperReg2& reg, const std::string& value, int dataType, const std::string& data) {
-  if (!reg.ValueExists(value)) return false;
-  return (dataType == dtBinary ? reg.ReadValueHex(value, "") : reg.ReadValueText(value, "")) == data;
+  const std::optional<std::string> now = reg.ValueText(value, dataType == dtBinary);
+  return now && *now == data;
 }
 
 ChangeOperations::ChangeOperations(RegistryApi& registry, UndoRecorder& undo, MessageBoxes& boxes, HKey root)

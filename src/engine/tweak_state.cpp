@@ -1,6 +1,8 @@
 #include "engine/tweak_state.h"
 
+#include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "db/action_data.h"
@@ -15,6 +17,7 @@
 #include "host/registry.h"
 #include "host/registry_api.h"
 #include "host/roots.h"
+#include "host/text.h"
 
 namespace cordalis {
 namespace {
@@ -24,18 +27,43 @@ enum class KeyReading { Open, Missing, Unreadable };
 // Opens the key for reading, telling a key that is not there from one that
 // cannot be read.
 KeyReading OpenForReading(RegistryApi& registry, TSuperReg2& reg, HKey root, const std::string& key) {
+  reg.SetRootKey(root);
   HKey probe = 0;
   const long opened = registry.OpenKey(root, WithoutLeadingBackslash(key), kKeyQueryValue, &probe);
   if (opened == kErrorFileNotFound) return KeyReading::Missing;
   if (opened != kErrorSuccess) return KeyReading::Unreadable;
   registry.CloseKey(probe);
-  reg.SetRootKey(root);
   return reg.OpenKeyReadOnly(WithoutLeadingBackslash(key)) ? KeyReading::Open : KeyReading::Unreadable;
 }
 
 ActionState InPlaceWhen(bool inPlace) { return inPlace ? ActionState::InPlace : ActionState::NotInPlace; }
 
-ActionStateResult Evaluate(RegistryApi& registry, const HostFacts& facts, std::uint16_t currentMask,
+// The keys one tweak's actions read, each opened once: a tweak's actions
+// mostly name one key.
+class OpenKeys {
+ public:
+  explicit OpenKeys(RegistryApi& registry) : registry_(registry) {}
+  struct Entry {
+    HKey root;
+    std::string key;
+    KeyReading reading;
+    std::unique_ptr<TSuperReg2> reg;
+  };
+  Entry& Open(HKey root, const std::string& key) {
+    for (Entry& e : entries_)
+      if (e.root == root && EqualsIgnoreCase(e.key, key)) return e;
+    auto reg = std::make_unique<TSuperReg2>(registry_);
+    const KeyReading reading = OpenForReading(registry_, *reg, root, key);
+    entries_.push_back({root, key, reading, std::move(reg)});
+    return entries_.back();
+  }
+
+ private:
+  RegistryApi& registry_;
+  std::deque<Entry> entries_;
+};
+
+ActionStateResult Evaluate(OpenKeys& keys, const HostFacts& facts, std::uint16_t currentMask,
                            const ActionRecord& action, const VariableLookUp& lookUp) {
   if (!PlatformApplies(action.verMask, currentMask)) return {};
   const int kind = KeywordCode(action.special);
@@ -44,10 +72,10 @@ ActionStateResult Evaluate(RegistryApi& registry, const HostFacts& facts, std::u
   const char letter = ControlLetter(kind);
   const std::optional<std::string> key = letter ? std::optional<std::string>(action.key) : ResolvedKey(action, lookUp);
   if (root == 0 || !key) return {ActionState::CannotTell, {}, false};
-  TSuperReg2 reg(registry);
-  const KeyReading reading = OpenForReading(registry, reg, root, *key);
-  if (reading == KeyReading::Unreadable) return {ActionState::CannotTell, {}, false};
-  const bool keyThere = reading == KeyReading::Open;
+  OpenKeys::Entry& opened = keys.Open(root, *key);
+  if (opened.reading == KeyReading::Unreadable) return {ActionState::CannotTell, {}, false};
+  const bool keyThere = opened.reading == KeyReading::Open;
+  TSuperReg2& reg = *opened.reg;
   try {
     switch (action.changeType) {
       case ctAddKey: return {InPlaceWhen(keyThere), {}, false};
@@ -56,15 +84,14 @@ ActionStateResult Evaluate(RegistryApi& registry, const HostFacts& facts, std::u
       default: break;
     }
     if (kind == ckToggle) {
-      const bool ticked = keyThere && reg.ValueExists(action.value) &&
-                          reg.ReadValueText(action.value, "") == SplitToggle(action.data).whenTicked;
+      const std::optional<std::string> now = keyThere ? reg.ValueText(action.value, false) : std::nullopt;
+      const bool ticked = now && *now == SplitToggle(action.data).whenTicked;
       return {ticked ? ActionState::Ticked : ActionState::Unticked, {}, false};
     }
     if (letter) {
-      if (!keyThere || !reg.ValueExists(action.value)) return {ActionState::CurrentData, {}, false};
-      const std::string now =
-          action.dataType == dtBinary ? reg.ReadValueHex(action.value, "") : reg.ReadValueText(action.value, "");
-      return {ActionState::CurrentData, now, true};
+      const std::optional<std::string> now =
+          keyThere ? reg.ValueText(action.value, action.dataType == dtBinary) : std::nullopt;
+      return {ActionState::CurrentData, now.value_or(""), now.has_value()};
     }
     return {InPlaceWhen(keyThere && ValueAsAsked(reg, action.value, action.dataType, FixedData(action, facts))), {},
             false};
@@ -93,8 +120,9 @@ class VariableCache {
 TweakState Judge(const StateInputs& in, std::int32_t twkId, const VariableLookUp& lookUp) {
   TweakState state;
   bool userData = false;
+  OpenKeys keys(in.registry);
   for (const ActionRecord& action : ActionsWithKey(in.actions, twkId)) {
-    const ActionStateResult result = Evaluate(in.registry, in.facts, in.currentMask, action, lookUp);
+    const ActionStateResult result = Evaluate(keys, in.facts, in.currentMask, action, lookUp);
     switch (result.state) {
       case ActionState::InPlace:
       case ActionState::Ticked: ++state.inPlace, ++state.stateful; break;
@@ -141,7 +169,8 @@ std::string VerdictText(const TweakState& state) {
 ActionStateResult EvaluateAction(RegistryApi& registry, const HostFacts& facts, std::uint16_t currentMask,
                                  const ActionRecord& action) {
   VariableCache variables(registry);
-  return Evaluate(registry, facts, currentMask, action, variables.LookUp());
+  OpenKeys keys(registry);
+  return Evaluate(keys, facts, currentMask, action, variables.LookUp());
 }
 
 TweakState EvaluateTweak(const StateInputs& in, std::int32_t twkId) {
