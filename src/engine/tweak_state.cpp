@@ -1,8 +1,6 @@
 #include "engine/tweak_state.h"
 
-#include <deque>
 #include <map>
-#include <memory>
 #include <optional>
 
 #include "db/action_data.h"
@@ -24,43 +22,41 @@ namespace {
 
 enum class KeyReading { Open, Missing, Unreadable };
 
-// Opens the key for reading, telling a key that is not there from one that
-// cannot be read.
-KeyReading OpenForReading(RegistryApi& registry, TSuperReg2& reg, HKey root, const std::string& key) {
-  reg.SetRootKey(root);
-  HKey probe = 0;
-  const long opened = registry.OpenKey(root, WithoutLeadingBackslash(key), kKeyQueryValue, &probe);
-  if (opened == kErrorFileNotFound) return KeyReading::Missing;
-  if (opened != kErrorSuccess) return KeyReading::Unreadable;
-  registry.CloseKey(probe);
-  return reg.OpenKeyReadOnly(WithoutLeadingBackslash(key)) ? KeyReading::Open : KeyReading::Unreadable;
-}
-
 ActionState InPlaceWhen(bool inPlace) { return inPlace ? ActionState::InPlace : ActionState::NotInPlace; }
 
-// The keys one tweak's actions read, each opened once: a tweak's actions
-// mostly name one key.
+// The keys one tweak's actions read, each opened once (a tweak's actions
+// mostly name one key), and told apart: missing, or not to be read.
 class OpenKeys {
  public:
   explicit OpenKeys(RegistryApi& registry) : registry_(registry) {}
+  OpenKeys(const OpenKeys&) = delete;
+  OpenKeys& operator=(const OpenKeys&) = delete;
+  ~OpenKeys() {
+    for (const Entry& e : entries_)
+      if (e.reading == KeyReading::Open) registry_.CloseKey(e.handle);
+  }
   struct Entry {
     HKey root;
     std::string key;
     KeyReading reading;
-    std::unique_ptr<TSuperReg2> reg;
+    HKey handle;
   };
-  Entry& Open(HKey root, const std::string& key) {
-    for (Entry& e : entries_)
+  const Entry& Open(HKey root, const std::string& key) {
+    for (const Entry& e : entries_)
       if (e.root == root && EqualsIgnoreCase(e.key, key)) return e;
-    auto reg = std::make_unique<TSuperReg2>(registry_);
-    const KeyReading reading = OpenForReading(registry_, *reg, root, key);
-    entries_.push_back({root, key, reading, std::move(reg)});
+    HKey handle = 0;
+    const long opened = registry_.OpenKey(root, WithoutLeadingBackslash(key), kKeyQueryValue, &handle);
+    const KeyReading reading = opened == kErrorSuccess        ? KeyReading::Open
+                               : opened == kErrorFileNotFound ? KeyReading::Missing
+                                                              : KeyReading::Unreadable;
+    entries_.push_back({root, key, reading, handle});
     return entries_.back();
   }
+  RegistryApi& Registry() { return registry_; }
 
  private:
   RegistryApi& registry_;
-  std::deque<Entry> entries_;
+  std::vector<Entry> entries_;
 };
 
 ActionStateResult Evaluate(OpenKeys& keys, const HostFacts& facts, std::uint16_t currentMask,
@@ -72,29 +68,37 @@ ActionStateResult Evaluate(OpenKeys& keys, const HostFacts& facts, std::uint16_t
   const char letter = ControlLetter(kind);
   const std::optional<std::string> key = letter ? std::optional<std::string>(action.key) : ResolvedKey(action, lookUp);
   if (root == 0 || !key) return {ActionState::CannotTell, {}, false};
-  OpenKeys::Entry& opened = keys.Open(root, *key);
+  const OpenKeys::Entry opened = keys.Open(root, *key);
   if (opened.reading == KeyReading::Unreadable) return {ActionState::CannotTell, {}, false};
   const bool keyThere = opened.reading == KeyReading::Open;
-  TSuperReg2& reg = *opened.reg;
+  RegistryApi& registry = keys.Registry();
+  auto read = [&](bool asHex) {
+    return keyThere ? TSuperReg2::ValueTextOf(registry, opened.handle, action.value, asHex) : std::nullopt;
+  };
   try {
     switch (action.changeType) {
       case ctAddKey: return {InPlaceWhen(keyThere), {}, false};
       case ctDeleteKey: return {InPlaceWhen(!keyThere), {}, false};
-      case ctDeleteValue: return {InPlaceWhen(!keyThere || !reg.ValueExists(action.value)), {}, false};
+      case ctDeleteValue: {
+        std::uint32_t type = 0, size = 0;
+        const bool there = keyThere && registry.QueryValue(opened.handle, action.value, &type, nullptr, &size) ==
+                                           kErrorSuccess;
+        return {InPlaceWhen(!there), {}, false};
+      }
       default: break;
     }
     if (kind == ckToggle) {
-      const std::optional<std::string> now = keyThere ? reg.ValueText(action.value, false) : std::nullopt;
+      const std::optional<std::string> now = read(false);
       const bool ticked = now && *now == SplitToggle(action.data).whenTicked;
       return {ticked ? ActionState::Ticked : ActionState::Unticked, {}, false};
     }
     if (letter) {
-      const std::optional<std::string> now =
-          keyThere ? reg.ValueText(action.value, action.dataType == dtBinary) : std::nullopt;
+      const std::optional<std::string> now = read(action.dataType == dtBinary);
       return {ActionState::CurrentData, now.value_or(""), now.has_value()};
     }
-    return {InPlaceWhen(keyThere && ValueAsAsked(reg, action.value, action.dataType, FixedData(action, facts))), {},
-            false};
+    return {InPlaceWhen(keyThere && ValueAsAsked(registry, opened.handle, action.value, action.dataType,
+                                                 FixedData(action, facts))),
+            {}, false};
   } catch (const std::exception&) {
     return {ActionState::CannotTell, {}, false};  // a value that cannot be read
   }

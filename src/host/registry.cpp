@@ -257,10 +257,11 @@ std::vector<std::string> TRegistry::GetValueNames() { return ListNames(false); }
 
 // The value is read in one query and its text made from the bytes: the state
 // of a whole catalogue reads tens of thousands of values.
-std::optional<std::string> TSuperReg2::ValueText(const std::string& name, bool asHex) {
+std::optional<std::string> TSuperReg2::ValueTextOf(RegistryApi& api, HKey key, const std::string& name,
+                                                   bool asHex) {
   std::uint32_t type = 0;
   std::vector<std::uint8_t> data;
-  if (Api().QueryValue(CurrentKey(), name, &type, &data, nullptr) != kErrorSuccess) return std::nullopt;
+  if (api.QueryValue(key, name, &type, &data, nullptr) != kErrorSuccess) return std::nullopt;
   if (type == kRegDword) {
     if (data.size() > 4) throw ERegistryException(Quoted("Failed to get data for", name));
     std::uint32_t value = 0;
