@@ -35,8 +35,8 @@ struct ActionRecord {
   std::uint16_t verMask = 0;
   // Undo actions only, empty when not recorded: what DO IT left in the
   // Registry (WrittenForm) and the day it ran ("YYYY-MM-DD").
-  std::string written;
-  std::string appliedOn;
+  std::string written = std::string();
+  std::string appliedOn = std::string();
   friend bool operator==(const ActionRecord&, const ActionRecord&) = default;
 };
 using UndoRecord = ActionRecord;

@@ -32,9 +32,9 @@ std::string FromRoot(const std::string& path) { return "\\" + WithoutLeadingBack
 
 }  // namespace
 
-bool ValueAsAsked(TSuperReg2& reg, const std::string& value, int dataType, const std::string& data) {
-  if (!reg.ValueExists(value)) return false;
-  return (dataType == dtBinary ? reg.ReadValueHex(value, "") : reg.ReadValueText(value, "")) == data;
+bool ValueAsAsked(RegistryApi& registry, HKey key, const std::string& value, int dataType, const std::string& data) {
+  const std::optional<std::string> now = TSuperReg2::ValueTextOf(registry, key, value, dataType == dtBinary);
+  return now && *now == data;
 }
 
 ChangeOperations::ChangeOperations(RegistryApi& registry, UndoRecorder& undo, MessageBoxes& boxes, HKey root)
@@ -69,7 +69,7 @@ int ChangeOperations::ChangeValue(const std::string& key, const std::string& val
     RecordAndCreateKey(reg, key);
     OpenOrCreate(reg, key);
     if (reg.ValueExists(value)) {
-      if (ValueAsAsked(reg, value, dataType, data)) return ocUnnecessary;
+      if (ValueAsAsked(registry_, reg.CurrentKey(), value, dataType, data)) return ocUnnecessary;
       recorded = CaptureValue(reg, value);
     } else {
       Record(nullptr, ctDeleteValue, reg.CurrentPath(), value, dataType, "");

@@ -27,10 +27,10 @@ struct ToggleState {
 // Deleting a key whose values hold more than this many bytes asks first.
 inline constexpr std::uint32_t kUndoSizeLimit = 255;
 
-// Whether the value (in the key reg has open) already holds the data of a
+// Whether the value (in a key open for reading) already holds the data of a
 // "Change value" action, as DO IT compares it: hex text for binary data, the
 // text form otherwise. DO IT then leaves it alone.
-bool ValueAsAsked(TSuperReg2& reg, const std::string& value, int dataType, const std::string& data);
+bool ValueAsAsked(RegistryApi& registry, HKey key, const std::string& value, int dataType, const std::string& data);
 
 class ChangeOperations {
  public:

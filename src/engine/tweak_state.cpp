@@ -15,27 +15,51 @@
 #include "host/registry.h"
 #include "host/registry_api.h"
 #include "host/roots.h"
+#include "host/text.h"
 
 namespace cordalis {
 namespace {
 
 enum class KeyReading { Open, Missing, Unreadable };
 
-// Opens the key for reading, telling a key that is not there from one that
-// cannot be read.
-KeyReading OpenForReading(RegistryApi& registry, TSuperReg2& reg, HKey root, const std::string& key) {
-  HKey probe = 0;
-  const long opened = registry.OpenKey(root, WithoutLeadingBackslash(key), kKeyQueryValue, &probe);
-  if (opened == kErrorFileNotFound) return KeyReading::Missing;
-  if (opened != kErrorSuccess) return KeyReading::Unreadable;
-  registry.CloseKey(probe);
-  reg.SetRootKey(root);
-  return reg.OpenKeyReadOnly(WithoutLeadingBackslash(key)) ? KeyReading::Open : KeyReading::Unreadable;
-}
-
 ActionState InPlaceWhen(bool inPlace) { return inPlace ? ActionState::InPlace : ActionState::NotInPlace; }
 
-ActionStateResult Evaluate(RegistryApi& registry, const HostFacts& facts, std::uint16_t currentMask,
+// The keys one tweak's actions read, each opened once (a tweak's actions
+// mostly name one key), and told apart: missing, or not to be read.
+class OpenKeys {
+ public:
+  explicit OpenKeys(RegistryApi& registry) : registry_(registry) {}
+  OpenKeys(const OpenKeys&) = delete;
+  OpenKeys& operator=(const OpenKeys&) = delete;
+  ~OpenKeys() {
+    for (const Entry& e : entries_)
+      if (e.reading == KeyReading::Open) registry_.CloseKey(e.handle);
+  }
+  struct Entry {
+    HKey root;
+    std::string key;
+    KeyReading reading;
+    HKey handle;
+  };
+  const Entry& Open(HKey root, const std::string& key) {
+    for (const Entry& e : entries_)
+      if (e.root == root && EqualsIgnoreCase(e.key, key)) return e;
+    HKey handle = 0;
+    const long opened = registry_.OpenKey(root, WithoutLeadingBackslash(key), kKeyQueryValue, &handle);
+    const KeyReading reading = opened == kErrorSuccess        ? KeyReading::Open
+                               : opened == kErrorFileNotFound ? KeyReading::Missing
+                                                              : KeyReading::Unreadable;
+    entries_.push_back({root, key, reading, handle});
+    return entries_.back();
+  }
+  RegistryApi& Registry() { return registry_; }
+
+ private:
+  RegistryApi& registry_;
+  std::vector<Entry> entries_;
+};
+
+ActionStateResult Evaluate(OpenKeys& keys, const HostFacts& facts, std::uint16_t currentMask,
                            const ActionRecord& action, const VariableLookUp& lookUp) {
   if (!PlatformApplies(action.verMask, currentMask)) return {};
   const int kind = KeywordCode(action.special);
@@ -44,30 +68,37 @@ ActionStateResult Evaluate(RegistryApi& registry, const HostFacts& facts, std::u
   const char letter = ControlLetter(kind);
   const std::optional<std::string> key = letter ? std::optional<std::string>(action.key) : ResolvedKey(action, lookUp);
   if (root == 0 || !key) return {ActionState::CannotTell, {}, false};
-  TSuperReg2 reg(registry);
-  const KeyReading reading = OpenForReading(registry, reg, root, *key);
-  if (reading == KeyReading::Unreadable) return {ActionState::CannotTell, {}, false};
-  const bool keyThere = reading == KeyReading::Open;
+  const OpenKeys::Entry opened = keys.Open(root, *key);
+  if (opened.reading == KeyReading::Unreadable) return {ActionState::CannotTell, {}, false};
+  const bool keyThere = opened.reading == KeyReading::Open;
+  RegistryApi& registry = keys.Registry();
+  auto read = [&](bool asHex) {
+    return keyThere ? TSuperReg2::ValueTextOf(registry, opened.handle, action.value, asHex) : std::nullopt;
+  };
   try {
     switch (action.changeType) {
       case ctAddKey: return {InPlaceWhen(keyThere), {}, false};
       case ctDeleteKey: return {InPlaceWhen(!keyThere), {}, false};
-      case ctDeleteValue: return {InPlaceWhen(!keyThere || !reg.ValueExists(action.value)), {}, false};
+      case ctDeleteValue: {
+        std::uint32_t type = 0, size = 0;
+        const bool there = keyThere && registry.QueryValue(opened.handle, action.value, &type, nullptr, &size) ==
+                                           kErrorSuccess;
+        return {InPlaceWhen(!there), {}, false};
+      }
       default: break;
     }
     if (kind == ckToggle) {
-      const bool ticked = keyThere && reg.ValueExists(action.value) &&
-                          reg.ReadValueText(action.value, "") == SplitToggle(action.data).whenTicked;
+      const std::optional<std::string> now = read(false);
+      const bool ticked = now && *now == SplitToggle(action.data).whenTicked;
       return {ticked ? ActionState::Ticked : ActionState::Unticked, {}, false};
     }
     if (letter) {
-      if (!keyThere || !reg.ValueExists(action.value)) return {ActionState::CurrentData, {}, false};
-      const std::string now =
-          action.dataType == dtBinary ? reg.ReadValueHex(action.value, "") : reg.ReadValueText(action.value, "");
-      return {ActionState::CurrentData, now, true};
+      const std::optional<std::string> now = read(action.dataType == dtBinary);
+      return {ActionState::CurrentData, now.value_or(""), now.has_value()};
     }
-    return {InPlaceWhen(keyThere && ValueAsAsked(reg, action.value, action.dataType, FixedData(action, facts))), {},
-            false};
+    return {InPlaceWhen(keyThere && ValueAsAsked(registry, opened.handle, action.value, action.dataType,
+                                                 FixedData(action, facts))),
+            {}, false};
   } catch (const std::exception&) {
     return {ActionState::CannotTell, {}, false};  // a value that cannot be read
   }
@@ -93,8 +124,9 @@ class VariableCache {
 TweakState Judge(const StateInputs& in, std::int32_t twkId, const VariableLookUp& lookUp) {
   TweakState state;
   bool userData = false;
+  OpenKeys keys(in.registry);
   for (const ActionRecord& action : ActionsWithKey(in.actions, twkId)) {
-    const ActionStateResult result = Evaluate(in.registry, in.facts, in.currentMask, action, lookUp);
+    const ActionStateResult result = Evaluate(keys, in.facts, in.currentMask, action, lookUp);
     switch (result.state) {
       case ActionState::InPlace:
       case ActionState::Ticked: ++state.inPlace, ++state.stateful; break;
@@ -141,7 +173,8 @@ std::string VerdictText(const TweakState& state) {
 ActionStateResult EvaluateAction(RegistryApi& registry, const HostFacts& facts, std::uint16_t currentMask,
                                  const ActionRecord& action) {
   VariableCache variables(registry);
-  return Evaluate(registry, facts, currentMask, action, variables.LookUp());
+  OpenKeys keys(registry);
+  return Evaluate(keys, facts, currentMask, action, variables.LookUp());
 }
 
 TweakState EvaluateTweak(const StateInputs& in, std::int32_t twkId) {

@@ -69,6 +69,7 @@ TEST_P(Drift, DoItRecordsWhatItLeftOfEachValueAndTheDay) {
   EXPECT_EQ(rows[4].written, WrittenForm(kRegSz, {'m', 'a', 'd', 'e', 0}));
   for (const UndoRecord& row : rows) EXPECT_EQ(row.appliedOn, "2026-03-04");
   EXPECT_TRUE(Found().empty()) << "nothing changed since";
+  EXPECT_TRUE(TweaksChangedSince(world.sandbox.Api(), world.dm->cdsUndo).empty());
 }
 
 TEST_P(Drift, EachValueChangedSinceIsFoundWithItsThreeStates) {
@@ -81,6 +82,7 @@ TEST_P(Drift, EachValueChangedSinceIsFoundWithItsThreeStates) {
   EXPECT_EQ(found[0], (DriftRow{k, "sz", "old", "new", "policy", {0}}));
   EXPECT_EQ(found[1], (DriftRow{k, "fresh", "(absent)", "5", "05 00 00 00", {1}}));
   EXPECT_EQ(found[2], (DriftRow{k, "doomed", "goodbye", "(deleted)", "back again", {2}}));
+  EXPECT_EQ(TweaksChangedSince(world.sandbox.Api(), world.dm->cdsUndo), std::vector<std::int32_t>{1});
 
   // A value deleted by someone else has changed too; one that holds what Undo
   // would put back (an Undo cut short) has not, nor one gone that Undo would remove.
