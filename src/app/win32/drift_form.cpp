@@ -14,7 +14,7 @@ struct Column {
   int dialogUnits;  // its width
 };
 constexpr Column kColumns[] = {
-    {"Key", 116}, {"Value", 42}, {"Before DO IT", 44}, {"Written by DO IT", 62}, {"Now", 36},
+    {"Key", 110}, {"Value", 42}, {"Before DO IT", 50}, {"Written by DO IT", 62}, {"Now", 36},
 };
 
 // The answer of each button.
