@@ -16,6 +16,7 @@
 #include <memory>
 #include <random>
 
+#include "app/tree_state_marks.h"
 #include "app/win32/main_window.h"
 #include "app/win32/tree_view.h"
 #include "host/text_collation.h"
@@ -139,6 +140,58 @@ void BM_ExpandAll(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ExpandAll)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Opening a category of 100 tweaks in a tree control of its own, each tweak
+// of two actions on values of the real Registry (half of them set), with its
+// state worked out and shown (1: as the window does, through the model) or
+// without states (0).
+void BM_OpenCategoryOf100Tweaks(benchmark::State& state) {
+  const std::string key = "Software\\CordalisBench\\States";
+  std::vector<RowText> tweaks = {{"1", "FALSE", "A first", "", "Selected at the start", "About it."}}, actions;
+  actions.push_back({"1", "HKCU", key, "First", "4", "1", "", "1", "63"});
+  HKEY values = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &values, nullptr);
+  const DWORD one = 1;
+  for (int id = 2; id <= 101; ++id) {
+    const std::string n = std::to_string(id);
+    tweaks.push_back({n, "FALSE", "Bench", "", "Tweak " + n, "About it."});
+    actions.push_back({n, "HKCU", key, "V" + n + "a", "4", "1", "", "1", "63"});
+    actions.push_back({n, "HKCU", key, "V" + n + "b", "4", "1", "", "1", "63"});
+    if (id % 2 == 0)
+      RegSetValueExA(values, ("V" + n + "a").c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+  }
+  RegCloseKey(values);
+  {
+    const Catalogue catalogue(0, tweaks, actions);
+    Program program(catalogue);
+    program.Show();
+    MainFormModel& model = program.form->Model();
+    const int category = model.Tree().CategoryOf(model.Tree().IndexOfTweak(2));
+    HWND host = CreateWindowExA(0, WC_STATICA, "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 800, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    TreeView view(host, GetModuleHandleA(nullptr), 1);
+    MoveWindow(view.Handle(), 0, 0, 400, 800, TRUE);
+    if (state.range(0) != 0)
+      view.imagesOf = [&model](const std::vector<int>& nodes) { return model.TreeImages(nodes); };
+    for (auto _ : state) {
+      state.PauseTiming();
+      model.Execute(cmdRefresh);  // every state forgotten
+      TweakTree tree = model.Tree();
+      view.Show(tree);
+      UpdateWindow(host);
+      state.ResumeTiming();
+      view.Apply(tree, tree.Expand(category));
+      UpdateWindow(view.Handle());
+    }
+    // The states were worked out: the first tweak has one of its two values.
+    const int first = model.Tree().IndexOfTweak(2);
+    if (state.range(0) != 0 && model.TreeImages({first}).front() != kPartlyImage)
+      state.SkipWithError("the tweaks' states were not worked out");
+    DestroyWindow(host);
+  }
+  RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+}
+BENCHMARK(BM_OpenCategoryOf100Tweaks)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Description, detail and layout of a tweak of 50 actions.
 void BM_SelectTweakOf50Actions(benchmark::State& state) {

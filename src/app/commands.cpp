@@ -68,6 +68,12 @@ const std::vector<Command>& Commands() {
       Entry(cmdExportUndo, "acExportUndo", "E&xport undo data...",
             "Export undo data|Write a Registry file that puts back what the undo data records, without Cordalis",
             &Model::acExportUndoExecute, &Model::acExportUndoEnabled),
+      Entry(cmdRefresh, "acRefresh", "&Refresh",
+            "Refresh|Read the Registry again for the tweaks' states and the current tweak's panes",
+            &Model::acRefreshExecute, nullptr, {vkF5}),
+      Entry(cmdCheckApplied, "acCheckApplied", "&Check applied tweaks",
+            "Check applied tweaks|List the tweaks Cordalis applied whose values have been changed since",
+            &Model::acCheckAppliedExecute, &Model::acCheckAppliedEnabled),
   };
   return commands;
 }
@@ -114,8 +120,10 @@ const std::vector<Menu>& MainMenu() {
       {"&File", {cmdExit}},
       {"&Edit", {cmdCopy, cmdSelectAll}},
       {"Fi&nd", {cmdFind, cmdFindNext, cmdNone, cmdFindUndo}},
-      {"&Tree", {cmdExpandAll, cmdCollapseAll, cmdExpandCategory, cmdCollapseCategory, cmdNone, cmdNextTweak, cmdPreviousTweak}},
-      {"T&weak", {cmdApply, cmdUndo, cmdDeleteUndo, cmdExportUndo, cmdNone, cmdNote, cmdNone, cmdHide, cmdReveal}},
+      {"&Tree", {cmdExpandAll, cmdCollapseAll, cmdExpandCategory, cmdCollapseCategory, cmdNone, cmdNextTweak,
+                 cmdPreviousTweak, cmdNone, cmdRefresh}},
+      {"T&weak", {cmdApply, cmdUndo, cmdDeleteUndo, cmdExportUndo, cmdCheckApplied, cmdNone, cmdNote, cmdNone, cmdHide,
+                  cmdReveal}},
       {"&Help", {cmdHelp, cmdAbout}},
   };
   return menu;

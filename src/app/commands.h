@@ -37,6 +37,8 @@ enum CommandId : int {
   cmdHelp,
   cmdAbout,
   cmdExportUndo,
+  cmdRefresh,
+  cmdCheckApplied,
 };
 
 // Virtual-key codes, as Windows numbers them.
@@ -52,6 +54,7 @@ enum VirtualKey : unsigned {
   vkF1 = 0x70,
   vkF3 = 0x72,
   vkF4 = 0x73,
+  vkF5 = 0x74,
 };
 
 struct Shortcut {

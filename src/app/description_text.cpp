@@ -35,11 +35,32 @@ void InsertRuns(RichTextPane& pane, const std::vector<TextRun>& runs) {
   for (const TextRun& run : runs) pane.Insert(run.text, run.face, run.style);
 }
 
+// The title's line: the title and the number, which ends the line.
+constexpr std::size_t kTitleLineRuns = 2;
+
+std::size_t TitleLineLength(const TweakRecord& tweak) {
+  const std::vector<TextRun> runs = TitleRuns(tweak);
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < kTitleLineRuns; ++i) length += runs[i].text.size();
+  return length;
+}
+
+std::string StateLineText(const std::string& stateLine) { return stateLine.empty() ? "" : stateLine + "\r\n"; }
+
 }  // namespace
 
-void WriteTitleAndDescription(RichTextPane& pane, const TweakRecord& tweak) {
+void WriteTitleAndDescription(RichTextPane& pane, const TweakRecord& tweak, const std::string& stateLine) {
   pane.Clear();
-  InsertRuns(pane, TitleRuns(tweak));
+  const std::vector<TextRun> runs = TitleRuns(tweak);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    if (i == kTitleLineRuns && !stateLine.empty()) pane.Insert(StateLineText(stateLine), Face::Pane, stNone);
+    pane.Insert(runs[i].text, runs[i].face, runs[i].style);
+  }
+}
+
+int PanePosition(const TweakRecord& tweak, const std::string& stateLine, int searchedPosition) {
+  if (searchedPosition < static_cast<int>(TitleLineLength(tweak))) return searchedPosition;
+  return searchedPosition + static_cast<int>(StateLineText(stateLine).size());
 }
 
 void WriteNote(RichTextPane& pane, const std::optional<NoteRecord>& note) {

@@ -6,6 +6,8 @@
 #include "app/description_text.h"
 #include "app/note_command.h"
 #include "app/program_files.h"
+#include "app/registry_read_cache.h"
+#include "app/tree_state_marks.h"
 #include "db/dm1.h"
 #include "db/records.h"
 #include "db/schema.h"
@@ -13,8 +15,10 @@
 #include "engine/detail_text.h"
 #include "engine/rich_text.h"
 #include "engine/rollback_file.h"
+#include "engine/tweak_state.h"
 #include "engine/undo_commands.h"
 #include "host/file_store.h"
+#include "host/format.h"
 #include "host/message_boxes.h"
 #include "host/platform.h"
 #include "host/roots.h"
@@ -70,6 +74,14 @@ MainFormModel::MainFormModel(const MainFormPorts& ports, MainFormView& view, con
 void MainFormModel::Attach(Tdm1& dm) {
   dm_ = &dm;
   refusal_ = dm.Refusal();
+  tweakStates_ = TweakStateCache(StateEvaluator());
+}
+
+TweakStateCache::Evaluator MainFormModel::StateEvaluator() {
+  return [this](const std::vector<std::int32_t>& twkIds) {
+    RegistryReadCache reads(ports_.registry);
+    return EvaluateTweaks({dm_->cdsData, dm_->cdsUndo, reads, ports_.facts, platformMask_}, twkIds);
+  };
 }
 
 std::string MainFormModel::Caption() const {
@@ -87,7 +99,7 @@ std::string MainFormModel::Caption() const {
 std::string MainFormModel::IdleStatusText() const {
   switch (refusal_) {
     case WriteRefusal::None:
-    case WriteRefusal::Asked: return {};
+    case WriteRefusal::Asked: return changedSinceText_;
     case WriteRefusal::OtherCopy:
       return "Changes are off: another copy of Cordalis holds the tables. Close it and start Cordalis again.";
     case WriteRefusal::FolderNotWritable: return "Changes are off: Cordalis cannot write in its program folder.";
@@ -108,8 +120,63 @@ void MainFormModel::Activated() {
   if (!treePending_) return;
   BuildTree();
   treePending_ = false;
+  CountChangedSince();
   if (ReadVeryFirst(ports_.settings)) ports_.boxes.Show(MsgOwner::MainWindow, MsgIcon::Information, kFirstRunNotice);
   if (!viewOnly_) ClearVeryFirst(ports_.settings);
+}
+
+void MainFormModel::ActivatedFromElsewhere() {
+  if (dm_ == nullptr || treePending_ || terminating_) return;
+  StatesChanged(std::nullopt);
+  ShowStateLine();
+}
+
+void MainFormModel::CountChangedSince() {
+  RegistryReadCache reads(ports_.registry);
+  ShowChangedSinceCount(TweaksChangedSince(reads, dm_->cdsUndo).size());
+}
+
+void MainFormModel::ShowChangedSinceCount(std::size_t count) {
+  if (count == 0)
+    changedSinceText_.clear();
+  else if (count == 1)
+    changedSinceText_ =
+        "A value of 1 tweak that Cordalis applied has been changed since. Tweak, Check applied tweaks names it.";
+  else
+    changedSinceText_ = "Values of " + std::to_string(count) +
+                        " tweaks that Cordalis applied have been changed since. Tweak, Check applied tweaks names "
+                        "them.";
+}
+
+std::vector<int> MainFormModel::TreeImages(const std::vector<int>& nodes) {
+  std::vector<std::int32_t> tweaks;
+  for (int node : nodes)
+    if (tree_.Node(node).stateImage == kTweakImage) tweaks.push_back(tree_.TweakAt(node));
+  tweakStates_.Prepare(tweaks);
+  std::vector<int> images;
+  images.reserve(nodes.size());
+  for (int node : nodes) {
+    const TreeNode& n = tree_.Node(node);
+    images.push_back(n.stateImage == kTweakImage ? MarkedTweakImage(n.stateImage, tweakStates_.Get(n.twkId))
+                                                 : n.stateImage);
+  }
+  return images;
+}
+
+void MainFormModel::StatesChanged(std::optional<std::int32_t> twkId) {
+  if (twkId) tweakStates_.Forget(*twkId);
+  else tweakStates_.ForgetAll();
+  view_.ShowTreeStates();
+}
+
+// The description follows the selected tweak's state; it is written anew only
+// when the state line changed, which keeps the user's place and selection in it.
+void MainFormModel::ShowStateLine() {
+  const std::optional<std::int32_t> twkId = SelectedTweak();
+  if (!twkId || filledNode_ != tree_.Selected() || StateLine(tweakStates_.Get(*twkId)) == stateLine_) return;
+  if (!dm_->LocateTweak(*twkId)) return;
+  WriteDescription(*twkId, ReadTweak(dm_->cdsTwks));
+  ContentResized();
 }
 
 void MainFormModel::Destroying() {
@@ -171,6 +238,7 @@ void MainFormModel::FillPanes(int node) {
   filledNode_ = node;
   pane_.Clear();
   hasUndoData_ = false;
+  stateLine_.clear();
   const bool isTweak = tree_.IsTweak(node);
   view_.ShowTweakPaneState(isTweak);
   if (!isTweak) {
@@ -187,7 +255,8 @@ void MainFormModel::FillPanes(int node) {
       return;
     }
     const TweakRecord tweak = ReadTweak(dm_->cdsTwks);
-    WriteTitleAndDescription(ports_.description, tweak);
+    stateLine_ = StateLine(tweakStates_.Get(twkId));
+    WriteTitleAndDescription(ports_.description, tweak, stateLine_);
     hasUndoData_ = dm_->cdsUndo.KeyCount(twkId) > 0;
     const std::vector<ActionRecord> actions = ActionsWithKey(dm_->cdsData, twkId);
     const ActionPassResult pass = pane_.RunActionPass(
@@ -258,16 +327,65 @@ void MainFormModel::acBottomExecute() { ApplyTree(tree_.GoBottom()); }
 void MainFormModel::acApplyExecute() {
   const ApplyInputs in{*dm_,          ports_.registry, ports_.boxes,    ports_.facts, pane_,
                        platformMask_, writableRoots_,  referencedRoots_, MayNotWrite()};
-  DoItCommand(in, states_.needsDataMark, SelectedTweak(), [&] { Refresh(); });
+  const std::optional<std::int32_t> tweak = SelectedTweak();
+  DoItCommand(in, states_.needsDataMark, tweak, [&] {
+    StatesChanged(tweak);
+    Refresh();
+  });
 }
 
+// Undo and Delete Undo data may end what the status bar counts.
 void MainFormModel::acUndoExecute() {
-  UndoCommand({*dm_, ports_.registry, ports_.boxes, MayNotWrite()}, SelectedTweak(), [&] { Refresh(); });
+  const std::optional<std::int32_t> tweak = SelectedTweak();
+  const auto askDrift = [this](const std::vector<DriftRow>& rows) { return view_.AskDrift(rows); };
+  UndoCommand({*dm_, ports_.registry, ports_.boxes, MayNotWrite(), askDrift}, tweak, [&] {
+    StatesChanged(tweak);
+    if (!changedSinceText_.empty()) CountChangedSince();
+    Refresh();
+  });
 }
 
 void MainFormModel::acDelUndoExecute() {
-  DeleteUndoDataCommand({*dm_, ports_.registry, ports_.boxes, MayNotWrite()}, states_.deleteUndo, SelectedTweak(),
-                        [&] { Refresh(); });
+  const std::optional<std::int32_t> tweak = SelectedTweak();
+  DeleteUndoDataCommand({*dm_, ports_.registry, ports_.boxes, MayNotWrite(), {}}, states_.deleteUndo, tweak, [&] {
+    StatesChanged(tweak);
+    if (!changedSinceText_.empty()) CountChangedSince();
+    Refresh();
+  });
+}
+
+// The status bar's count too: reading every undo action's value is worth it
+// when the user asks, not on each return to the window.
+void MainFormModel::acRefreshExecute() {
+  if (dm_ == nullptr || treePending_) return;
+  StatesChanged(std::nullopt);
+  CountChangedSince();
+  Refresh();
+}
+
+void MainFormModel::acCheckAppliedExecute() {
+  RegistryReadCache reads(ports_.registry);
+  const std::vector<std::int32_t> changed = TweaksChangedSince(reads, dm_->cdsUndo);
+  StatesChanged(std::nullopt);
+  ShowStateLine();
+  ShowChangedSinceCount(changed.size());
+  ports_.boxes.Show(MsgOwner::MainWindow, MsgIcon::Information, ChangedSinceMessage(changed));
+}
+
+// The tweaks by number and title, as many as a box can show.
+std::string MainFormModel::ChangedSinceMessage(const std::vector<std::int32_t>& changed) {
+  if (changed.empty()) return "No value of the tweaks that Cordalis applied has been changed since.";
+  constexpr std::size_t kShown = 20;
+  std::string text =
+      "Since Cordalis applied these tweaks, something else (you, a policy, an update or another program) has "
+      "changed values they wrote:\r\n";
+  for (std::size_t i = 0; i < changed.size() && i < kShown; ++i) {
+    text += "\r\n" + Format("#T%.04d  ", {std::int64_t{changed[i]}});
+    if (dm_->LocateTweak(changed[i])) text += ReadTweak(dm_->cdsTwks).title;
+  }
+  if (changed.size() > kShown) text += "\r\n... and " + std::to_string(changed.size() - kShown) + " more";
+  return text + "\r\n\r\nThe tree marks them with \"!\". Undo of such a tweak lists the values and asks before it "
+                "puts the old data back over the newer.";
 }
 
 bool MainFormModel::acExportUndoEnabled() const { return dm_ != nullptr && dm_->cdsUndo.Data().LiveRowCount() > 0; }
@@ -304,7 +422,8 @@ void MainFormModel::HelpRequested(HelpTopic topic) {
 void MainFormModel::acAboutExecute() { view_.ShowAbout(platformText_); }
 
 void MainFormModel::WriteDescription(std::int32_t twkId, const TweakRecord& tweak) {
-  WriteTitleAndDescription(ports_.description, tweak);
+  stateLine_ = StateLine(tweakStates_.Get(twkId));
+  WriteTitleAndDescription(ports_.description, tweak, stateLine_);
   WriteNote(ports_.description, NoteWithKey(dm_->cdsNote, twkId));
   WritePlatforms(ports_.description, MaskOf(ActionsWithKey(dm_->cdsData, twkId)), referencedRoots_,
                  ports_.facts.ntFamily);
@@ -380,7 +499,10 @@ void MainFormModel::ShowFindResult(const FindResult& result) {
     return;
   }
   SelectNode(result.nodeIndex);
-  ports_.description.Select(result.matchStart, result.matchLength);
+  const std::optional<std::int32_t> twkId = SelectedTweak();
+  int start = result.matchStart;
+  if (twkId && dm_->LocateTweak(*twkId)) start = PanePosition(ReadTweak(dm_->cdsTwks), stateLine_, start);
+  ports_.description.Select(start, result.matchLength);
 }
 
 void MainFormModel::ColumnResized(int columnHeight, int clientWidth) {

@@ -12,11 +12,13 @@
 #include "app/find_model.h"
 #include "app/pane_layout.h"
 #include "app/settings.h"
+#include "app/tweak_state_cache.h"
 #include "app/tweak_tree.h"
 #include "controls/controls_pane.h"
 #include "db/dm1.h"
 #include "engine/apply_engine.h"
 #include "engine/control_pane.h"
+#include "engine/undo_drift.h"
 
 namespace cordalis {
 
@@ -60,6 +62,9 @@ class MainFormView {
   virtual ~MainFormView() = default;
   // The tree was built anew: the control shows its root and what is open.
   virtual void ShowTree(const TweakTree& tree) = 0;
+  // The states of the tweaks may have changed: the control asks TreeImages
+  // again for the tweak nodes it holds.
+  virtual void ShowTreeStates() = 0;
   // The control selects and opens what the update says. Selecting a node
   // raises the control's selection change, which comes back to the model as
   // SelectionChanged, as a user's click does; opening and closing nodes here
@@ -82,6 +87,9 @@ class MainFormView {
   virtual void ShowAbout(const std::string& platformText) = 0;
   virtual void ShowFindDialog(const FindState& find) = 0;
   virtual void ShowHelp(const std::string& helpPath, HelpTopic topic) = 0;
+  // Undo found values changed since DO IT: the drift dialog lists them and
+  // returns the user's answer.
+  virtual DriftChoice AskDrift(const std::vector<DriftRow>& rows) = 0;
   // The save-file dialog for the rollback file; nothing when cancelled.
   virtual std::optional<std::string> AskRollbackFile() = 0;
   // The standard edit commands act on the focused control.
@@ -137,6 +145,13 @@ class MainFormModel {
   // run, which changes no file.
   void Destroying();
 
+  // The images of these tree nodes, each tweak's marked with its state. The
+  // control asks for the nodes it inserts, so only those are worked out.
+  std::vector<int> TreeImages(const std::vector<int>& nodes);
+  // The window came to the front from another program, which may have
+  // changed any value: the states are read again.
+  void ActivatedFromElsewhere();
+
   // Events of the tree control.
   void SelectionChanged(int node);
   void NodeExpanded(int node);
@@ -183,6 +198,9 @@ class MainFormModel {
   void acAboutExecute();
   void acExportUndoExecute();
   bool acExportUndoEnabled() const;
+  void acRefreshExecute();
+  void acCheckAppliedExecute();
+  bool acCheckAppliedEnabled() const { return acExportUndoEnabled(); }
   void SetWindowEnabled(bool enabled) { windowEnabled_ = enabled; }
 
   // The selection handling for the node that is already selected: DO IT, Undo
@@ -228,6 +246,15 @@ class MainFormModel {
   void SizeControls();
   void Layout();
   void ShowFindResult(const FindResult& result);
+  TweakStateCache::Evaluator StateEvaluator();
+  // After DO IT, Undo or Delete Undo data of one tweak, or (nullopt) when
+  // anything may have changed: the tree and the description follow.
+  void StatesChanged(std::optional<std::int32_t> twkId);
+  void ShowStateLine();
+  // The status bar's count of the tweaks whose values changed since DO IT.
+  void CountChangedSince();
+  void ShowChangedSinceCount(std::size_t count);
+  std::string ChangedSinceMessage(const std::vector<std::int32_t>& changed);
 
   MainFormPorts ports_;
   MainFormView& view_;
@@ -252,6 +279,9 @@ class MainFormModel {
   int filledNode_ = -1;  // the node the panes show
   ControlsPaneModel pane_;
   bool hasUndoData_ = false;
+  TweakStateCache tweakStates_;
+  std::string stateLine_;         // the one the description shows
+  std::string changedSinceText_;  // the status bar's count of tweaks changed since DO IT
   int referencedRoots_ = 0;
   CommandStates states_;
 

@@ -49,6 +49,8 @@ class Reader {
         (*action_ == UnattendedAction::Apply || *action_ == UnattendedAction::Undo))
       reading_.error = "The switch viewonly opens the tables for reading only; it cannot go with " +
                        std::string(ActionSwitch(*action_)) + ".";
+    if (reading_.error.empty() && reading_.request.replaceNewer && action_ != UnattendedAction::Undo)
+      reading_.error = "The switch /replace-newer goes with /undo only.";
     if (action_) reading_.request.action = *action_;
     return reading_;
   }
@@ -65,6 +67,8 @@ class Reader {
       SetAction(UnattendedAction::Help);
     } else if (name == "quiet") {
       r.quiet = true;
+    } else if (name == "replace-newer") {
+      r.replaceNewer = true;
     } else if (name == "log") {
       if (!r.logFile.empty()) return Fail("The switch /log is given twice.");
       r.logFile = Needed("/log", "the log file");
@@ -162,12 +166,13 @@ std::string UsageText() {
          "  /list [FILE]        every tweak for this system: number, category, title, state\r\n"
          "  /apply N[,N...]     DO IT of these tweaks, in order\r\n"
          "  /apply @SETFILE     DO IT of the tweaks of a set file, with their data\r\n"
-         "  /undo N[,N...]      Undo of these tweaks; /undo all: of every tweak with undo data\r\n"
+         "  /undo N[,N...]      Undo of these tweaks; /undo all: of every tweak with undo data; a value\r\n"
+         "                      changed since DO IT stays, with its undo data, unless /replace-newer\r\n"
          "  /export-set FILE    a set file of the tweaks that have undo data, with their data\r\n"
          "  /export-reg FILE    a Registry file that puts back what the undo data records\r\n"
          "  /log FILE           add what happens to FILE, with date, time, machine and user\r\n"
          "  /quiet              show no message box\r\n"
-         "Exit codes: 0 all done; 1 some tweaks refused, skipped or failed (see the log); 2 bad command "
+         "Exit codes: 0 all done; 1 some tweaks refused, skipped, failed or partly undone (see the log); 2 bad command "
          "line or set file, nothing changed; 3 the tables are in use by another copy or cannot be written; 4 "
          "you may not change a Registry root a tweak needs, nothing changed; 5 the catalogue is missing or "
          "damaged, or an error stopped the run.";
@@ -176,7 +181,7 @@ std::string UsageText() {
 std::string ExitCodeText(int code) {
   switch (code) {
     case kExitDone: return "all done";
-    case kExitSomeNotDone: return "some tweaks were refused, skipped or failed";
+    case kExitSomeNotDone: return "some tweaks were refused, skipped, failed or partly undone";
     case kExitBadInput: return "bad command line or set file; nothing was changed";
     case kExitTablesBusy: return "the tables are in use by another copy or cannot be written";
     case kExitNoPermission: return "you may not change a Registry root a tweak needs; nothing was changed";

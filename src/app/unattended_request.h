@@ -34,6 +34,9 @@ struct UnattendedRequest {
   std::string logFile;
   bool quiet = false;     // no message box at all
   bool viewOnly = false;  // the window's switch: /list then shows every tweak
+  // /undo puts the recorded data back over a value changed since DO IT too;
+  // without it, such values and their undo data stay as they are.
+  bool replaceNewer = false;
 };
 
 struct CommandLineReading {

@@ -14,6 +14,7 @@
 #include "db/records.h"
 #include "engine/apply_engine.h"
 #include "engine/rollback_file.h"
+#include "engine/tweak_state.h"
 #include "engine/undo_commands.h"
 #include "host/file_store.h"
 #include "host/message_boxes.h"
@@ -117,11 +118,12 @@ class Run {
   int List(Tdm1& dm) {
     std::string text = std::string("Number\tCategory\tTitle\tState") + kLineEnd;
     int listed = 0;
+    const StateInputs states{dm.cdsData, dm.cdsUndo, ports_.registry, ports_.facts, mask_};
     for (const TweakRecord& tweak : AllTweaks(dm.cdsTwks)) {
       if (!request_.viewOnly && !PlatformApplies(MaskOf(ActionsWithKey(dm.cdsData, tweak.twkId)), mask_)) continue;
       const std::string category = tweak.subCat.empty() ? tweak.category : tweak.category + "\\" + tweak.subCat;
       text += std::to_string(tweak.twkId) + "\t" + NoTabs(category) + "\t" + NoTabs(tweak.title) + "\t" +
-              TweakStateText(dm, tweak.twkId) + kLineEnd;
+              TweakStateText(EvaluateTweak(states, tweak.twkId)) + kLineEnd;
       ++listed;
     }
     if (request_.file.empty()) {
@@ -303,8 +305,9 @@ class Run {
       Say(label + "skipped: it has no undo data.");
       return kExitSomeNotDone;
     }
+    std::vector<DriftRow> newer;
     try {
-      UndoTweak(dm, id);
+      UndoTweak(dm, id, newer);
     } catch (const FileError& e) {
       Say(label + "stopped: the tables cannot be written: " + e.what());
       throw TablesUnwritable{};
@@ -312,17 +315,30 @@ class Run {
       Say(label + "failed: " + e.what());
       return kExitSomeNotDone;
     }
+    for (const DriftRow& row : newer)
+      Say(label + (request_.replaceNewer ? "replaced a newer change of " : "kept a newer change of ") + row.key +
+          (row.value.empty() ? ", the default value" : ", value \"" + row.value + "\"") + ": before DO IT " +
+          row.before + ", written by DO IT " + row.written + ", now " + row.now + ".");
     if (dm.cdsUndo.KeyCount(id) > 0) {
-      Say(label + "not all undone; what was not stays in its undo data.");
+      Say(label + (newer.empty() || request_.replaceNewer
+                       ? "not all undone; what was not stays in its undo data."
+                       : "partly undone; the values changed since DO IT stay, with their undo data (/replace-newer "
+                         "undoes them too)."));
       return kExitSomeNotDone;
     }
     Say(label + "undone.");
     return kExitDone;
   }
 
-  // Undo of one tweak, as the window's Undo command makes it.
-  void UndoTweak(Tdm1& dm, std::int32_t id) {
-    UndoCommand({dm, ports_.registry, boxes_, false}, id, [] {});
+  // Undo of one tweak, as the window's Undo command makes it; the values
+  // changed since DO IT go to newer, and stay unless /replace-newer.
+  void UndoTweak(Tdm1& dm, std::int32_t id, std::vector<DriftRow>& newer) {
+    const DriftChoice choice = request_.replaceNewer ? DriftChoice::UndoAll : DriftChoice::KeepNewer;
+    UndoInputs in{dm, ports_.registry, boxes_, false, [&](const std::vector<DriftRow>& rows) {
+                    newer = rows;
+                    return choice;
+                  }};
+    UndoCommand(in, id, [] {});
   }
 
   int ExportSet(Tdm1& dm) {
@@ -392,8 +408,12 @@ int RunUnattended(const CommandLineReading& reading, const UnattendedPorts& port
   return code;
 }
 
-std::string TweakStateText(const Tdm1& dm, std::int32_t twkId) {
-  return dm.cdsUndo.KeyCount(twkId) > 0 ? "undo data" : "no undo data";
+// The description's words without "State: ", and "no state" for a tweak
+// with nothing to judge.
+std::string TweakStateText(const TweakState& state) {
+  const std::string line = StateLine(state);
+  constexpr std::string_view kLead = "State: ";
+  return line.empty() ? "no state" : line.substr(kLead.size());
 }
 
 }  // namespace cordalis

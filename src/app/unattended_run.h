@@ -39,7 +39,9 @@ inline constexpr int kUnattendedLockPauses = 50;
 // Runs what the command line asks for; returns the exit code.
 int RunUnattended(const CommandLineReading& reading, const UnattendedPorts& ports);
 
+struct TweakState;
+
 // What /list shows as a tweak's state.
-std::string TweakStateText(const Tdm1& dm, std::int32_t twkId);
+std::string TweakStateText(const TweakState& state);
 
 }  // namespace cordalis

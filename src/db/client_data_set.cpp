@@ -47,7 +47,7 @@ void ClientDataSet::Activate(TableData data) {
   rowBytes_.reset();
   frameBytes_.reset();
   active_ = true;
-  changed_ = false;
+  changed_ = fieldsAdded_ = false;
   state_ = State::Browse;
   RebuildIndex();
   RefreshView();
@@ -76,7 +76,7 @@ void ClientDataSet::Close() {
 void ClientDataSet::Drop() {
   state_ = State::Browse;
   pending_.clear();
-  changed_ = journalPlayed_ = false;
+  changed_ = journalPlayed_ = fieldsAdded_ = false;
   active_ = false;
   data_ = TableData();
   rowBytes_.reset();
@@ -93,7 +93,8 @@ void ClientDataSet::Drop() {
 void ClientDataSet::Persist() {
   if (!active_ || !changed_ || FileName.empty()) return;
   constexpr std::size_t kJournalSlack = 1 << 20;
-  if (journal_ && journal_->Usable() && !journalPlayed_ && journal_->BytesOnDisk() <= SavedBytes() + kJournalSlack) {
+  if (journal_ && journal_->Usable() && !journalPlayed_ && !fieldsAdded_ &&
+      journal_->BytesOnDisk() <= SavedBytes() + kJournalSlack) {
     journal_->Write();
   } else {
     Save();
@@ -157,7 +158,7 @@ std::size_t ClientDataSet::RowBytesAfterPost(const std::vector<CellView>& cells,
 
 void ClientDataSet::Save() {
   engine_.Save(FileName, data_);
-  changed_ = false;
+  changed_ = fieldsAdded_ = false;
   if (journal_) journal_->TableWritten(data_);
 }
 
@@ -293,6 +294,20 @@ void ClientDataSet::WidenFields(const FieldDefs& widths) {
     if (f >= 0 && want.type == FieldType::String) data_.WidenField(static_cast<std::size_t>(f), want.width);
   }
   frameBytes_.reset();  // the widths are written in the field list
+}
+
+void ClientDataSet::AddMissingFields(const FieldDefs& fields) {
+  RequireActive();
+  bool added = false;
+  for (const FieldDef& field : fields) {
+    if (data_.FieldIndex(field.name) >= 0) continue;
+    data_.AddField(field);
+    added = true;
+  }
+  if (!added) return;
+  rowBytes_.reset();
+  frameBytes_.reset();
+  fieldsAdded_ = true;
 }
 
 int ClientDataSet::KeyCount(std::int32_t key) const {

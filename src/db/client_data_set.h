@@ -114,6 +114,11 @@ class ClientDataSet {
   const TableData& Data() const { return data_; }
   // Widens the open table's text fields to these widths where they are narrower.
   void WidenFields(const FieldDefs& widths);
+  // Adds each of these fields the table lacks, null in every row. The file
+  // gets them when it is next written: the first save point after a change
+  // writes it whole, as a journal must follow a file with the same fields.
+  // Opening alone writes nothing.
+  void AddMissingFields(const FieldDefs& fields);
 
  private:
   enum class State { Browse, Edit, Insert };
@@ -152,6 +157,7 @@ class ClientDataSet {
   PacketEngine& engine_;
   TableJournal* journal_ = nullptr;
   bool journalPlayed_ = false;  // the rows in memory hold a journal the file does not
+  bool fieldsAdded_ = false;    // the rows in memory have fields the file does not
   TableData data_;
   bool active_ = false;
   bool readOnly_ = false;

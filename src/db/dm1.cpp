@@ -190,6 +190,7 @@ Tdm1::Outcome Tdm1::TryOpen(ClientDataSet& table, const FieldDefs& fields, std::
   for (int pauses = 0;; ++pauses) {
     try {
       table.Open();
+      table.AddMissingFields(schema::FieldsAddedLater(fields));
       RequireFields(table, fields);
       table.WidenFields(fields);  // a file written with narrower fields must not cut new rows
       return Outcome::Opened;

@@ -33,6 +33,10 @@ struct ActionRecord {
   std::string special;
   std::string data;
   std::uint16_t verMask = 0;
+  // Undo actions only, empty when not recorded: what DO IT left in the
+  // Registry (WrittenForm) and the day it ran ("YYYY-MM-DD").
+  std::string written = std::string();
+  std::string appliedOn = std::string();
   friend bool operator==(const ActionRecord&, const ActionRecord&) = default;
 };
 using UndoRecord = ActionRecord;

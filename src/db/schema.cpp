@@ -37,6 +37,8 @@ const FieldDefs& UndoFields() {
       if (field.name == kValue) field.width = 16383;  // the longest value name
       if (field.name == kData) field.width = 1 << 20; // hex text of large values
     }
+    f.push_back(Text(kWritten, 1 << 20));  // a type code, ":" and the hex text of the value's bytes
+    f.push_back(Text(kAppliedOn, 10));     // "YYYY-MM-DD"
     return f;
   }();
   return fields;
@@ -45,6 +47,13 @@ const FieldDefs& UndoFields() {
 const FieldDefs& NoteFields() {
   static const FieldDefs fields = {Integer(kTwkID), Text(kNote, 4096)};
   return fields;
+}
+
+FieldDefs FieldsAddedLater(const FieldDefs& fields) {
+  FieldDefs later;
+  for (const FieldDef& field : fields)
+    if (field.name == kWritten || field.name == kAppliedOn) later.push_back(field);
+  return later;
 }
 
 int WidthOf(const FieldDefs& fields, const char* name) {

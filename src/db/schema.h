@@ -21,6 +21,14 @@ inline constexpr const char* kSpecial = "Special";
 inline constexpr const char* kData = "Data";
 inline constexpr const char* kVerMask = "VerMask";
 inline constexpr const char* kNote = "Note";
+// Undo actions only, added after the first release: what DO IT left in the
+// Registry, and the day it ran. A table file without them opens with them
+// null in every row; the copies of Cordalis from before them open a file that
+// has them, keep them in every row they hold and write them back, null in the
+// rows they add (their reader asks only for the fields it knows, and writes
+// every field the file has).
+inline constexpr const char* kWritten = "Written";
+inline constexpr const char* kAppliedOn = "AppliedOn";
 
 // The field lists, in stored order.
 const FieldDefs& TweakFields();
@@ -28,6 +36,9 @@ const FieldDefs& ActionFields();
 // The undo actions have the actions' fields, with room for any key path, value
 // name and data the Registry can hold, so that what is recorded is exact.
 const FieldDefs& UndoFields();
+// The fields of the list that a table file written before them lacks; the
+// data module adds them when it opens such a file.
+FieldDefs FieldsAddedLater(const FieldDefs& fields);
 const FieldDefs& NoteFields();
 
 // The width of a text field of a list, by name; 0 when there is no such text field.

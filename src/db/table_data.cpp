@@ -109,6 +109,12 @@ TableData::TableData(FieldDefs fields) : fields_(std::move(fields)) {
     throw std::length_error("a table may have at most " + std::to_string(kMaxFields) + " fields");
 }
 
+void TableData::AddField(FieldDef field) {
+  if (fields_.size() >= kMaxFields)
+    throw std::length_error("a table may have at most " + std::to_string(kMaxFields) + " fields");
+  fields_.push_back(std::move(field));
+}
+
 int TableData::FieldIndex(std::string_view name) const {
   for (std::size_t i = 0; i < fields_.size(); ++i)
     if (EqualsIgnoreCase(fields_[i].name, name)) return static_cast<int>(i);

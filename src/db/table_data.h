@@ -49,6 +49,10 @@ class TableData {
   // Index of the field with this name (letter case ignored), or -1.
   int FieldIndex(std::string_view name) const;
 
+  // A field after the last: every row reads it as null, since no record names
+  // it. Throws std::length_error beyond kMaxFields.
+  void AddField(FieldDef field);
+
   // Lets a text field hold longer text from now on; never shortens one.
   void WidenField(std::size_t field, int width) {
     if (width > fields_[field].width) fields_[field].width = width;

@@ -1,5 +1,8 @@
 #include "engine/apply_engine.h"
 
+#include <cstdio>
+#include <ctime>
+
 #include "db/action_data.h"
 #include "db/data_packet.h"
 #include "db/dm1.h"
@@ -15,9 +18,7 @@
 #include "host/roots.h"
 
 namespace cordalis {
-namespace {
 
-// The letter by which DO IT asks the pane for the control of a kind.
 char ControlLetter(int kind) {
   switch (kind) {
     case ckDrive:
@@ -33,13 +34,34 @@ char ControlLetter(int kind) {
   }
 }
 
-// The key of an action with any Registry variable it asks for in place; none
-// when the variable is not found.
-std::optional<std::string> ResolvedKey(RegistryApi& registry, const ActionRecord& action) {
+std::optional<std::string> ResolvedKey(const ActionRecord& action, const VariableLookUp& lookUp) {
   if (KeywordCode(action.special) != ckReadKeyVar) return action.key;
-  const std::string variable = LookUpVariable(registry, SplitVariableData(action.data).source);
+  const std::string variable = lookUp(SplitVariableData(action.data).source);
   if (variable.empty()) return std::nullopt;
   return KeyWithVariable(action.key, variable);
+}
+
+std::string FixedData(const ActionRecord& action, const HostFacts& facts) {
+  switch (KeywordCode(action.special)) {
+    case ckReadKeyVar: return SplitVariableData(action.data).data;
+    case ckExpand: return ExpandDirectoryPlaceholders(action.data, facts.windowsDirectory, facts.systemDirectory);
+    default: return action.data;
+  }
+}
+
+std::string TodayText() {
+  const std::time_t now = std::time(nullptr);
+  const std::tm* local = std::localtime(&now);
+  if (local == nullptr) return {};
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", local->tm_year + 1900, local->tm_mon + 1, local->tm_mday);
+  return text;
+}
+
+namespace {
+
+VariableLookUp LookUpIn(RegistryApi& registry) {
+  return [&registry](std::string_view source) { return LookUpVariable(registry, source); };
 }
 
 // Whether the undo table can take every undo action the tweak may record,
@@ -54,7 +76,7 @@ bool UndoWouldFit(const ApplyInputs& in, const std::vector<ActionRecord>& action
     if (!PlatformApplies(action.verMask, in.currentMask)) continue;
     const HKey root = RootFromCode(action.root);
     if (root == 0) continue;
-    const std::optional<std::string> key = ResolvedKey(in.registry, action);
+    const std::optional<std::string> key = ResolvedKey(action, LookUpIn(in.registry));
     if (!key) continue;  // the run stops at this action, unless an earlier one makes the variable
     UndoRecorder undo(in.dm.cdsUndo, twkId, action.root);
     ChangeOperations operations(in.registry, undo, in.boxes, root);
@@ -72,27 +94,25 @@ int CarryOut(const ApplyInputs& in, const ActionRecord& action, UndoRecorder& un
              bool& isToggle) {
   const int kind = KeywordCode(action.special);
   std::string key = action.key;
-  std::string data = action.data;
+  std::string data;
   ToggleState toggle;
 
   if (char letter = ControlLetter(kind)) {
     const std::string read = in.pane.ReadControl(letter, in.pane.FirstControlNumber(position));
     if (kind == ckToggle) {
-      const TogglePieces pieces = SplitToggle(data);
+      const TogglePieces pieces = SplitToggle(action.data);
       toggle.isToggle = true;
       toggle.notTicked = read != "1";
       data = toggle.notTicked ? pieces.whenNotTicked : pieces.whenTicked;
     } else {
       data = read;
     }
-  } else if (kind == ckReadKeyVar) {
-    data = SplitVariableData(data).data;
-    const std::optional<std::string> resolved = ResolvedKey(in.registry, action);
+  } else {
+    data = FixedData(action, in.facts);
+    const std::optional<std::string> resolved = ResolvedKey(action, LookUpIn(in.registry));
     if (!resolved)
       throw EngineError("This action uses data drawn from specific Registry location. That data was not found.");
     key = *resolved;
-  } else if (kind == ckExpand) {
-    data = ExpandDirectoryPlaceholders(data, in.facts.windowsDirectory, in.facts.systemDirectory);
   }
   isToggle = toggle.isToggle;
 
@@ -173,7 +193,7 @@ std::optional<ApplyCounts> ApplyTweak(const ApplyInputs& in, std::optional<std::
     ++counts.total;
     const HKey root = RootFromCode(action.root);
     if (root == 0) continue;
-    UndoRecorder undo(in.dm.cdsUndo, *selectedTweak, action.root);
+    UndoRecorder undo(in.dm.cdsUndo, *selectedTweak, action.root, in.appliedOn);
     bool isToggle = false;
     const int outcome = CarryOut(in, action, undo, root, position, isToggle);
     if (outcome & ocUnnecessary) ++counts.unnecessary;

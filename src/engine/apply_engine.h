@@ -5,7 +5,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "db/records.h"
 #include "engine/control_pane.h"
 
 namespace cordalis {
@@ -43,6 +45,22 @@ std::string ResultSummary(const ApplyCounts& counts);
 inline int MissingRoots(int referencedRoots, int writableRoots) { return referencedRoots & ~writableRoots; }
 std::string PermissionMessage(int missingRoots);
 
+// How DO IT reads an action, shared with whatever judges the action without
+// carrying it out. The letter by which DO IT asks the pane for the control of
+// a kind; 0 for a kind whose data is the action's own.
+char ControlLetter(int kind);
+// The Registry variable a variable source names (LookUpVariable, or a cache of it).
+using VariableLookUp = std::function<std::string(std::string_view source)>;
+// The key of an action with any Registry variable it asks for in place; none
+// when the variable is not found.
+std::optional<std::string> ResolvedKey(const ActionRecord& action, const VariableLookUp& lookUp);
+// The data of an action that does not come from a control, as DO IT writes
+// it: a variable's data without its source, directory placeholders expanded.
+std::string FixedData(const ActionRecord& action, const HostFacts& facts);
+
+// Today's date as undo actions keep it, "YYYY-MM-DD", by the local clock.
+std::string TodayText();
+
 struct ApplyInputs {
   Tdm1& dm;
   RegistryApi& registry;
@@ -53,6 +71,7 @@ struct ApplyInputs {
   int writableRoots = 0;
   int referencedRoots = 0;
   bool viewOnly = false;
+  std::string appliedOn = TodayText();  // kept with each undo action
 };
 
 // The apply engine on the selected tweak. Nothing when it did nothing: view-only

@@ -32,6 +32,11 @@ std::string FromRoot(const std::string& path) { return "\\" + WithoutLeadingBack
 
 }  // namespace
 
+bool ValueAsAsked(RegistryApi& registry, HKey key, const std::string& value, int dataType, const std::string& data) {
+  const std::optional<std::string> now = TSuperReg2::ValueTextOf(registry, key, value, dataType == dtBinary);
+  return now && *now == data;
+}
+
 ChangeOperations::ChangeOperations(RegistryApi& registry, UndoRecorder& undo, MessageBoxes& boxes, HKey root)
     : registry_(registry), undo_(undo), boxes_(boxes), root_(root) {}
 
@@ -54,6 +59,7 @@ int ChangeOperations::ChangeValue(const std::string& key, const std::string& val
                                   const std::string& data, ToggleState toggle) {
   TSuperReg2 reg(registry_);
   reg.SetRootKey(root_);
+  bool recorded = false;  // the value's own undo action, which what is written completes
   if (toggle.isToggle) {
     // A toggle records nothing: its check box sets the value back.
     OpenOrCreate(reg, key);
@@ -63,11 +69,11 @@ int ChangeOperations::ChangeValue(const std::string& key, const std::string& val
     RecordAndCreateKey(reg, key);
     OpenOrCreate(reg, key);
     if (reg.ValueExists(value)) {
-      const std::string current = dataType == dtBinary ? reg.ReadValueHex(value, "") : reg.ReadValueText(value, "");
-      if (current == data) return ocUnnecessary;
-      CaptureValue(reg, value);
+      if (ValueAsAsked(registry_, reg.CurrentKey(), value, dataType, data)) return ocUnnecessary;
+      recorded = CaptureValue(reg, value);
     } else {
       Record(nullptr, ctDeleteValue, reg.CurrentPath(), value, dataType, "");
+      recorded = true;
     }
     undo_.Persist();
   }
@@ -78,6 +84,8 @@ int ChangeOperations::ChangeValue(const std::string& key, const std::string& val
   } else {
     reg.WriteTextValue(value, data);
   }
+  // Read back rather than foretold: the writes keep an existing value's type.
+  if (recorded) undo_.NoteWritten(ReadBackForm(reg, value));
   return ocChanged | ocUndoStored;
 }
 
@@ -112,32 +120,45 @@ int ChangeOperations::DeleteValue(const std::string& key, const std::string& val
   TSuperReg2 reg(registry_);
   reg.SetRootKey(root_);
   if (!reg.OpenKey(key, false) || !reg.ValueExists(value)) return ocUnnecessary;
-  CaptureValue(reg, value);
+  CaptureValue(reg, value, nullptr, kWrittenAbsent);
   undo_.Persist();
   return reg.DeleteValue(value) ? ocChanged | ocUndoStored : ocUndoStored;
 }
 
+// The bound of the table's size leaves out what DO IT writes: UndoRecorder
+// drops that rather than refuse a tweak for it.
 void ChangeOperations::Record(std::size_t* measured, int changeType, const std::string& key, const std::string& value,
-                              int dataType, const std::string& data, const std::string& special) {
+                              int dataType, const std::string& data, const std::string& special,
+                              const std::string& written) {
   if (measured) {
     *measured += undo_.RowBytes(changeType, key, value, dataType, data, special);
   } else {
-    undo_.Add(changeType, key, value, dataType, data, special);
+    undo_.Add(changeType, key, value, dataType, data, special, written);
   }
 }
 
-void ChangeOperations::CaptureValue(TSuperReg2& reg, const std::string& name, std::size_t* measured) {
+bool ChangeOperations::CaptureValue(TSuperReg2& reg, const std::string& name, std::size_t* measured,
+                                    const std::string& written) {
   std::uint32_t type = 0;
   std::vector<std::uint8_t> bytes;
-  if (registry_.QueryValue(reg.CurrentKey(), name, &type, &bytes, nullptr) != kErrorSuccess) return;
+  if (registry_.QueryValue(reg.CurrentKey(), name, &type, &bytes, nullptr) != kErrorSuccess) return false;
   CapturedData captured = CaptureForm(type, bytes);
-  Record(measured, ctChangeValue, reg.CurrentPath(), name, captured.dataType, captured.data, captured.special);
+  Record(measured, ctChangeValue, reg.CurrentPath(), name, captured.dataType, captured.data, captured.special,
+         written);
+  return true;
+}
+
+std::string ChangeOperations::ReadBackForm(TSuperReg2& reg, const std::string& name) {
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> bytes;
+  if (registry_.QueryValue(reg.CurrentKey(), name, &type, &bytes, nullptr) != kErrorSuccess) return {};
+  return WrittenForm(type, bytes);
 }
 
 // Depth first: each key before its values, its values before its subkeys.
 void ChangeOperations::CaptureSubtree(TSuperReg2& reg, const std::string& path, std::size_t* measured) {
   Record(measured, ctAddKey, path, "", dtNone, "");
-  for (const std::string& name : reg.GetValueNames()) CaptureValue(reg, name, measured);
+  for (const std::string& name : reg.GetValueNames()) CaptureValue(reg, name, measured, kWrittenAbsent);
   for (const std::string& name : reg.GetKeyNames()) {
     const std::string child = path + "\\" + name;
     if (reg.OpenKey(FromRoot(child), false)) CaptureSubtree(reg, child, measured);

@@ -27,6 +27,11 @@ struct ToggleState {
 // Deleting a key whose values hold more than this many bytes asks first.
 inline constexpr std::uint32_t kUndoSizeLimit = 255;
 
+// Whether the value (in a key open for reading) already holds the data of a
+// "Change value" action, as DO IT compares it: hex text for binary data, the
+// text form otherwise. DO IT then leaves it alone.
+bool ValueAsAsked(RegistryApi& registry, HKey key, const std::string& value, int dataType, const std::string& data);
+
 class ChangeOperations {
  public:
   ChangeOperations(RegistryApi& registry, UndoRecorder& undo, MessageBoxes& boxes, HKey root);
@@ -47,11 +52,17 @@ class ChangeOperations {
 
  private:
   // An undo action goes to the undo table, or, given measured, is only counted there.
+  // written is what DO IT leaves of the value (WrittenForm), when it is known
+  // before the change: a value it deletes.
   void Record(std::size_t* measured, int changeType, const std::string& key, const std::string& value, int dataType,
-              const std::string& data, const std::string& special = "");
+              const std::string& data, const std::string& special = "", const std::string& written = "");
   void RecordAndCreateKey(TSuperReg2& reg, const std::string& key);
-  void CaptureValue(TSuperReg2& reg, const std::string& name, std::size_t* measured = nullptr);
+  // False when the value could not be read, and nothing was recorded.
+  bool CaptureValue(TSuperReg2& reg, const std::string& name, std::size_t* measured = nullptr,
+                    const std::string& written = "");
   void CaptureSubtree(TSuperReg2& reg, const std::string& path, std::size_t* measured = nullptr);
+  // What the value holds now, as WrittenForm gives it; empty when it cannot be read.
+  std::string ReadBackForm(TSuperReg2& reg, const std::string& name);
 
   RegistryApi& registry_;
   UndoRecorder& undo_;

@@ -209,6 +209,8 @@ std::string Opening(const std::vector<RollbackTweak>& tweaks, const std::string&
   text += Comment("Imported with the Registry editor (regedit /s FILE, or a double click), it puts back");
   text += Comment("what the undo data of these tweaks records, the tweak applied last first:");
   for (const RollbackTweak& tweak : tweaks) text += Comment("  " + TweakNumberText(tweak.twkId) + " " + tweak.title);
+  text += Comment("It puts back everything recorded, over any value changed since the tweak was");
+  text += Comment("applied: unlike Undo, it does not ask.");
   text += Comment("Its text is in the ANSI code page of the machine that wrote it: import it on");
   text += Comment("machines with the same code page.");
   text += Comment("");

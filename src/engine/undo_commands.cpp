@@ -16,6 +16,7 @@
 #include "host/message_boxes.h"
 #include "host/registry.h"
 #include "host/roots.h"
+#include "host/text.h"
 
 namespace cordalis {
 namespace {
@@ -89,11 +90,11 @@ bool FlushHiveOf(RegistryApi& registry, HKey root, std::string path) {
 // would keep the tweak and lose what undoes it. So the keys the replays
 // changed go to the disk first, each once; an action whose change cannot be
 // put there stays.
-void FlushReplayed(RegistryApi& registry, const std::vector<UndoRecord>& actions,
+void FlushReplayed(RegistryApi& registry, const std::vector<UndoRecord>& actions, const std::vector<bool>& kept,
                    std::vector<std::string>& problems) {
   std::map<std::pair<HKey, std::string>, bool> flushed;
   for (std::size_t i = 0; i < actions.size(); ++i) {
-    if (!problems[i].empty()) continue;
+    if (kept[i] || !problems[i].empty()) continue;
     const UndoRecord& action = actions[i];
     const std::string key = WithoutLeadingBackslash(action.key);
     const HKey root = RootFromCode(action.root);
@@ -104,11 +105,11 @@ void FlushReplayed(RegistryApi& registry, const std::vector<UndoRecord>& actions
 }
 
 // Removes the actions that were replayed; the table presents the tweak's rows.
-void RemoveReplayed(ClientDataSet& undo, const std::vector<std::string>& problems) {
+void RemoveReplayed(ClientDataSet& undo, const std::vector<bool>& kept, const std::vector<std::string>& problems) {
   WritableTable writing(undo);
   undo.First();
-  for (const std::string& problem : problems) {
-    if (problem.empty()) {
+  for (std::size_t i = 0; i < problems.size(); ++i) {
+    if (!kept[i] && problems[i].empty()) {
       undo.Delete();  // the next row becomes the current one
     } else {
       undo.Next();
@@ -131,6 +132,27 @@ std::string KeptActionsMessage(const std::string& title, const std::vector<std::
   for (std::size_t i = 0; i < lines.size() && i < kListed; ++i) text += "\r\n" + lines[i];
   if (lines.size() > kListed) text += "\r\n... and " + std::to_string(lines.size() - kListed) + " more.";
   return text + "\r\n\r\nClick Undo again once the cause is put right, or remove them with Delete Undo data.";
+}
+
+bool IsSameOrBelow(const std::string& path, const std::string& key) {
+  const std::string p = ToLowerAscii(WithoutLeadingBackslash(path)), k = ToLowerAscii(WithoutLeadingBackslash(key));
+  return p.size() >= k.size() && p.compare(0, k.size(), k) == 0 && (p.size() == k.size() || p[k.size()] == '\\');
+}
+
+// The actions "Keep newer changes" leaves in the undo data: those of each
+// value changed since, and the removal of any key DO IT made that holds one,
+// which would take the newer value with it.
+std::vector<bool> KeptForNewerChanges(const std::vector<UndoRecord>& actions, const std::vector<DriftRow>& drift) {
+  std::vector<bool> kept(actions.size(), false);
+  for (const DriftRow& row : drift)
+    for (std::size_t i : row.positions) kept[i] = true;
+  for (std::size_t i = 0; i < actions.size(); ++i) {
+    if (actions[i].changeType != ctDeleteKey) continue;
+    for (std::size_t j = 0; j < actions.size() && !kept[i]; ++j)
+      kept[i] = kept[j] && actions[j].changeType != ctDeleteKey && actions[j].root == actions[i].root &&
+                IsSameOrBelow(actions[j].key, actions[i].key);
+  }
+  return kept;
 }
 
 }  // namespace
@@ -171,6 +193,16 @@ void UndoCommand(const UndoInputs& in, std::optional<std::int32_t> selectedTweak
   if (in.viewOnly || !selectedTweak || !in.dm.LocateTweak(*selectedTweak)) return;
   ClientDataSet& undo = in.dm.cdsUndo;
   const std::vector<UndoRecord> actions = ActionsWithKey(undo, *selectedTweak);
+  std::vector<bool> kept(actions.size(), false);
+  if (in.askDrift) {
+    if (const std::vector<DriftRow> drift = FindDrift(in.registry, actions); !drift.empty()) {
+      switch (in.askDrift(drift)) {
+        case DriftChoice::Cancel: return;
+        case DriftChoice::UndoAll: break;
+        case DriftChoice::KeepNewer: kept = KeptForNewerChanges(actions, drift); break;
+      }
+    }
+  }
   // The removals reach the file once, at the end, after every change is made
   // and on the disk: a run cut short leaves all the actions there, and
   // replaying them again from the start ends in the same state, since each one
@@ -178,15 +210,16 @@ void UndoCommand(const UndoInputs& in, std::optional<std::int32_t> selectedTweak
   // write). An action that cannot be replayed stays, so that it can be seen
   // and removed with Delete Undo data; the actions after it go on.
   std::vector<std::string> problems(actions.size());
-  for (std::size_t i : UndoReplayOrder(actions)) problems[i] = ReplayProblem(in.registry, actions[i]);
-  FlushReplayed(in.registry, actions, problems);
-  RemoveReplayed(undo, problems);
-  std::vector<std::string> kept;
+  for (std::size_t i : UndoReplayOrder(actions))
+    if (!kept[i]) problems[i] = ReplayProblem(in.registry, actions[i]);
+  FlushReplayed(in.registry, actions, kept, problems);
+  RemoveReplayed(undo, kept, problems);
+  std::vector<std::string> failed;
   for (std::size_t i = 0; i < actions.size(); ++i)
-    if (!problems[i].empty()) kept.push_back(KeptActionLine(actions[i], problems[i]));
+    if (!problems[i].empty()) failed.push_back(KeptActionLine(actions[i], problems[i]));
   refreshSelection();
-  if (!kept.empty())
-    in.boxes.Show(MsgOwner::MainWindow, MsgIcon::Error, KeptActionsMessage(ReadTweak(in.dm.cdsTwks).title, kept));
+  if (!failed.empty())
+    in.boxes.Show(MsgOwner::MainWindow, MsgIcon::Error, KeptActionsMessage(ReadTweak(in.dm.cdsTwks).title, failed));
 }
 
 void DeleteUndoDataCommand(const UndoInputs& in, bool enabled, std::optional<std::int32_t> selectedTweak,

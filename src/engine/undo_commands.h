@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "db/records.h"
+#include "engine/undo_drift.h"
 #include "host/registry_api.h"
 
 namespace cordalis {
@@ -26,9 +27,14 @@ struct UndoInputs {
   RegistryApi& registry;
   MessageBoxes& boxes;
   bool viewOnly = false;
+  // Asked, with every value changed since DO IT, before Undo puts anything
+  // back over such a change; empty puts everything back.
+  std::function<DriftChoice(const std::vector<DriftRow>&)> askDrift = nullptr;
 };
 
-// Replays the selected tweak's undo actions, the last recorded first (the
+// Before anything changes, asks askDrift (when given) about each value
+// changed since DO IT: Cancel changes nothing, KeepNewer leaves those values
+// and their undo actions as they are. Then replays the selected tweak's undo actions, the last recorded first (the
 // copy of a deleted key as one, in its own order: UndoReplayOrder), puts the
 // keys they changed on the disk and then removes the actions from the table
 // and its file; then runs the selection handling again. An action that cannot

@@ -25,12 +25,23 @@ CapturedData CaptureForm(std::uint32_t type, const std::vector<std::uint8_t>& by
   return {static_cast<int>(type), TSuperReg2::ByteArrayToString(bytes.data(), count), kExactBytesMark};
 }
 
+std::string WrittenForm(std::uint32_t type, const std::vector<std::uint8_t>& bytes) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string form = std::to_string(type) + ":";
+  form.reserve(form.size() + bytes.size() * 2);
+  for (std::uint8_t b : bytes) {
+    form += kDigits[b >> 4];
+    form += kDigits[b & 15];
+  }
+  return form;
+}
+
 std::string WithoutLeadingBackslash(const std::string& path) {
   return !path.empty() && path[0] == '\\' ? path.substr(1) : path;
 }
 
-UndoRecorder::UndoRecorder(ClientDataSet& undo, std::int32_t twkId, std::string rootCode)
-    : undo_(undo), twkId_(twkId), rootCode_(std::move(rootCode)) {}
+UndoRecorder::UndoRecorder(ClientDataSet& undo, std::int32_t twkId, std::string rootCode, std::string appliedOn)
+    : undo_(undo), twkId_(twkId), rootCode_(std::move(rootCode)), appliedOn_(std::move(appliedOn)) {}
 
 // The fields of an undo action, in one place for recording and for measuring;
 // the key comes without its leading "\".
@@ -47,6 +58,7 @@ void UndoRecorder::PutFields(Put&& put, int changeType, const std::string& key, 
   put(kSpecial, special);
   put(kData, data);
   put(kVerMask, 0);
+  if (!appliedOn_.empty()) put(kAppliedOn, appliedOn_);
 }
 
 std::size_t UndoRecorder::RowBytes(int changeType, const std::string& key, const std::string& value, int dataType,
@@ -76,8 +88,13 @@ std::size_t UndoRecorder::RowBytes(int changeType, const std::string& key, const
   return EncodedRowBytes(table.Fields(), cells);
 }
 
+bool UndoRecorder::WrittenFits(const std::string& written) const {
+  return !written.empty() && written.size() <= static_cast<std::size_t>(schema::WidthOf(schema::UndoFields(),
+                                                                                        schema::kWritten));
+}
+
 void UndoRecorder::Add(int changeType, const std::string& key, const std::string& value, int dataType,
-                       const std::string& data, const std::string& special) {
+                       const std::string& data, const std::string& special, const std::string& written) {
   // An action that cannot be kept whole is refused before anything changes.
   using namespace schema;
   const FieldDefs& fields = UndoFields();
@@ -94,10 +111,22 @@ void UndoRecorder::Add(int changeType, const std::string& key, const std::string
       undo_.SetAsInteger(field, v);
     }
   };
+  added_ = false;
   undo_.Append();
   PutFields(put, changeType, WithoutLeadingBackslash(key), value, dataType, data, special);
+  if (WrittenFits(written)) {
+    undo_.SetAsString(kWritten, written);
+    try {
+      undo_.Post();
+      added_ = true;
+      return;
+    } catch (const TableFullError&) {
+      undo_.SetNull(kWritten);  // the action itself may still fit
+    }
+  }
   try {
     undo_.Post();
+    added_ = true;
   } catch (const TableFullError&) {
     // DO IT refuses a tweak whose undo actions would not fit before it starts;
     // this stops one that captures more than it could see then.
@@ -105,6 +134,17 @@ void UndoRecorder::Add(int changeType, const std::string& key, const std::string
     throw EngineError("The stored undo actions (undo.xml) cannot grow to record the undo actions for " +
                       WithoutLeadingBackslash(key) + ", so it was not changed. Delete the undo data of tweaks you no "
                       "longer need to undo, then try again.");
+  }
+}
+
+void UndoRecorder::NoteWritten(const std::string& written) {
+  if (!added_ || !WrittenFits(written)) return;
+  undo_.Edit();
+  undo_.SetAsString(schema::kWritten, written);
+  try {
+    undo_.Post();
+  } catch (const TableFullError&) {
+    undo_.Cancel();
   }
 }
 

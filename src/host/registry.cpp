@@ -255,30 +255,35 @@ std::vector<std::string> TRegistry::GetValueNames() { return ListNames(false); }
 
 // --- TSuperReg2 ------------------------------------------------------------
 
+// The value is read in one query and its text made from the bytes: the state
+// of a whole catalogue reads tens of thousands of values.
+std::optional<std::string> TSuperReg2::ValueTextOf(RegistryApi& api, HKey key, const std::string& name,
+                                                   bool asHex) {
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+  if (api.QueryValue(key, name, &type, &data, nullptr) != kErrorSuccess) return std::nullopt;
+  if (type == kRegDword) {
+    if (data.size() > 4) throw ERegistryException(Quoted("Failed to get data for", name));
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < data.size(); ++i) value |= static_cast<std::uint32_t>(data[i]) << (8 * i);
+    if (!asHex) return IntegerToText(static_cast<std::int32_t>(value));
+    const std::vector<std::uint8_t> bytes = LittleEndian(static_cast<std::int32_t>(value));
+    return ByteArrayToString(bytes.data(), 4);
+  }
+  if (type == kRegSz || type == kRegExpandSz || !asHex) {
+    const std::string text = UpToZero(data.data(), data.size());
+    if (!asHex) return text;
+    return ByteArrayToString(reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<int>(text.size()));
+  }
+  return ByteArrayToString(data.data(), static_cast<int>(data.size()));
+}
+
 std::string TSuperReg2::ReadValueText(const std::string& name, const std::string& fallback) {
-  if (!ValueExists(name)) return fallback;
-  RegDataInfo info = GetDataInfo(name);
-  if (info.type == kRegSz || info.type == kRegExpandSz) return ReadString(name);
-  if (info.type == kRegDword) return IntegerToText(ReadInteger(name));
-  std::vector<std::uint8_t> data(info.size);
-  std::uint32_t got = ReadBinaryData(name, data.data(), info.size);
-  return UpToZero(data.data(), got);
+  return ValueText(name, false).value_or(fallback);
 }
 
 std::string TSuperReg2::ReadValueHex(const std::string& name, const std::string& fallback) {
-  if (!ValueExists(name)) return fallback;
-  RegDataInfo info = GetDataInfo(name);
-  if (info.type == kRegSz || info.type == kRegExpandSz) {
-    std::string text = ReadString(name);
-    return ByteArrayToString(reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<int>(text.size()));
-  }
-  if (info.type == kRegDword) {
-    std::vector<std::uint8_t> bytes = LittleEndian(ReadInteger(name));
-    return ByteArrayToString(bytes.data(), 4);
-  }
-  std::vector<std::uint8_t> data(info.size);
-  std::uint32_t got = ReadBinaryData(name, data.data(), info.size);
-  return ByteArrayToString(data.data(), static_cast<int>(got));
+  return ValueText(name, true).value_or(fallback);
 }
 
 std::string TSuperReg2::ByteArrayToString(const std::uint8_t* bytes, int count) {

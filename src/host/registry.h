@@ -3,6 +3,7 @@
 // Registry port. Failures it reports as errors are ERegistryException.
 #include <cstdint>
 #include <stdexcept>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,15 @@ class TSuperReg2 : public TSuperReg {
  public:
   using TSuperReg::TSuperReg;
 
+  // The data of a value as text (a string up to its first zero, a DWORD as a
+  // decimal number, other types' bytes up to the first zero) or as hex text
+  // of its bytes (a string's without the zero, a DWORD's four); nothing when
+  // the value cannot be read.
+  std::optional<std::string> ValueText(const std::string& name, bool asHex) {
+    return ValueTextOf(Api(), CurrentKey(), name, asHex);
+  }
+  // The same of a value of any key open for reading.
+  static std::optional<std::string> ValueTextOf(RegistryApi& api, HKey key, const std::string& name, bool asHex);
   std::string ReadValueText(const std::string& name, const std::string& fallback);
   std::string ReadValueHex(const std::string& name, const std::string& fallback);
   static std::string ByteArrayToString(const std::uint8_t* bytes, int count);

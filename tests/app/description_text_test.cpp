@@ -15,9 +15,9 @@ constexpr std::uint16_t kMask = pm98 | pmXP | pmIE5;
 
 // The description pane as the selection handling writes it.
 RecordingRichText WrittenPane(const TweakRecord& tweak, const std::optional<NoteRecord>& note, int roots = rbHKCU,
-                              bool nt = true) {
+                              bool nt = true, const std::string& stateLine = "") {
   RecordingRichText pane;
-  WriteTitleAndDescription(pane, tweak);
+  WriteTitleAndDescription(pane, tweak, stateLine);
   WriteNote(pane, note);
   WritePlatforms(pane, kMask, roots, nt);
   return pane;
@@ -58,6 +58,32 @@ TEST(DescriptionText, TheNoteComesBetweenDescriptionAndPlatforms) {
   EXPECT_EQ(pane.Runs(), expected);
 }
 
+TEST(DescriptionText, TheStateLineStandsUnderTheTitle) {
+  RecordingRichText pane = WrittenPane(kTweak, std::nullopt, rbHKCU, true, "State: Partly in effect (2 of 3 changes)");
+  const std::vector<TextRun> expected = {
+      {"Show file extensions", Face::Pane, stBold | stUnderline},
+      {" (#T0007)\r\n", Face::Pane, stItalic},
+      {"State: Partly in effect (2 of 3 changes)\r\nShows every extension.", Face::Pane, stNone},
+      {"\r\n\r\nPlatforms: ", Face::Pane, stBold},
+      {PlatformListText(kMask), Face::Pane, stNone},
+  };
+  EXPECT_EQ(pane.Runs(), expected);
+}
+
+// Find searches the text without the state line: a match is selected where
+// the pane holds it, past the state line when it lies past the title.
+TEST(DescriptionText, AMatchInTheSearchedTextIsFoundInThePaneWithItsStateLine) {
+  const std::string state = "State: In effect";
+  const std::string searched = SearchedText(kTweak, kNote);
+  RecordingRichText pane = WrittenPane(kTweak, kNote, rbHKCU, true, state);
+  for (const std::string word : {"Show", "T0007", "every", "Tried"}) {
+    const int at = static_cast<int>(searched.find(word));
+    EXPECT_EQ(pane.Text().substr(static_cast<std::size_t>(PanePosition(kTweak, state, at)), word.size()), word)
+        << word;
+    EXPECT_EQ(PanePosition(kTweak, "", at), at) << "without a state line the pane begins with the searched text";
+  }
+}
+
 TEST(DescriptionText, ThePaneBeginsWithTheSearchedText) {
   for (const std::optional<NoteRecord>& note : {std::optional<NoteRecord>(), std::optional<NoteRecord>(kNote)}) {
     const std::string searched = SearchedText(kTweak, note);
@@ -72,7 +98,7 @@ TEST(DescriptionText, ThePaneBeginsWithTheSearchedText) {
 TEST(DescriptionText, WritingStartsFromAnEmptyPaneAndNotesGoAtTheEnd) {
   RecordingRichText pane;
   pane.Insert("left over", Face::Courier, stNone);
-  WriteTitleAndDescription(pane, kTweak);
+  WriteTitleAndDescription(pane, kTweak, "");
   pane.MoveToStart();
   WriteNote(pane, kNote);
   EXPECT_EQ(pane.clears, 1);

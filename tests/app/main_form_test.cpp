@@ -12,10 +12,13 @@
 #include <set>
 #include <tuple>
 
+#include "app/tree_state_marks.h"
 #include "db/records.h"
 #include "db/user_table_messages.h"
 #include "db/writable_table.h"
+#include "engine/tweak_state.h"
 #include "host/file_store.h"
+#include "host/registry.h"
 #include "support/main_form_world.h"
 
 namespace cordalis {
@@ -62,7 +65,8 @@ TEST_F(MainForm, StartUpBuildsTheTreeSelectsTheFirstTweakAndGivesTheFirstRunNoti
                                                    "      Beta", "  Explorer", "    Menus", "      Epsilon"}));
   EXPECT_EQ(world.SelectedTweak(), 1);
   EXPECT_EQ(world.view->tweakPaneState, true);
-  EXPECT_EQ(world.description.Text().substr(0, 33), "Alpha tweak (#T0001)\r\nAbout alpha");
+  EXPECT_EQ(world.description.Text().substr(0, 55), "Alpha tweak (#T0001)\r\nState: Not in effect\r\nAbout alpha")
+      << "the tweak's state under its title";
   EXPECT_EQ(world.detail.Text().substr(0, 13), "DO IT action:");
   EXPECT_EQ(world.model->Caption(), "Cordalis");
   ASSERT_EQ(world.boxes.shown.size(), 3u) << "undo.xml and note.xml missing, then the notice";
@@ -95,6 +99,98 @@ TEST_F(MainForm, DoItThenRestartThenUndoRestoresTheRegistry) {
   EXPECT_FALSE(world.model->HasUndoData());
   EXPECT_EQ(world.detail.Text().substr(0, 13), "DO IT action:");
   EXPECT_TRUE(world.model->Enabled(cmdApply));
+}
+
+// The description's second line, under the title.
+std::string ShownStateLine(const RecordingRichText& description) {
+  const std::string text = description.Text();
+  const std::size_t start = text.find("\r\n") + 2;
+  return text.substr(start, text.find("\r\n", start) - start);
+}
+
+TEST_F(MainForm, TheTreeAndTheDescriptionFollowTheStatesThroughDoItActivationRefreshAndUndo) {
+  world.Start();
+  const int alpha = world.NodeOfTweak(1);
+  const auto image = [&] { return world.model->TreeImages({alpha}).front(); };
+  const auto now = [&] {  // the state line as the Registry and the undo data have it now
+    return StateLine(EvaluateTweak(
+        {world.dm->cdsData, world.dm->cdsUndo, world.registry, world.environment->Facts(), world.model->PlatformMask()},
+        1));
+  };
+  const auto write = [&](const std::string& data) {
+    TRegistry reg(world.registry);
+    reg.SetRootKey(kHkeyCurrentUser);
+    reg.OpenKey(std::string(kKey) + "\\A", true);
+    reg.WriteString("Alpha", data);
+  };
+  EXPECT_EQ(image(), kTweakImage);
+  EXPECT_EQ(world.model->TreeImages({0, world.model->Tree().CategoryOf(alpha)}),
+            (std::vector<int>{kOpenFolderImage, kOpenFolderImage}))
+      << "the root and the selected tweak's category, opened";
+
+  world.model->Execute(cmdApply);
+  EXPECT_EQ(image(), kAppliedInEffectImage);
+  EXPECT_EQ(ShownStateLine(world.description), now());
+  EXPECT_EQ(ShownStateLine(world.description).substr(0, 7), "State: ");
+
+  write("off");  // another program
+  EXPECT_EQ(image(), kAppliedInEffectImage) << "kept until something may have changed it";
+  const int shown = world.view->treeStatesShown;
+  world.model->ActivatedFromElsewhere();
+  EXPECT_GT(world.view->treeStatesShown, shown) << "the tree asks for its images again";
+  EXPECT_EQ(image(), kChangedImage);
+  EXPECT_EQ(ShownStateLine(world.description), now());
+
+  EXPECT_EQ(world.model->IdleStatusText(), "") << "counted at the start and on Refresh";
+  world.model->Execute(cmdRefresh);
+  EXPECT_EQ(world.model->IdleStatusText(),
+            "A value of 1 tweak that Cordalis applied has been changed since. Tweak, Check applied tweaks names it.");
+
+  write("on");
+  world.model->Execute(cmdRefresh);
+  EXPECT_EQ(image(), kAppliedInEffectImage);
+  EXPECT_EQ(world.model->IdleStatusText(), "");
+  EXPECT_EQ(ShownStateLine(world.description), now());
+
+  write("off");
+  world.model->Execute(cmdRefresh);
+  world.view->driftAnswer = DriftChoice::Cancel;
+  world.model->Execute(cmdUndo);
+  ASSERT_EQ(world.view->driftShown.size(), 1u);
+  ASSERT_EQ(world.view->driftShown[0].size(), 1u);
+  EXPECT_EQ(world.view->driftShown[0][0].value, "Alpha");
+  EXPECT_EQ(world.Value(std::string(kKey) + "\\A", "Alpha"), std::string("off\0", 4)) << "cancelled";
+  EXPECT_TRUE(world.model->HasUndoData());
+
+  world.view->driftAnswer = DriftChoice::UndoAll;
+  world.model->Execute(cmdUndo);
+  EXPECT_EQ(world.Value(std::string(kKey) + "\\A", "Alpha"), "(no key)");
+  EXPECT_EQ(image(), kTweakImage);
+  EXPECT_EQ(ShownStateLine(world.description), now());
+}
+
+TEST_F(MainForm, CheckAppliedTweaksNamesTheTweaksChangedSinceAndTheStatusBarCountsThemAtStart) {
+  world.Start();
+  world.model->Execute(cmdApply);
+  world.boxes.shown.clear();
+  world.model->Execute(cmdCheckApplied);
+  ASSERT_EQ(world.boxes.shown.size(), 1u);
+  EXPECT_EQ(world.boxes.shown[0].text, "No value of the tweaks that Cordalis applied has been changed since.");
+  EXPECT_EQ(world.model->IdleStatusText(), "");
+
+  TRegistry reg(world.registry);
+  reg.SetRootKey(kHkeyCurrentUser);
+  reg.OpenKey(std::string(kKey) + "\\A", false);
+  reg.WriteString("Alpha", "off");
+  world.model->Execute(cmdCheckApplied);
+  ASSERT_EQ(world.boxes.shown.size(), 2u);
+  EXPECT_NE(world.boxes.shown[1].text.find("\r\n\r\n#T0001  Alpha tweak\r\n\r\n"), std::string::npos)
+      << world.boxes.shown[1].text;
+  EXPECT_EQ(world.model->TreeImages({world.NodeOfTweak(1)}).front(), kChangedImage) << "the tree marks it";
+
+  world.Start();
+  EXPECT_EQ(world.model->IdleStatusText(),
+            "A value of 1 tweak that Cordalis applied has been changed since. Tweak, Check applied tweaks names it.");
 }
 
 TEST_F(MainForm, ExportUndoDataWritesTheRollbackFileWhereTheUserSays) {

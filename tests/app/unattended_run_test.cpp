@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "db/record_codes.h"
+#include "engine/apply_engine.h"
 #include "support/reg_file_reader.h"
 #include "support/unattended_world.h"
 
@@ -96,8 +97,9 @@ TEST_F(UnattendedRun, ApplyingASetWritesItsDataAndUndoRestoresEverything) {
   EXPECT_EQ(undo[1].value, "Note");
 
   ASSERT_EQ(world.Run("/list"), kExitDone);
-  EXPECT_TRUE(world.output.Has("4\tNames\tOwner\tundo data\r\n")) << world.output.Text();
-  EXPECT_TRUE(world.output.Has("6\tPlain\tPlain\tno undo data\r\n")) << world.output.Text();
+  EXPECT_TRUE(world.output.Has("4\tNames\tOwner\tApplied with Cordalis on " + TodayText() + "; set by you\r\n"))
+      << world.output.Text();
+  EXPECT_TRUE(world.output.Has("6\tPlain\tPlain\tNot in effect\r\n")) << world.output.Text();
 
   ASSERT_EQ(world.Run("/undo all"), kExitDone) << world.report.Text();
   EXPECT_EQ(Dump(), before);
@@ -179,7 +181,7 @@ TEST_F(UnattendedRun, ATweakWithUndoDataIsSkippedAndTheOthersApplied) {
   EXPECT_EQ(world.Run("/apply 6,2"), kExitSomeNotDone);
   EXPECT_TRUE(world.report.Has("#T0006 Plain: skipped: it has undo data already.")) << world.report.Text();
   EXPECT_EQ(Dword("Software\\Test\\Menus", "Delay"), "400") << "the default of its number box";
-  EXPECT_TRUE(world.report.Has("Exit code 1: some tweaks were refused, skipped or failed."));
+  EXPECT_TRUE(world.report.Has("Exit code 1: some tweaks were refused, skipped, failed or partly undone."));
   EXPECT_EQ(world.Run("/undo 3"), kExitSomeNotDone);
   EXPECT_TRUE(world.report.Has("#T0003 Toggle: skipped: it has no undo data.")) << world.report.Text();
   EXPECT_EQ(world.Run("/undo 99"), kExitBadInput);
@@ -249,12 +251,13 @@ TEST_F(UnattendedRun, ListShowsTheTweaksForThisSystem) {
   ASSERT_EQ(world.Run("/list"), kExitDone);
   const std::string& listing = world.output.said.at(0);
   EXPECT_EQ(listing.substr(0, listing.find("\r\n")), "Number\tCategory\tTitle\tState");
-  EXPECT_NE(listing.find("\r\n1\tDrives\\CD-ROM\tDrive\tno undo data"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("\r\n1\tDrives\\CD-ROM\tDrive\tno state"), std::string::npos) << listing;
   EXPECT_EQ(listing.find("Old system"), std::string::npos) << listing;
   EXPECT_TRUE(world.report.Has("Listed 11 tweaks.")) << world.report.Text();
 
   ASSERT_EQ(world.Run("/list C:\\all.txt -viewonly"), kExitDone);
-  EXPECT_NE(world.File("C:\\all.txt").find("\r\n7\tOld\tOld system\tno undo data\r\n"), std::string::npos);
+  EXPECT_NE(world.File("C:\\all.txt").find("\r\n7\tOld\tOld system\tno state\r\n"), std::string::npos)
+      << world.File("C:\\all.txt");
   EXPECT_TRUE(world.output.said.empty());
 }
 
@@ -306,6 +309,35 @@ TEST_F(UnattendedRun, UndoAllTakesTheTweakAppliedLastFirst) {
   EXPECT_EQ(Dump(), before);
   EXPECT_EQ(world.Run("/undo all"), kExitDone);
   EXPECT_TRUE(world.report.Has("No tweak has undo data; there is nothing to undo."));
+}
+
+// A value changed since /apply stays, with its undo data, unless the run asks
+// to replace it; either way the log names it with its three states.
+TEST_F(UnattendedRun, UndoKeepsAValueChangedSinceUnlessAskedToReplaceIt) {
+  world.WriteFile("C:\\a.set", "4 Owner=First Comment=Second\r\n");
+  ASSERT_EQ(world.Run("/apply @C:\\a.set"), kExitDone);
+  world.PutText("Software\\Test\\Names", "Owner", "Policy");
+
+  ASSERT_EQ(world.Run("/list"), kExitDone);
+  EXPECT_TRUE(world.output.Has("4\tNames\tOwner\tApplied with Cordalis on " + TodayText() +
+                               "; a value has been changed since\r\n"))
+      << world.output.Text();
+
+  EXPECT_EQ(world.Run("/undo 4"), kExitSomeNotDone);
+  EXPECT_TRUE(world.report.Has("#T0004 Owner: kept a newer change of HKCU\\Software\\Test\\Names, value \"Owner\": "
+                               "before DO IT Previous owner, written by DO IT First, now Policy."))
+      << world.report.Text();
+  EXPECT_TRUE(world.report.Has("#T0004 Owner: partly undone;")) << world.report.Text();
+  EXPECT_EQ(world.Value("Software\\Test\\Names", "Owner"), std::string("Policy\0", 7));
+  EXPECT_EQ(world.Value("Software\\Test\\Names", "Note"), "(none)") << "the value nobody touched is undone";
+  ASSERT_EQ(world.UndoOf(4).size(), 1u);
+
+  EXPECT_EQ(world.Run("/undo 4 /replace-newer"), kExitDone) << world.report.Text();
+  EXPECT_TRUE(world.report.Has("#T0004 Owner: replaced a newer change of")) << world.report.Text();
+  EXPECT_EQ(world.Value("Software\\Test\\Names", "Owner"), std::string("Previous owner\0", 15));
+  EXPECT_TRUE(world.UndoOf(4).empty());
+
+  EXPECT_EQ(world.Run("/list /replace-newer"), kExitBadInput);
 }
 
 // The power goes at each write of an /apply in turn: a tweak the run said it

@@ -242,3 +242,79 @@ TEST(CrashSafetyOfKeyChains, APowerCutBetweenTheKeysOfAChainIsUndone) {
 
 }  // namespace
 }  // namespace cordalis
+
+namespace cordalis {
+namespace {
+
+// "Keep newer changes" cut short by the power at each of its Registry changes
+// and file operations: after the restart the undo data and the Registry agree,
+// and the same answer again ends where a run never cut ends.
+class CrashSafetyOfKeepingNewer : public ::testing::TestWithParam<Cut> {
+ protected:
+  static std::unique_ptr<EngineWorld> AppliedAndChangedSince() {
+    auto world = std::make_unique<EngineWorld>(kCatalogue);
+    Prepare(*world);
+    DoItAll(*world);
+    world->PutText("Kept", "sz", "another program's text");
+    world->Put("Kept", "bin", kRegBinary, {7, 7});
+    world->PutText("Fresh\\Key", "typed", "changed since");
+    world->sandbox.Memory()->WriteEverythingToDisk();
+    return world;
+  }
+  static void UndoKeepingNewer(EngineWorld& world) {
+    for (const auto& t : kCatalogue) {
+      UndoInputs in{*world.dm, world.sandbox.Api(), world.boxes};
+      in.askDrift = [](const std::vector<DriftRow>&) { return DriftChoice::KeepNewer; };
+      UndoCommand(in, t.id, [] {});
+    }
+  }
+  int Points(EngineWorld& world) const {
+    return GetParam() == Cut::RegistryChange ? world.sandbox.Memory()->changes : world.files.changes;
+  }
+};
+
+TEST_P(CrashSafetyOfKeepingNewer, TheSameAnswerAfterTheRestartEndsAsAnUncutRun) {
+  auto uncut = AppliedAndChangedSince();
+  const int first = Points(*uncut);
+  UndoKeepingNewer(*uncut);
+  const int points = Points(*uncut) - first;
+  const std::string expected = uncut->Snapshot();
+  const auto expectedRows = UndoRowsOfAll(*uncut);
+  ASSERT_FALSE(expectedRows.at(2).empty()) << "the values changed since keep their undo data";
+  EXPECT_NE(expected.find("[sz] 1: 97 110 111"), std::string::npos) << "\"another program's text\" stays";
+  ASSERT_GE(points, 3);
+  for (int k = 1; k <= points && !HasFailure(); ++k) {
+    SCOPED_TRACE("the power went at crash point " + std::to_string(k) + " of " + std::to_string(points));
+    auto world = AppliedAndChangedSince();
+    MemoryRegistry& registry = *world->sandbox.Memory();
+    if (GetParam() == Cut::RegistryChange) {
+      registry.crashAtChange = registry.changes + k;
+      registry.onCrash = [&world] { world->files.Crash(); };
+    } else {
+      world->files.crashAt = world->files.changes + k;
+    }
+    bool finished = false;
+    try {
+      UndoKeepingNewer(*world);
+      finished = true;
+    } catch (const RegistryCrash&) {
+    } catch (const SimulatedCrash&) {
+    }
+    EXPECT_FALSE(finished);
+    registry.crashAtChange.reset();
+    world->files.crashAt.reset();
+    world->RestartAfterCrash();
+    UndoKeepingNewer(*world);
+    EXPECT_EQ(world->Snapshot(), expected);
+    EXPECT_EQ(UndoRowsOfAll(*world), expectedRows);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(, CrashSafetyOfKeepingNewer, ::testing::Values(Cut::RegistryChange, Cut::FileOperation),
+                         [](const auto& info) {
+                           return std::string(info.param == Cut::RegistryChange ? "AtRegistryChanges"
+                                                                                : "AtFileOperations");
+                         });
+
+}  // namespace
+}  // namespace cordalis

@@ -24,6 +24,7 @@
 #include "doubles/recording_message_boxes.h"
 #include "doubles/recording_rich_text.h"
 #include "engine/detail_text.h"
+#include "engine/tweak_state.h"
 #include "gui/keyboard.h"
 #include "gui/program_driver.h"
 #include "gui/remote_tree.h"
@@ -165,7 +166,9 @@ TEST(MainWindowGui, TheTreeHoldsTheShippedCatalogueForThisSystemAndATweakFillsTh
     mask |= a.verMask;
     if (PlatformApplies(a.verMask, platform.mask)) roots |= RootBitOfCode(a.root);
   }
-  WriteTitleAndDescription(description, ReadTweak(dm.cdsTwks));
+  const std::string stateLine = StateLine(
+      EvaluateTweak({dm.cdsData, dm.cdsUndo, SystemRegistry(), environment.Facts(), platform.mask}, 19));
+  WriteTitleAndDescription(description, ReadTweak(dm.cdsTwks), stateLine);
   WritePlatforms(description, mask, roots, environment.Facts().ntFamily);
   BuildDetailText({dm, 19, SystemRegistry(), environment.Facts(), false, false, platform.mask}, detail);
   EXPECT_EQ(window.Description(), description.Text());

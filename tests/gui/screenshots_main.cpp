@@ -156,6 +156,55 @@ void Install(const testing::TempDir& dir) {
   std::ofstream(dir.File("cordalis.INI"), std::ios::binary) << "[Settings]\r\nVeryFirst=0\r\n";
 }
 
+// Tweaks in each state, under a key of the pictures' own: in effect, partly,
+// not, applied with Cordalis, and applied with a value changed since; then
+// the drift dialog of the last one's Undo.
+void SaveStates(const std::string& output) {
+  testing::TempDir dir;
+  const std::string key = "Software\\CordalisPictures";
+  testing::WriteTable(SystemFileStore(), dir.File("Twks.xml"), Tdm1::TweakFields(),
+                      {{"1", "FALSE", "States", "", "In effect", "Its value is set already."},
+                       {"2", "FALSE", "States", "", "Partly in effect", "One of its two values is set."},
+                       {"3", "FALSE", "States", "", "Not in effect", "Its value is not set."},
+                       {"4", "FALSE", "States", "", "Applied with Cordalis", "DO IT set its value."},
+                       {"5", "FALSE", "States", "", "Changed since DO IT", "Something else changed its value."}});
+  const auto action = [&](const char* tweak, const char* value) {
+    return testing::RowText{tweak, "HKCU", key, value, "4", "1", "", "1", "63"};
+  };
+  testing::WriteTable(SystemFileStore(), dir.File("Data.xml"), Tdm1::ActionFields(),
+                      {action("1", "One"), action("2", "Two"), action("2", "Three"), action("3", "Four"),
+                       action("4", "Five"), action("5", "Six"), action("5", "Seven")});
+  testing::WriteTable(SystemFileStore(), dir.File("Undo.xml"), Tdm1::UndoFields(), {});
+  testing::WriteTable(SystemFileStore(), dir.File("Note.xml"), Tdm1::NoteFields(), {});
+  std::ofstream(dir.File("cordalis.INI"), std::ios::binary) << "[Settings]\r\nVeryFirst=0\r\n";
+  HKEY values = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &values, nullptr);
+  const DWORD one = 1, seven = 7;
+  for (const char* name : {"One", "Two"})
+    RegSetValueExA(values, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+  {
+    Session session(dir.Str());
+    for (const char* title : {"Applied with Cordalis", "Changed since DO IT"}) {
+      session.Select(title);
+      PostMessageA(session.window, WM_COMMAND, cmdApply, 0);
+      session.program.ExpectBox(std::string("This tweak's ") + (title[0] == 'A' ? "1 action was" : "2 actions were") +
+                                " performed successfully.");
+    }
+    RegSetValueExA(values, "Six", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven), sizeof seven);
+    SendMessageA(session.window, WM_COMMAND, cmdRefresh, 0);
+    SaveWindow(session, output + "\\tree-states.bmp");
+    PostMessageA(session.window, WM_COMMAND, cmdUndo, 0);
+    if (HWND dialog = session.program.WaitForDialog("Values changed since DO IT")) {
+      Settle(session.program, dialog);
+      SaveWindows(session.program, output + "\\drift-dialog.bmp");
+      session.program.EndDialog(dialog, IDCANCEL);
+    }
+    session.Close();
+  }
+  RegCloseKey(values);
+  RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+}
+
 int Run(const std::string& output) {
   testing::TempDir dir;
   Install(dir);
@@ -249,6 +298,7 @@ int Run(const std::string& output) {
     session.Close();
     RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
   }
+  SaveStates(output);
   return 0;
 }
 

@@ -185,8 +185,8 @@ TEST_F(UnattendedGui, ASetAppliedListedUndoneAppliedAgainAndRolledBackByRegedit)
   ran = RunProgram(dir.Str(), "/list");
   ASSERT_EQ(ran.exitCode, kExitDone) << ran.output;
   EXPECT_NE(ran.output.find("Number\tCategory\tTitle\tState\r\n"), std::string::npos) << ran.output;
-  for (const char* line : {"\r\n1\tDrives\tDrive\tundo data\r\n", "\r\n5\tNames\tMessage\tundo data\r\n",
-                           "\r\n6\tPlain\tPlain\tno undo data\r\n"})
+  for (const char* line : {"\r\n1\tDrives\tDrive\tApplied with Cordalis on ", "\r\n5\tNames\tMessage\tApplied with Cordalis on ",
+                           "\r\n6\tPlain\tPlain\tNot in effect\r\n"})
     EXPECT_NE(ran.output.find(line), std::string::npos) << line << ran.output;
 
   ASSERT_EQ(RunProgram(dir.Str(), "/apply 6 /quiet").exitCode, kExitDone);

@@ -47,12 +47,20 @@ class RecordingView final : public MainFormView {
   std::optional<std::string> rollbackAnswer;  // what the save dialog returns; nothing is Cancel
   int rollbackDialogs = 0;
   std::optional<HelpTopic> helpTopic;
+  int treeStatesShown = 0;
+  std::vector<std::vector<DriftRow>> driftShown;  // each drift dialog's rows
+  DriftChoice driftAnswer = DriftChoice::Cancel;
 
   void ShowTree(const TweakTree& shown) override {
     ++treeBuilds;
     tree.Show(shown);
   }
   void ApplyTreeUpdate(const TweakTree& shown, const TreeUpdate& update) override { tree.Apply(shown, update); }
+  void ShowTreeStates() override { ++treeStatesShown; }
+  DriftChoice AskDrift(const std::vector<DriftRow>& rows) override {
+    driftShown.push_back(rows);
+    return driftAnswer;
+  }
   void ShowTweakPaneState(bool tweakSelected) override { tweakPaneState = tweakSelected; }
   void ShowControls(const ControlsPaneModel&, const ControlsGroupSize&) override { ++controlsShown; }
   void ShowLayout(int width, const ColumnSizes& column) override {

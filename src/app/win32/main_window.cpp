@@ -4,13 +4,17 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <initializer_list>
+#include <utility>
 #include <stdexcept>
 
 #include "app/commands.h"
 #include "app/help_topics.h"
+#include "app/tree_state_marks.h"
 #include "app/window_font.h"
 #include "app/window_placement.h"
 #include "app/win32/about_form.h"
+#include "app/win32/drift_form.h"
 #include "app/win32/note_form.h"
 #include "app/win32/rich_edit_search.h"
 #include "controls/browse_logic.h"
@@ -32,15 +36,19 @@ constexpr int kMinWidth = 620, kMinHeight = 480;
 constexpr int kCommandPanelHeight = 39;
 constexpr int kBevelHeight = 4;
 
-// The numbered 16 x 16 bitmaps of the resources, magenta transparent.
-HIMAGELIST ImageList(HINSTANCE instance, int first, int last) {
-  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLORDDB | ILC_MASK, last - first + 1, 0);
-  for (int id = first; id <= last; ++id) {
-    HBITMAP bitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(id));
-    if (bitmap == nullptr) continue;
-    ImageList_AddMasked(list, bitmap, RGB(255, 0, 255));
-    DeleteObject(bitmap);
-  }
+// The numbered 16 x 16 bitmaps of the resources, magenta transparent, from
+// each range in turn.
+HIMAGELIST ImageList(HINSTANCE instance, std::initializer_list<std::pair<int, int>> ranges) {
+  int count = 0;
+  for (auto [first, last] : ranges) count += last - first + 1;
+  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLORDDB | ILC_MASK, count, 0);
+  for (auto [first, last] : ranges)
+    for (int id = first; id <= last; ++id) {
+      HBITMAP bitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(id));
+      if (bitmap == nullptr) continue;
+      ImageList_AddMasked(list, bitmap, RGB(255, 0, 255));
+      DeleteObject(bitmap);
+    }
   return list;
 }
 
@@ -142,9 +150,10 @@ void TMainForm::CreateFonts() {
 }
 
 void TMainForm::CreateImageLists() {
-  iltv_ = ImageList(instance_, 2, 6);
-  ilHot_ = ImageList(instance_, 7, 21);
-  ilDim_ = ImageList(instance_, 22, 31);
+  // The tree's plain images, then the documents marked with a tweak's state.
+  iltv_ = ImageList(instance_, {{2, 6}, {32, 32 + kLastStateMarkImage - kInEffectImage}});
+  ilHot_ = ImageList(instance_, {{7, 21}});
+  ilDim_ = ImageList(instance_, {{22, 31}});
 }
 
 void TMainForm::CreateMenuAndToolBar() {
@@ -210,6 +219,7 @@ void TMainForm::CreateChildren() {
   tv1_->onExpanded = [this](int node) { model_->NodeExpanded(node); };
   tv1_->onCollapsed = [this](int node) { model_->NodeCollapsed(node); };
   tv1_->onRightClick = [this](int node) { model_->RightClicked(node); };
+  tv1_->imagesOf = [this](const std::vector<int>& nodes) { return model_->TreeImages(nodes); };
   vSplit_ = std::make_unique<Splitter>(Handle(), instance_, Splitter::Direction::Vertical, 0);
   pnlDesc_ = std::make_unique<Panel>(Handle(), instance_);
   gbDesc_ = std::make_unique<GroupBox>(pnlDesc_->Handle(), instance_, "Description");
@@ -349,6 +359,13 @@ void TMainForm::ShowTree(const TweakTree& tree) { tv1_->Show(tree); }
 
 void TMainForm::ApplyTreeUpdate(const TweakTree& tree, const TreeUpdate& update) { tv1_->Apply(tree, update); }
 
+void TMainForm::ShowTreeStates() { tv1_->ShowStates(); }
+
+DriftChoice TMainForm::AskDrift(const std::vector<DriftRow>& rows) {
+  TDriftForm form(rows);
+  return form.Ask(instance_, Handle());
+}
+
 void TMainForm::ShowTweakPaneState(bool tweakSelected) {
   for (GroupBox* box : {gbDesc_.get(), gbDetail_.get(), gbCtrls_.get()}) box->SetCaptionGreyed(!tweakSelected);
   for (HWND w : {gbDesc_->Handle(), gbDetail_->Handle(), hSplitDD_->Handle(), hsplitCd_->Handle()})
@@ -378,10 +395,12 @@ void TMainForm::Idle() {
   if (!model_) return;
   model_->SetWindowEnabled(IsWindowEnabled(Handle()) != FALSE);
   model_->UpdateCommandStates();
+  if (!hintShown_) SetHint("");  // the run's own state may have changed
 }
 
 // Without a hint, the status bar tells why the run cannot write, if it cannot.
 void TMainForm::SetHint(const std::string& hint) {
+  hintShown_ = !hint.empty();
   const std::string shown = hint.empty() && model_ ? model_->IdleStatusText() : hint;
   if (shown == hint_) return;
   hint_ = shown;
@@ -669,6 +688,10 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       RestoreFocus();
       return 0;
+    case WM_ACTIVATEAPP:
+      // Back from another program, which may have changed any value.
+      if (wParam && model_) model_->ActivatedFromElsewhere();
+      return 0;
     case WM_COMMAND:
       if (lParam == 0 || reinterpret_cast<HWND>(lParam) == toolBar_ || GetParent(reinterpret_cast<HWND>(lParam)) == pnlAct_->Handle()) {
         if (HIWORD(wParam) <= 1 || HIWORD(wParam) == BN_CLICKED) model_->Execute(static_cast<CommandId>(LOWORD(wParam)));
@@ -686,7 +709,8 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         SetHint("");
       } else if (!(flags & MF_POPUP) && !(flags & MF_SEPARATOR)) {
         const auto id = static_cast<CommandId>(LOWORD(wParam));
-        SetHint(id >= cmdExit && id <= cmdAbout ? std::string(LongHint(CommandOf(id).hint)) : std::string());
+        const Command* command = FindCommand(id);
+        SetHint(command ? std::string(LongHint(command->hint)) : std::string());
       }
       return 0;
     }

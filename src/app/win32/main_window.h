@@ -60,6 +60,8 @@ class TMainForm final : public Window, private MainFormView {
   // MainFormView
   void ShowTree(const TweakTree& tree) override;
   void ApplyTreeUpdate(const TweakTree& tree, const TreeUpdate& update) override;
+  void ShowTreeStates() override;
+  DriftChoice AskDrift(const std::vector<DriftRow>& rows) override;
   void ShowTweakPaneState(bool tweakSelected) override;
   void ShowControls(const ControlsPaneModel& pane, const ControlsGroupSize& size) override;
   void ShowLayout(int treeWidth, const ColumnSizes& column) override;
@@ -121,6 +123,7 @@ class TMainForm final : public Window, private MainFormView {
   ColumnSizes dragStart_;
   int dragTreeWidth_ = 0;
   std::string hint_;  // what the status bar shows
+  bool hintShown_ = false;  // a command's hint, rather than the run's own state
   bool inMenu_ = false;
   HWND findDialog_ = nullptr;
   UINT findMessage_ = 0;

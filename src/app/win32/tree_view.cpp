@@ -73,9 +73,16 @@ int TreeView::NodeOf(HTREEITEM item) const {
   return static_cast<int>(tv.lParam);
 }
 
+std::vector<int> TreeView::ImagesOf(const std::vector<int>& nodes) const {
+  if (imagesOf) return imagesOf(nodes);
+  std::vector<int> images;
+  for (int node : nodes) images.push_back(tree_->Node(node).stateImage);
+  return images;
+}
+
 // An item in the state the model holds: open where the model has it open
 // (unless told to wait), with its state image.
-HTREEITEM TreeView::Insert(int node, HTREEITEM parentItem, bool mayOpen) {
+HTREEITEM TreeView::Insert(int node, int image, HTREEITEM parentItem, bool mayOpen) {
   const TreeNode& n = tree_->Node(node);
   const bool open = mayOpen && n.expanded && n.firstChild >= 0;
   TVINSERTSTRUCTA insert{};
@@ -86,9 +93,10 @@ HTREEITEM TreeView::Insert(int node, HTREEITEM parentItem, bool mayOpen) {
   insert.item.lParam = node;
   insert.item.cChildren = n.firstChild >= 0 ? 1 : 0;
   insert.item.stateMask = TVIS_STATEIMAGEMASK | TVIS_EXPANDED;
-  insert.item.state = INDEXTOSTATEIMAGEMASK(n.stateImage) | (open ? TVIS_EXPANDED : 0);
+  insert.item.state = INDEXTOSTATEIMAGEMASK(image) | (open ? TVIS_EXPANDED : 0);
   HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageA(hwnd_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
   items_[static_cast<std::size_t>(node)] = item;
+  images_[static_cast<std::size_t>(node)] = image;
   if (open) InsertChildren(node);
   return item;
 }
@@ -100,8 +108,12 @@ void TreeView::InsertChildren(int node) {
   if (childrenIn_[static_cast<std::size_t>(node)]) return;
   childrenIn_[static_cast<std::size_t>(node)] = true;
   HTREEITEM parentItem = items_[static_cast<std::size_t>(node)];
+  std::vector<int> children;
   for (int child = tree_->Node(node).firstChild; child >= 0; child = tree_->Node(child).nextSibling)
-    Insert(child, parentItem, true);
+    children.push_back(child);
+  // The states of a category's tweaks are worked out together.
+  const std::vector<int> images = ImagesOf(children);
+  for (std::size_t i = 0; i < children.size(); ++i) Insert(children[i], images[i], parentItem, true);
 }
 
 HTREEITEM TreeView::EnsureInserted(int node) {
@@ -122,12 +134,29 @@ void TreeView::SetState(int node) {
   if (n.expanded) InsertChildren(node);
   if (OpenInControl(item) != n.expanded)
     SendMessageA(hwnd_, TVM_EXPAND, n.expanded ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
+  SetImage(node, item, ImagesOf({node}).front());
+}
+
+void TreeView::SetImage(int node, HTREEITEM item, int image) {
+  images_[static_cast<std::size_t>(node)] = image;
   TVITEMA tv{};
   tv.mask = TVIF_STATE | TVIF_HANDLE;
   tv.hItem = item;
   tv.stateMask = TVIS_STATEIMAGEMASK;
-  tv.state = INDEXTOSTATEIMAGEMASK(n.stateImage);
+  tv.state = INDEXTOSTATEIMAGEMASK(image);
   SendMessageA(hwnd_, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
+void TreeView::ShowStates() {
+  if (tree_ == nullptr) return;
+  std::vector<int> shown;
+  for (std::size_t node = 0; node < items_.size(); ++node)
+    if (items_[node] != nullptr && tree_->IsTweak(static_cast<int>(node))) shown.push_back(static_cast<int>(node));
+  const std::vector<int> images = ImagesOf(shown);
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    const auto node = static_cast<std::size_t>(shown[i]);
+    if (images[i] != images_[node]) SetImage(shown[i], items_[node], images[i]);
+  }
 }
 
 // Every item anew, as the model holds them: the root goes in closed, all that
@@ -137,8 +166,9 @@ void TreeView::Rebuild() {
   SendMessageA(hwnd_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   items_.assign(static_cast<std::size_t>(tree_->NodeCount()), nullptr);
   childrenIn_.assign(static_cast<std::size_t>(tree_->NodeCount()), false);
+  images_.assign(static_cast<std::size_t>(tree_->NodeCount()), kNoStateImage);
   if (tree_->NodeCount() == 0) return;
-  HTREEITEM root = Insert(0, TVI_ROOT, false);
+  HTREEITEM root = Insert(0, ImagesOf({0}).front(), TVI_ROOT, false);
   if (!tree_->Node(0).expanded) return;
   InsertChildren(0);
   SendMessageA(hwnd_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));

@@ -30,11 +30,17 @@ class TreeView {
   std::function<void(int node)> onExpanded;
   std::function<void(int node)> onCollapsed;
   std::function<void(int node)> onRightClick;
+  // The state images of nodes about to be inserted, or shown again: asked
+  // for the nodes the control holds only. Without it, the model's own.
+  std::function<std::vector<int>(const std::vector<int>& nodes)> imagesOf;
 
   void Show(const TweakTree& tree);
   void Apply(const TweakTree& tree, const TreeUpdate& update);
   // A WM_NOTIFY from the control; true when it was the control's.
   bool Notify(const NMHDR& header, LRESULT& result);
+  // The states of the tweaks changed: the inserted tweak items' images are
+  // asked for again, and those that differ are redrawn.
+  void ShowStates();
   // The node an item stands for.
   int NodeOf(HTREEITEM item) const;
   HTREEITEM ItemOf(int node) const { return node >= 0 && node < static_cast<int>(items_.size()) ? items_[node] : nullptr; }
@@ -43,7 +49,9 @@ class TreeView {
   // Past this many nodes opened or closed at once, the items are made anew.
   static constexpr std::size_t kNodesOpenedOneByOne = 16;
 
-  HTREEITEM Insert(int node, HTREEITEM parentItem, bool mayOpen);
+  std::vector<int> ImagesOf(const std::vector<int>& nodes) const;
+  void SetImage(int node, HTREEITEM item, int image);
+  HTREEITEM Insert(int node, int image, HTREEITEM parentItem, bool mayOpen);
   void InsertChildren(int node);
   HTREEITEM EnsureInserted(int node);
   bool OpenInControl(HTREEITEM item) const;
@@ -54,6 +62,7 @@ class TreeView {
   const TweakTree* tree_ = nullptr;
   std::vector<HTREEITEM> items_;   // by node; nullptr until inserted
   std::vector<bool> childrenIn_;   // by node: its children are in the control
+  std::vector<int> images_;        // by node: the state image its item shows
   int quiet_ = 0;                  // while above 0, the control's own events are not the user's
 };
 

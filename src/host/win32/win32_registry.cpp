@@ -8,6 +8,9 @@
 namespace cordalis {
 namespace {
 
+// The bytes a value read first makes room for.
+constexpr DWORD kFirstReadSize = 256;
+
 // The predefined roots are sign-extended handles on 64-bit Windows
 // (0xFFFFFFFF80000001 for HKEY_CURRENT_USER), so the port's 32-bit values are
 // mapped to the system's own, never cast.
@@ -53,23 +56,29 @@ class Win32Registry final : public RegistryApi {
   long QueryValue(HKey key, const std::string& name, std::uint32_t* type, std::vector<std::uint8_t>* data,
                   std::uint32_t* size) override {
     DWORD valueType = 0, valueSize = 0;
-    long error = RegQueryValueExA(Key(key), name.c_str(), nullptr, &valueType, nullptr, &valueSize);
-    // The value may grow between the two calls; ask again until the buffer holds it.
-    while (error == ERROR_SUCCESS && data) {
-      data->resize(valueSize);
-      DWORD got = valueSize;
-      error = RegQueryValueExA(Key(key), name.c_str(), nullptr, &valueType, data->empty() ? nullptr : data->data(),
-                               &got);
-      if (error == ERROR_MORE_DATA) {
-        valueSize = got;
-        error = ERROR_SUCCESS;
-        continue;
+    long error = ERROR_SUCCESS;
+    if (data == nullptr) {
+      error = RegQueryValueExA(Key(key), name.c_str(), nullptr, &valueType, nullptr, &valueSize);
+    } else {
+      // Most values fit a small buffer: one call, not one for the size and
+      // one for the bytes (a call is a trip to the Registry's keeper). A
+      // larger value, or one that grew meanwhile, is asked for again with
+      // the size Windows gave.
+      valueSize = kFirstReadSize;
+      for (;;) {
+        data->resize(valueSize);
+        DWORD got = valueSize;
+        error = RegQueryValueExA(Key(key), name.c_str(), nullptr, &valueType, data->data(), &got);
+        if (error == ERROR_MORE_DATA) {
+          valueSize = got > valueSize ? got : valueSize * 2;
+          continue;
+        }
+        if (error == ERROR_SUCCESS) {
+          data->resize(got);
+          valueSize = got;
+        }
+        break;
       }
-      if (error == ERROR_SUCCESS) {
-        data->resize(got);
-        valueSize = got;
-      }
-      break;
     }
     if (error == ERROR_SUCCESS) {
       if (type) *type = valueType;
