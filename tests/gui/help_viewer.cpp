@@ -71,12 +71,12 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-// The viewer's windows are its main window, the topic's panes below it and,
-// for the contents, a Help Topics box of its own.
-std::string HelpViewerText(HWND viewer) {
+// The viewer's windows are its main window and, for the contents, a Help
+// Topics box of its own.
+std::vector<HWND> HelpViewerWindows(HWND viewer) {
   struct Viewer {
     DWORD process = 0;
-    std::string text;
+    std::vector<HWND> windows;
   } found;
   GetWindowThreadProcessId(viewer, &found.process);
   EnumWindows(
@@ -84,19 +84,27 @@ std::string HelpViewerText(HWND viewer) {
         auto* viewer = reinterpret_cast<Viewer*>(context);
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
-        if (process != viewer->process || !IsWindowVisible(window)) return TRUE;
-        viewer->text += WindowText(window) + "\n";
-        EnumChildWindows(
-            window,
-            [](HWND child, LPARAM context) CALLBACK -> BOOL {
-              *reinterpret_cast<std::string*>(context) += WindowText(child) + "\n";
-              return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&viewer->text));
+        if (process == viewer->process && IsWindowVisible(window)) viewer->windows.push_back(window);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&found));
-  return found.text;
+  return found.windows;
+}
+
+// The topic's title and text are in panes below the viewer's windows.
+std::string HelpViewerText(HWND viewer) {
+  std::string text;
+  for (HWND window : HelpViewerWindows(viewer)) {
+    text += WindowText(window) + "\n";
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM context) CALLBACK -> BOOL {
+          *reinterpret_cast<std::string*>(context) += WindowText(child) + "\n";
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&text));
+  }
+  return text;
 }
 
 bool HelpViewerShows(HWND viewer, const std::string& text, HANDLE watched, DWORD timeoutMs) {

@@ -13,6 +13,8 @@ void InstallHelp(const std::string& folder);
 // The viewer's main window, once it is shown; nullptr after the timeout or
 // when the process watched ends first.
 HWND WaitForHelpViewer(HANDLE watched, DWORD timeoutMs = 20000);
+// The visible top-level windows of the viewer's process.
+std::vector<HWND> HelpViewerWindows(HWND viewer);
 // The viewer's caption and the text of its child windows, where the topic's
 // title and text are.
 std::string HelpViewerText(HWND viewer);

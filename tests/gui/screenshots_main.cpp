@@ -78,25 +78,13 @@ void SaveWindows(ProgramDriver& program, const std::string& path) {
 
 // The help viewer's windows (its topic and its Help Topics box, if open).
 void SaveHelpViewer(HWND viewer, const std::string& path) {
-  struct Viewer {
-    DWORD process = 0;
-    std::vector<HWND> windows;
-  } found;
-  GetWindowThreadProcessId(viewer, &found.process);
-  EnumWindows(
-      [](HWND window, LPARAM context) CALLBACK -> BOOL {
-        auto* viewer = reinterpret_cast<Viewer*>(context);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == viewer->process && IsWindowVisible(window)) viewer->windows.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, found.process)) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(viewer, &id);
+  if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id)) {
     WaitForInputIdle(process, 5000);  // the viewer has drawn its topic
     CloseHandle(process);
   }
-  SaveWindows(found.windows, path);
+  SaveWindows(testing::HelpViewerWindows(viewer), path);
 }
 
 // Lets the program paint what it was told to show.
